@@ -1,0 +1,59 @@
+// Every value the configuration holds, and the first reading pass.
+#ifndef TARN_CONFIG_SETTINGS_H
+#define TARN_CONFIG_SETTINGS_H
+
+#include <string>
+#include <vector>
+
+#include "os/machine.h"
+#include "runtime/java_version.h"
+
+namespace tarn {
+
+enum class JvmType { Default = 0, Server = 1, FavorServer = 2 };
+
+struct RuntimeRules {
+  JavaVersion minimum;
+  JavaVersion maximum;
+  std::vector<std::string> preferredVersions;
+  std::string jrePath;
+  JvmType jvmType = JvmType::Default;
+  bool favorMode = true;
+  bool jdkWanted = true;
+  bool jreWanted = true;
+  bool jrockitAllowed = false;
+  bool sunAllowed = true;
+  bool jrockitPreferred = false;
+  bool sunPreferred = true;
+};
+
+struct LauncherSettings {
+  std::string mainClass;
+  bool isService = false;
+  std::string productName;
+  std::string productCode;
+  std::string libraryPath;
+  bool singleInstance = false;
+  std::string outputFile;
+  std::string errorFile;
+  std::string systemPath;
+  std::string extraArguments;
+  bool failureCheck = false;
+  bool overrideWorkingDir = false;
+  RuntimeRules rules;
+};
+
+// The embedded configuration the executable carries, "" when none.
+std::string embeddedConfigurationText();
+
+// The first pass; false (after the report) when no main class is set or
+// the configuration file path cannot be formed.
+bool readSettings(Machine& machine, const std::string& embeddedText, LauncherSettings* settings);
+
+// The single-instance reads, from the configuration file alone. False when
+// the configuration file path cannot be formed.
+bool readSingleInstanceSetting(Machine& machine, bool* singleInstance);
+
+}  // namespace tarn
+
+#endif

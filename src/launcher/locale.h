@@ -1,0 +1,13 @@
+// The process's text follows the system's own language and code page.
+#ifndef TARN_LAUNCHER_LOCALE_H
+#define TARN_LAUNCHER_LOCALE_H
+
+namespace tarn {
+
+// Windows: the thread locale becomes the system default locale. Linux: the
+// C library takes the locale from the environment.
+void useSystemLocale();
+
+}  // namespace tarn
+
+#endif

@@ -1,0 +1,9 @@
+#include "launcher/locale.h"
+
+#include <clocale>
+
+namespace tarn {
+
+void useSystemLocale() { std::setlocale(LC_ALL, ""); }
+
+}  // namespace tarn

@@ -1,0 +1,9 @@
+#include "launcher/locale.h"
+
+#include <windows.h>
+
+namespace tarn {
+
+void useSystemLocale() { SetThreadLocale(GetSystemDefaultLCID()); }
+
+}  // namespace tarn

@@ -1,0 +1,86 @@
+#include "launcher/messages.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+#include "os/system.h"
+
+namespace tarn {
+
+namespace {
+
+std::string vformat(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list copy;
+  va_copy(copy, args);
+  int needed = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  std::string result;
+  if (needed > 0) {
+    std::vector<char> buffer(static_cast<size_t>(needed) + 1);
+    std::vsnprintf(buffer.data(), buffer.size(), format, args);
+    result.assign(buffer.data(), static_cast<size_t>(needed));
+  }
+  va_end(args);
+  return result;
+}
+
+}  // namespace
+
+// A value with a NUL byte is cut there, as the C formatting would cut it.
+std::string formatText(const std::string& format, const std::string& value) {
+  return vformat(format.c_str(), value.c_str());
+}
+
+std::string formatText(const std::string& format, const std::string& value, int32_t number) {
+  return vformat(format.c_str(), value.c_str(), static_cast<int>(number));
+}
+
+std::string formatText(const std::string& format, const std::string& first,
+                       const std::string& second) {
+  return vformat(format.c_str(), first.c_str(), second.c_str());
+}
+
+std::string formatMessage(int id, const std::string& value) {
+  return formatText(loadMessage(id), value);
+}
+
+std::string formatMessage(int id, const std::string& value, int32_t number) {
+  return formatText(loadMessage(id), value, number);
+}
+
+std::string formatMessage(int id, const std::string& first, const std::string& second) {
+  return formatText(loadMessage(id), first, second);
+}
+
+void printError(const std::string& text) {
+  std::printf("Error: %s \n", text.c_str());
+  // Flushed at once: the VM may end the process without the C runtime's help.
+  std::fflush(stdout);
+}
+
+void printErrorFormat(const std::string& format, const std::string& value) {
+  printError(formatText(format, value));
+}
+
+void printErrorFormat(const std::string& format, const std::string& value, int32_t number) {
+  printError(formatText(format, value, number));
+}
+
+void printErrorFormat(const std::string& format, const std::string& first,
+                      const std::string& second) {
+  printError(formatText(format, first, second));
+}
+
+bool modulePath(System& system, std::string* path) {
+  uint32_t error = 0;
+  if (system.modulePath(path, &error)) return true;
+  path->clear();
+  printErrorFormat(loadMessage(IDS_WINDOWS_EXCEPTION), loadMessage(IDS_NO_MODULE_PATH),
+                   static_cast<int32_t>(error));
+  return false;
+}
+
+}  // namespace tarn

@@ -1,0 +1,70 @@
+#include "launcher/messages.h"
+
+#include <gtest/gtest.h>
+
+#include "os/system.h"
+
+namespace tarn {
+namespace {
+
+TEST(Messages, TableTextsAreExact) {
+  EXPECT_EQ("Main class was not specified in INI file.", loadMessage(IDS_NO_MAIN_CLASS));
+  EXPECT_EQ("JNI exception: %s\nReason: %s.\n", loadMessage(IDS_JNI_EXCEPTION_REASON));
+  EXPECT_EQ(
+      "The Java Runtime Environment (JRE) was not found. Please  download and install a JRE "
+      "(%s) from:",
+      loadMessage(IDS_JRE_NOT_FOUND));
+  EXPECT_EQ("", loadMessage(201));
+  EXPECT_EQ("", loadMessage(999));
+  EXPECT_EQ("", loadMessage(-5));
+}
+
+TEST(Messages, Formatting) {
+  EXPECT_EQ("version 1.6 is required", formatMessage(IDS_EXACT_VERSION, "1.6"));
+  // A value is never a format: its percent signs arrive as they are.
+  EXPECT_EQ("Could not find the main class a%sb%n.\n",
+            formatMessage(IDS_MAIN_CLASS_NOT_FOUND, "a%sb%n"));
+  EXPECT_EQ("Failed to load Java VM library: C:\\x\\jvm.dll (errno = 193).\n",
+            formatMessage(IDS_VM_LIBRARY_NOT_LOADED, "C:\\x\\jvm.dll", 193));
+}
+
+TEST(Messages, ErrorLineForm) {
+  testing::internal::CaptureStdout();
+  printError(loadMessage(IDS_NO_MAIN_CLASS));
+  printErrorFormat(loadMessage(IDS_JNI_EXCEPTION_REASON), loadMessage(IDS_VM_NOT_CREATED),
+                   loadMessage(IDS_JNI_EINVAL));
+  printErrorFormat(loadMessage(IDS_JNI_EXCEPTION_REASON), loadMessage(IDS_VM_NOT_CREATED), "");
+  EXPECT_EQ(
+      "Error: Main class was not specified in INI file. \n"
+      "Error: JNI exception: failed to create the Java VM\nReason: invalid arguments.\n \n"
+      "Error: JNI exception: failed to create the Java VM\nReason: .\n \n",
+      testing::internal::GetCapturedStdout());
+}
+
+struct FailingSystem : System {
+  bool modulePath(std::string*, uint32_t* error) override {
+    *error = 5;
+    return false;
+  }
+  bool getEnvironment(const std::string&, std::string*) override { return false; }
+  bool setEnvironment(const std::string&, const std::string&) override { return false; }
+  bool fileExists(const std::string&) override { return false; }
+  bool fullPathExists(const std::string&) override { return false; }
+  bool isDirectory(const std::string&) override { return false; }
+  bool createDirectory(const std::string&) override { return false; }
+  bool setCurrentDirectory(const std::string&) override { return false; }
+  bool isNtPlatform() override { return true; }
+};
+
+TEST(Messages, ModulePathFailureIsReported) {
+  FailingSystem system;
+  std::string path = "stale";
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(modulePath(system, &path));
+  EXPECT_EQ("Error: Windows exception: failed to get the module path (errno = 5).\n \n",
+            testing::internal::GetCapturedStdout());
+  EXPECT_EQ("", path);
+}
+
+}  // namespace
+}  // namespace tarn

@@ -1,0 +1,34 @@
+#include "launcher/messages.h"
+
+#include <windows.h>
+
+namespace tarn {
+
+std::string loadMessage(int id) {
+  if (id < 0 || id > 0xFFFF) return std::string();
+  // Language-neutral: the thread's language first, then the table's own.
+  HRSRC block = FindResourceExA(nullptr, reinterpret_cast<LPCSTR>(RT_STRING),
+                                MAKEINTRESOURCEA(id / 16 + 1),
+                                MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
+  if (!block) return std::string();
+  HGLOBAL loaded = LoadResource(nullptr, block);
+  if (!loaded) return std::string();
+  const WCHAR* entry = static_cast<const WCHAR*>(LockResource(loaded));
+  DWORD size = SizeofResource(nullptr, block) / sizeof(WCHAR);
+  if (!entry) return std::string();
+  const WCHAR* end = entry + size;
+  for (int i = 0; i < id % 16; ++i) {
+    if (entry >= end) return std::string();
+    entry += 1 + *entry;
+  }
+  if (entry >= end || *entry == 0 || entry + 1 + *entry > end) return std::string();
+  int length = *entry;
+  const WCHAR* text = entry + 1;
+  int bytes = WideCharToMultiByte(CP_THREAD_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 0) return std::string();
+  std::string result(static_cast<size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_THREAD_ACP, 0, text, length, &result[0], bytes, nullptr, nullptr);
+  return result;
+}
+
+}  // namespace tarn

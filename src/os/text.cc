@@ -1,0 +1,56 @@
+#include "os/text.h"
+
+namespace tarn {
+
+size_t nextChar(const std::string& text, size_t i, LeadByteTest lead) {
+  if (i >= text.size()) return text.size();
+  if (lead(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) return i + 2;
+  return i + 1;
+}
+
+size_t findChar(const std::string& text, char c, size_t from, LeadByteTest lead) {
+  // Walk from the start so that `from` itself is known to be a boundary.
+  size_t i = 0;
+  while (i < from && i < text.size()) i = nextChar(text, i, lead);
+  for (; i < text.size(); i = nextChar(text, i, lead)) {
+    if (text[i] == c) return i;
+  }
+  return std::string::npos;
+}
+
+size_t findLastChar(const std::string& text, char c, LeadByteTest lead) {
+  size_t found = std::string::npos;
+  for (size_t i = 0; i < text.size(); i = nextChar(text, i, lead))
+    if (text[i] == c) found = i;
+  return found;
+}
+
+size_t findText(const std::string& text, const std::string& needle, size_t from,
+                LeadByteTest lead) {
+  if (needle.empty()) return from <= text.size() ? from : std::string::npos;
+  size_t i = 0;
+  while (i < from && i < text.size()) i = nextChar(text, i, lead);
+  for (; i < text.size(); i = nextChar(text, i, lead))
+    if (text.compare(i, needle.size(), needle) == 0) return i;
+  return std::string::npos;
+}
+
+bool isWhiteSpace(unsigned char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+std::string trimWhiteSpace(const std::string& text, LeadByteTest lead) {
+  size_t begin = 0;
+  while (begin < text.size() && isWhiteSpace(static_cast<unsigned char>(text[begin])))
+    begin = nextChar(text, begin, lead);
+  // The end is the boundary after the last non-blank character.
+  size_t end = begin;
+  for (size_t i = begin; i < text.size();) {
+    size_t next = nextChar(text, i, lead);
+    if (next - i > 1 || !isWhiteSpace(static_cast<unsigned char>(text[i]))) end = next;
+    i = next;
+  }
+  return text.substr(begin, end - begin);
+}
+
+}  // namespace tarn

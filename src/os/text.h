@@ -1,0 +1,44 @@
+// Stepping through 8-bit launcher text in the system's code page, where a
+// double-byte character (lead byte, trail byte) counts as one character so
+// that a trail byte is never mistaken for a quote, a blank or a separator.
+#ifndef TARN_OS_TEXT_H
+#define TARN_OS_TEXT_H
+
+#include <cstddef>
+#include <string>
+
+namespace tarn {
+
+// True when the byte opens a double-byte character of the code page.
+using LeadByteTest = bool (*)(unsigned char);
+
+// The running system's test (IsDBCSLeadByte on Windows; on Linux the
+// locale's multibyte sets never hide ASCII inside a character, so none).
+bool systemLeadByte(unsigned char c);
+
+// For single-byte code pages and tests.
+inline bool noLeadBytes(unsigned char) { return false; }
+
+// Position of the character after the one at i (never past the end).
+size_t nextChar(const std::string& text, size_t i, LeadByteTest lead);
+
+// First position >= from holding byte c as a whole character, or npos.
+size_t findChar(const std::string& text, char c, size_t from, LeadByteTest lead);
+
+// Last position holding byte c as a whole character, or npos.
+size_t findLastChar(const std::string& text, char c, LeadByteTest lead);
+
+// First position >= from where `needle` starts on a character boundary.
+size_t findText(const std::string& text, const std::string& needle, size_t from,
+                LeadByteTest lead);
+
+// The C library's white space (blank, tab, line feed, vertical tab, form
+// feed, carriage return), tested only on single-byte characters.
+bool isWhiteSpace(unsigned char c);
+
+// Text without white space at both ends, stepping whole characters.
+std::string trimWhiteSpace(const std::string& text, LeadByteTest lead);
+
+}  // namespace tarn
+
+#endif
