@@ -4,11 +4,30 @@
 
 namespace tarn {
 
-std::string configFilePathFor(const std::string& modulePath) {
+namespace {
+
+// Windows takes "/" as well as "\" between folders; elsewhere "\" is an
+// ordinary character of a file name.
+bool isFolderSeparator(char c) { return c == kPathSeparator || c == '/'; }
+
+// Fits the 260-byte buffer that the value is read into, terminator included.
+constexpr size_t kAppDataLimit = 260;
+
+}  // namespace
+
+size_t fileNameStart(const std::string& path, LeadByteTest lead) {
+  size_t start = 0;
+  for (size_t i = 0; i < path.size(); i = nextChar(path, i, lead))
+    if (isFolderSeparator(path[i])) start = i + 1;
+  return start;
+}
+
+std::string configFilePathFor(const std::string& modulePath, LeadByteTest lead) {
   if (modulePath.empty()) return std::string();
-  size_t slash = modulePath.find_last_of("\\/");
-  size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-  size_t dot = modulePath.rfind('.');
+  // Only the file name's extension: a dot in a folder name must not move the
+  // configuration into a parent folder.
+  size_t nameStart = fileNameStart(modulePath, lead);
+  size_t dot = findLastChar(modulePath, '.', lead);
   if (dot == std::string::npos || dot < nameStart) return modulePath + ".ini";
   return modulePath.substr(0, dot + 1) + "ini";
 }
@@ -16,16 +35,68 @@ std::string configFilePathFor(const std::string& modulePath) {
 bool configFilePath(Machine& machine, std::string* path) {
   std::string module;
   if (!modulePath(*machine.system, &module)) return false;
-  *path = configFilePathFor(module);
+  *path = configFilePathFor(module, machine.lead);
   return !path->empty();
 }
 
-std::string userConfigFilePath(Machine&, const std::string&, const std::string&, bool) {
-  return std::string();
+std::string userConfigBaseName(const std::string& modulePath, LeadByteTest lead) {
+  std::string name = modulePath.substr(fileNameStart(modulePath, lead));
+  size_t dot = findLastChar(name, '.', lead);
+  if (dot != std::string::npos) name.erase(dot);
+  return name + ".ini";
+}
+
+std::string cleanProductName(const std::string& productName, LeadByteTest lead) {
+  // Whole characters: a trail byte may equal "\" or "|", and dropping it
+  // would leave half a character that swallows the next one.
+  static const std::string forbidden = "\\?\"|><:/*";
+  std::string cleaned;
+  for (size_t i = 0; i < productName.size();) {
+    size_t next = nextChar(productName, i, lead);
+    if (next - i > 1 || forbidden.find(productName[i]) == std::string::npos)
+      cleaned.append(productName, i, next - i);
+    i = next;
+  }
+  return cleaned;
+}
+
+std::string appDataFolder(System& system) {
+  std::string value;
+  system.getEnvironment("APPDATA", &value);
+  if (value.size() >= kAppDataLimit) return std::string();
+  return value;
+}
+
+std::string xdgConfigFolder(System& system) {
+  std::string value;
+  system.getEnvironment("XDG_CONFIG_HOME", &value);
+  // A relative value is invalid by the convention and ignored.
+  if (!value.empty() && value[0] == '/') return value;
+  system.getEnvironment("HOME", &value);
+  if (value.empty()) return std::string();
+  return value + "/.config";
+}
+
+std::string userConfigFilePath(Machine& machine, const std::string& productName,
+                               const std::string& productCode, bool create) {
+  std::string module;
+  if (!modulePath(*machine.system, &module)) return std::string();
+  std::string path = userDataFolder(*machine.system);
+  path += kPathSeparator;
+  path += cleanProductName(productName, machine.lead);
+  if (create) machine.system->createDirectory(path);
+  path += kPathSeparator;
+  path += productCode;
+  if (create) machine.system->createDirectory(path);
+  path += kPathSeparator;
+  path += userConfigBaseName(module, machine.lead);
+  return path;
 }
 
 bool userConfigFileExists(Machine& machine, const std::string& path) {
-  return machine.system->fullPathExists(path);
+  return !path.empty() && machine.system->fullPathExists(path);
 }
+
+bool isNtPlatform(Machine& machine) { return machine.system->isNtPlatform(); }
 
 }  // namespace tarn

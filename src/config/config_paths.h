@@ -8,22 +8,44 @@
 
 namespace tarn {
 
+// Where the file name starts: after the last folder separator of the
+// target ("\" or "/" on Windows, "/" alone elsewhere), 0 when there is none.
+size_t fileNameStart(const std::string& path, LeadByteTest lead);
+
 // The executable's path with the extension of its file name replaced by
 // "ini", or ".ini" appended when the file name has none; "" for an empty path.
-std::string configFilePathFor(const std::string& modulePath);
+std::string configFilePathFor(const std::string& modulePath, LeadByteTest lead);
 
 // configFilePathFor on the running executable. Fails (after modulePath has
 // reported why) when the module path cannot be obtained.
 bool configFilePath(Machine& machine, std::string* path);
 
+// The file name of the path without its last extension, then ".ini".
+std::string userConfigBaseName(const std::string& modulePath, LeadByteTest lead);
+
+// The product name without the characters no folder name may hold.
+std::string cleanProductName(const std::string& productName, LeadByteTest lead);
+
+// The per-user base folder by each platform's rule; "" when unset.
+// Windows: "APPDATA", unset when it does not fit 260 bytes.
+std::string appDataFolder(System& system);
+// Linux: an absolute $XDG_CONFIG_HOME, else $HOME/.config.
+std::string xdgConfigFolder(System& system);
+// The running target's choice of the two.
+std::string userDataFolder(System& system);
+
 // <per-user folder>\<product name cleaned>\<product code>\<base name>.ini,
 // "" when the module path cannot be obtained; with create set, the two
-// product folders are created on the way.
+// product folders are created on the way (never the per-user folder itself).
 std::string userConfigFilePath(Machine& machine, const std::string& productName,
                                const std::string& productCode, bool create);
 
-// The per-user copy exists (a path of 260 characters or more never does).
+// The per-user copy exists and its full path can be formed (a path beyond
+// the system's limit never exists).
 bool userConfigFileExists(Machine& machine, const std::string& path);
+
+// The per-user copy is in use only on an NT-family system.
+bool isNtPlatform(Machine& machine);
 
 }  // namespace tarn
 

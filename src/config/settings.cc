@@ -6,24 +6,133 @@
 
 namespace tarn {
 
+namespace {
+
+const char kProduct[] = "Product Information";
+const char kApplication[] = "Application";
+const char kRuntime[] = "Java Runtime Environment";
+
+// Keyword comparison without regard to case; the keywords are plain ASCII.
+bool equalsIgnoringCase(const std::string& text, const char* keyword) {
+  size_t i = 0;
+  for (; i < text.size() && keyword[i]; ++i) {
+    char a = text[i];
+    char b = keyword[i];
+    if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
+    if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
+    if (a != b) return false;
+  }
+  return i == text.size() && keyword[i] == '\0';
+}
+
+JavaVersion limit(const std::string& text, int32_t unbounded) {
+  JavaVersion version;
+  if (text == "any") {
+    for (int32_t& part : version.parts) part = unbounded;
+    version.count = 4;
+  } else {
+    version.parse(text, unbounded);
+  }
+  return version;
+}
+
+void readJvmSource(const std::string& value, RuntimeRules* rules) {
+  if (!value.empty()) rules->favorMode = value == "favor_JRE" || value == "favor_JDK";
+  rules->jdkWanted = value == "favor_JDK" || value == "only_JDK" || value.empty();
+  rules->jreWanted = value == "favor_JRE" || value == "only_JRE" || value.empty();
+}
+
+void readVmProvider(const std::string& value, RuntimeRules* rules) {
+  struct Row {
+    const char* value;
+    bool sunAllowed, sunPreferred, jrockitAllowed, jrockitPreferred;
+  };
+  static const Row rows[] = {
+      {"jrockit", false, false, true, true},
+      {"favor_sun", true, true, true, false},
+      {"favor_jrockit", true, false, true, true},
+      {"any", true, false, true, false},
+  };
+  if (value.empty()) return;
+  for (const Row& row : rows) {
+    if (!equalsIgnoringCase(value, row.value)) continue;
+    rules->sunAllowed = row.sunAllowed;
+    rules->sunPreferred = row.sunPreferred;
+    rules->jrockitAllowed = row.jrockitAllowed;
+    rules->jrockitPreferred = row.jrockitPreferred;
+    return;
+  }
+}
+
+// The runtime's form of a class name: packages separated by "/".
+std::string slashForm(const std::string& className, LeadByteTest lead) {
+  std::string result = className;
+  for (size_t i = 0; i < result.size(); i = nextChar(result, i, lead))
+    if (result[i] == '.') result[i] = '/';
+  return result;
+}
+
+}  // namespace
+
 std::string embeddedConfigurationText() { return std::string(); }
 
 bool readSettings(Machine& machine, const std::string& embeddedText, LauncherSettings* settings) {
   std::string path;
   if (!configFilePath(machine, &path)) return false;
-  IniFile ini(*machine.profiles, path, embeddedText, machine.lead);
-  settings->mainClass = ini.lookup("Java Runtime Environment", "Main Class");
-  if (settings->mainClass.empty()) {
+  ProfileFiles& files = *machine.profiles;
+  settings->productCode = readProfileString(files, path, kProduct, "Product Code");
+  settings->productName = readProfileString(files, path, kProduct, "Product Name");
+
+  IniFile ini(files, path, embeddedText, machine.lead);
+  RuntimeRules& rules = settings->rules;
+  rules.minimum = limit(ini.lookup(kRuntime, "Minimum Version"), 0);
+  rules.maximum = limit(ini.lookup(kRuntime, "Maximum Version"), 65535);
+  // Only ever switched on: nothing turns a service back into an application.
+  if (ini.lookup(kApplication, "Application Type") == "service") settings->isService = true;
+  rules.preferredVersions = splitText(ini.lookup(kRuntime, "Preferred versions"), ";", machine.lead);
+
+  // The folder the user chose is remembered in the per-user copy, which
+  // then alone decides, even when it lacks the key.
+  std::string userPath;
+  if (isNtPlatform(machine) && !settings->isService)
+    userPath = userConfigFilePath(machine, settings->productName, settings->productCode, false);
+  if (!userPath.empty() && userConfigFileExists(machine, userPath))
+    rules.jrePath = readProfileString(files, userPath, kRuntime, "JRE Path");
+  else
+    rules.jrePath = ini.lookup(kRuntime, "JRE Path");
+
+  std::string jvmType = ini.lookup(kRuntime, "JVM Type");
+  rules.jvmType = JvmType::Default;
+  if (jvmType == "server") rules.jvmType = JvmType::Server;
+  if (jvmType == "favor_server") rules.jvmType = JvmType::FavorServer;
+
+  readJvmSource(ini.lookup(kRuntime, "JVM Source"), &rules);
+  readVmProvider(ini.lookup(kRuntime, "VM Provider"), &rules);
+
+  std::string mainClass = ini.lookup(kRuntime, "Main Class");
+  if (mainClass.empty()) {
     printError(loadMessage(IDS_NO_MAIN_CLASS));
     return false;
   }
+  settings->mainClass = slashForm(mainClass, machine.lead);
+
+  settings->failureCheck = equalsIgnoringCase(ini.lookup(kApplication, "Failure Check"), "Yes");
+  settings->overrideWorkingDir =
+      equalsIgnoringCase(ini.lookup(kApplication, "Override WorkingDir"), "Yes");
+  settings->systemPath = ini.lookup(kRuntime, "System Path");
+  settings->libraryPath = ini.lookup(kRuntime, "Library Path");
   return true;
 }
 
 bool readSingleInstanceSetting(Machine& machine, bool* singleInstance) {
   *singleInstance = false;
   std::string path;
-  return configFilePath(machine, &path);
+  if (!configFilePath(machine, &path)) return false;
+  // The configuration file alone: services never use the channel.
+  if (readProfileString(*machine.profiles, path, kApplication, "Application Type") == "service")
+    return true;
+  *singleInstance = readProfileString(*machine.profiles, path, kApplication, "Single Instance") == "yes";
+  return true;
 }
 
 }  // namespace tarn

@@ -1,0 +1,7 @@
+#include "config/config_paths.h"
+
+namespace tarn {
+
+std::string userDataFolder(System& system) { return xdgConfigFolder(system); }
+
+}  // namespace tarn

@@ -1,0 +1,337 @@
+#include "config/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "config/testing_machine.h"
+
+namespace tarn {
+namespace {
+
+using testing_machine::FakeMachine;
+
+bool shiftJisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+constexpr bool kWindows = kPathSeparator == '\\';
+const std::string kModule = kWindows ? "C:\\Apps\\tool.exe" : "/opt/apps/tool";
+const std::string kConfig = kWindows ? "C:\\Apps\\tool.ini" : "/opt/apps/tool.ini";
+const std::string kUserBase = kWindows ? "C:\\Users\\u\\AppData\\Roaming" : "/home/u/.config";
+const char kRuntime[] = "Java Runtime Environment";
+const char kApplication[] = "Application";
+
+struct SettingsTest : ::testing::Test {
+  SettingsTest() {
+    fake.system.module = kModule;
+    fake.system.environment = {{"APPDATA", kUserBase}, {"HOME", "/home/u"}};
+  }
+
+  void set(const std::string& section, const std::string& key, const std::string& value) {
+    fake.profiles.set(kConfig, section, key, value);
+  }
+  void setMainClass() { set(kRuntime, "Main Class", "App"); }
+
+  // readSettings on fresh settings; the console output is kept in `output`.
+  bool read() {
+    settings = LauncherSettings();
+    ::testing::internal::CaptureStdout();
+    bool result = readSettings(fake.machine, "", &settings);
+    output = ::testing::internal::GetCapturedStdout();
+    return result;
+  }
+
+  bool singleInstance() {
+    bool on = true;
+    EXPECT_TRUE(readSingleInstanceSetting(fake.machine, &on));
+    return on;
+  }
+
+  FakeMachine fake;
+  LauncherSettings settings;
+  std::string output;
+};
+
+TEST_F(SettingsTest, NoConfigurationPathStopsSilently) {
+  fake.system.module.clear();
+  setMainClass();
+  EXPECT_FALSE(read());
+  EXPECT_EQ(std::string::npos, output.find("Main class"));
+  EXPECT_TRUE(fake.profiles.reads.empty());
+  bool on = true;
+  ::testing::internal::CaptureStdout();
+  EXPECT_FALSE(readSingleInstanceSetting(fake.machine, &on));
+  ::testing::internal::GetCapturedStdout();
+  EXPECT_FALSE(on);
+}
+
+TEST_F(SettingsTest, MissingMainClassReportsAndKeepsLaterDefaults) {
+  set(kApplication, "Override WorkingDir", "Yes");
+  set(kApplication, "Failure Check", "Yes");
+  set(kRuntime, "System Path", "C:\\bin");
+  set(kRuntime, "Library Path", "C:\\lib");
+  set(kRuntime, "Minimum Version", "1.6");
+  EXPECT_FALSE(read());
+  EXPECT_EQ("Error: Main class was not specified in INI file. \n", output);
+  EXPECT_FALSE(settings.overrideWorkingDir);
+  EXPECT_FALSE(settings.failureCheck);
+  EXPECT_EQ("", settings.systemPath);
+  EXPECT_EQ("", settings.libraryPath);
+  EXPECT_FALSE(fake.profiles.wasRead(kApplication, "Failure Check"));
+  EXPECT_FALSE(fake.profiles.wasRead(kRuntime, "Library Path"));
+  // What came before the main class was read.
+  EXPECT_EQ(1, settings.rules.minimum.parts[0]);
+}
+
+TEST_F(SettingsTest, DefaultsWithOnlyAMainClass) {
+  set(kRuntime, "Main Class", "com.example.App");
+  EXPECT_TRUE(read());
+  EXPECT_EQ("", output);
+  EXPECT_EQ("com/example/App", settings.mainClass);
+  const RuntimeRules& rules = settings.rules;
+  EXPECT_EQ(0, rules.minimum.count);
+  EXPECT_EQ(0, rules.maximum.count);
+  EXPECT_EQ(0, rules.maximum.parts[0]);
+  EXPECT_TRUE(rules.preferredVersions.empty());
+  EXPECT_EQ("", rules.jrePath);
+  EXPECT_EQ(JvmType::Default, rules.jvmType);
+  EXPECT_TRUE(rules.favorMode && rules.jdkWanted && rules.jreWanted);
+  EXPECT_TRUE(rules.sunAllowed && rules.sunPreferred);
+  EXPECT_FALSE(rules.jrockitAllowed || rules.jrockitPreferred);
+  EXPECT_FALSE(settings.isService || settings.failureCheck || settings.overrideWorkingDir);
+}
+
+TEST_F(SettingsTest, KeysAreReadInOrder) {
+  setMainClass();
+  EXPECT_TRUE(read());
+  std::vector<std::string> keys;
+  // First reads of each key in the plain sections (append sections aside).
+  for (const auto& read : fake.profiles.reads) {
+    const std::string& section = std::get<1>(read);
+    const std::string& key = std::get<2>(read);
+    if (section.empty() || section.back() == '+') continue;
+    if (std::find(keys.begin(), keys.end(), key) == keys.end()) keys.push_back(key);
+  }
+  EXPECT_EQ(std::vector<std::string>({"Product Code", "Product Name", "Minimum Version",
+                                      "Maximum Version", "Application Type",
+                                      "Preferred versions", "JRE Path", "JVM Type", "JVM Source",
+                                      "VM Provider", "Main Class", "Failure Check",
+                                      "Override WorkingDir", "System Path", "Library Path"}),
+            keys);
+}
+
+TEST_F(SettingsTest, VersionLimitsAndTheAnyKeyword) {
+  setMainClass();
+  set(kRuntime, "Minimum Version", "any");
+  set(kRuntime, "Maximum Version", "any");
+  EXPECT_TRUE(read());
+  EXPECT_EQ(4, settings.rules.minimum.count);
+  EXPECT_TRUE(isUnbounded(settings.rules.minimum));
+  EXPECT_EQ(0, settings.rules.minimum.parts[3]);
+  EXPECT_EQ(4, settings.rules.maximum.count);
+  EXPECT_EQ(65535, settings.rules.maximum.parts[0]);
+  EXPECT_EQ(65535, settings.rules.maximum.parts[3]);
+
+  // ANY is no keyword: no digits, so all parts 0 and count 0 on both sides.
+  set(kRuntime, "Minimum Version", "ANY");
+  set(kRuntime, "Maximum Version", "ANY");
+  EXPECT_TRUE(read());
+  EXPECT_EQ(0, settings.rules.minimum.count);
+  EXPECT_EQ(0, settings.rules.maximum.count);
+  EXPECT_EQ(0, settings.rules.maximum.parts[0]);
+
+  set(kRuntime, "Minimum Version", "1.6");
+  set(kRuntime, "Maximum Version", "1.6");
+  EXPECT_TRUE(read());
+  EXPECT_EQ("1.6", format(settings.rules.minimum));
+  EXPECT_EQ(0, settings.rules.minimum.parts[2]);
+  EXPECT_EQ(65535, settings.rules.maximum.parts[2]);
+  EXPECT_EQ(2, settings.rules.maximum.count);
+}
+
+TEST_F(SettingsTest, PreferredVersionsSplitUntrimmed) {
+  setMainClass();
+  set(kRuntime, "Preferred versions", "1.6;1.5.0_10");
+  EXPECT_TRUE(read());
+  EXPECT_EQ(std::vector<std::string>({"1.6", "1.5.0_10"}), settings.rules.preferredVersions);
+  set(kRuntime, "Preferred versions", "1.6;");
+  EXPECT_TRUE(read());
+  EXPECT_EQ(std::vector<std::string>({"1.6"}), settings.rules.preferredVersions);
+  set(kRuntime, "Preferred versions", "1.6 ; 1.5");
+  EXPECT_TRUE(read());
+  EXPECT_EQ(std::vector<std::string>({"1.6 ", " 1.5"}), settings.rules.preferredVersions);
+}
+
+TEST_F(SettingsTest, KeywordCaseRules) {
+  setMainClass();
+  for (const char* yes : {"Yes", "yes", "YES"}) {
+    set(kApplication, "Failure Check", yes);
+    set(kApplication, "Override WorkingDir", yes);
+    EXPECT_TRUE(read());
+    EXPECT_TRUE(settings.failureCheck) << yes;
+    EXPECT_TRUE(settings.overrideWorkingDir) << yes;
+  }
+  for (const char* no : {"No", "Yess", "Ye", "1", ""}) {
+    set(kApplication, "Failure Check", no);
+    set(kApplication, "Override WorkingDir", no);
+    EXPECT_TRUE(read());
+    EXPECT_FALSE(settings.failureCheck) << no;
+    EXPECT_FALSE(settings.overrideWorkingDir) << no;
+  }
+  set(kApplication, "Application Type", "Service");
+  EXPECT_TRUE(read());
+  EXPECT_FALSE(settings.isService);
+  set(kApplication, "Application Type", "service");
+  EXPECT_TRUE(read());
+  EXPECT_TRUE(settings.isService);
+
+  set(kRuntime, "JVM Type", "server");
+  EXPECT_TRUE(read());
+  EXPECT_EQ(JvmType::Server, settings.rules.jvmType);
+  set(kRuntime, "JVM Type", "favor_server");
+  EXPECT_TRUE(read());
+  EXPECT_EQ(JvmType::FavorServer, settings.rules.jvmType);
+  set(kRuntime, "JVM Type", "Server");
+  EXPECT_TRUE(read());
+  EXPECT_EQ(JvmType::Default, settings.rules.jvmType);
+}
+
+TEST_F(SettingsTest, ServiceIsNeverSwitchedBackOff) {
+  setMainClass();
+  settings.isService = true;
+  ::testing::internal::CaptureStdout();
+  EXPECT_TRUE(readSettings(fake.machine, "", &settings));
+  ::testing::internal::GetCapturedStdout();
+  EXPECT_TRUE(settings.isService);
+}
+
+TEST_F(SettingsTest, JvmSourceTable) {
+  struct Row {
+    const char* value;
+    bool favorMode, jdkWanted, jreWanted;
+  };
+  const Row rows[] = {
+      {"", true, true, true},
+      {"favor_JRE", true, false, true},
+      {"favor_JDK", true, true, false},
+      {"only_JRE", false, false, true},
+      {"only_JDK", false, true, false},
+      {"favor_jre", false, false, false},
+      {"JRE", false, false, false},
+  };
+  setMainClass();
+  for (const Row& row : rows) {
+    set(kRuntime, "JVM Source", row.value);
+    EXPECT_TRUE(read());
+    EXPECT_EQ(row.favorMode, settings.rules.favorMode) << row.value;
+    EXPECT_EQ(row.jdkWanted, settings.rules.jdkWanted) << row.value;
+    EXPECT_EQ(row.jreWanted, settings.rules.jreWanted) << row.value;
+  }
+}
+
+TEST_F(SettingsTest, VmProviderTableIgnoresCase) {
+  struct Row {
+    const char* value;
+    bool sunAllowed, sunPreferred, jrockitAllowed, jrockitPreferred;
+  };
+  const Row rows[] = {
+      {"", true, true, false, false},
+      {"sun", true, true, false, false},
+      {"jrockitx", true, true, false, false},
+      {"jrockit", false, false, true, true},
+      {"JRockit", false, false, true, true},
+      {"favor_sun", true, true, true, false},
+      {"FAVOR_JROCKIT", true, false, true, true},
+      {"Any", true, false, true, false},
+  };
+  setMainClass();
+  for (const Row& row : rows) {
+    set(kRuntime, "VM Provider", row.value);
+    EXPECT_TRUE(read());
+    const RuntimeRules& rules = settings.rules;
+    EXPECT_EQ(row.sunAllowed, rules.sunAllowed) << row.value;
+    EXPECT_EQ(row.sunPreferred, rules.sunPreferred) << row.value;
+    EXPECT_EQ(row.jrockitAllowed, rules.jrockitAllowed) << row.value;
+    EXPECT_EQ(row.jrockitPreferred, rules.jrockitPreferred) << row.value;
+  }
+}
+
+TEST_F(SettingsTest, MainClassSlashFormStepsOverDoubleByteCharacters) {
+  fake.machine.lead = shiftJisLead;
+  set(kRuntime, "Main Class", "com.\x81.x.App");  // 0x81 0x2E is one character
+  set(kRuntime, "System Path", "a.b;c");
+  set(kRuntime, "Library Path", " lib.d ");
+  EXPECT_TRUE(read());
+  EXPECT_EQ("com/\x81.x/App", settings.mainClass);
+  EXPECT_EQ("a.b;c", settings.systemPath);
+  EXPECT_EQ(" lib.d ", settings.libraryPath);
+  set(kRuntime, "Main Class", "com/example/App");
+  EXPECT_TRUE(read());
+  EXPECT_EQ("com/example/App", settings.mainClass);
+}
+
+struct RememberedRuntimeTest : SettingsTest {
+  RememberedRuntimeTest() {
+    setMainClass();
+    set("Product Information", "Product Name", "Demo: Viewer");
+    set("Product Information", "Product Code", "{0F1E}");
+    set(kRuntime, "JRE Path", "C:\\jre-from-config");
+  }
+  void setUserCopy(bool withKey) {
+    fake.system.files.insert(userCopy);
+    if (withKey) fake.profiles.set(userCopy, kRuntime, "JRE Path", "C:\\jre-chosen");
+  }
+  std::string userCopy = kUserBase + kPathSeparator + "Demo Viewer" + kPathSeparator + "{0F1E}" +
+                         kPathSeparator + "tool.ini";
+};
+
+TEST_F(RememberedRuntimeTest, PerUserCopyAloneDecidesWhenPresent) {
+  setUserCopy(true);
+  EXPECT_TRUE(read());
+  EXPECT_EQ("Demo: Viewer", settings.productName);
+  EXPECT_EQ("{0F1E}", settings.productCode);
+  EXPECT_EQ("C:\\jre-chosen", settings.rules.jrePath);
+  EXPECT_TRUE(fake.system.created.empty());
+}
+
+TEST_F(RememberedRuntimeTest, PerUserCopyWithoutKeyGivesEmpty) {
+  setUserCopy(false);
+  EXPECT_TRUE(read());
+  EXPECT_EQ("", settings.rules.jrePath);
+}
+
+TEST_F(RememberedRuntimeTest, ConfigurationFileOtherwise) {
+  EXPECT_TRUE(read());  // no per-user copy
+  EXPECT_EQ("C:\\jre-from-config", settings.rules.jrePath);
+
+  setUserCopy(true);
+  set(kApplication, "Application Type", "service");
+  EXPECT_TRUE(read());
+  EXPECT_EQ("C:\\jre-from-config", settings.rules.jrePath);
+
+  set(kApplication, "Application Type", "");
+  fake.system.nt = false;
+  EXPECT_TRUE(read());
+  EXPECT_EQ("C:\\jre-from-config", settings.rules.jrePath);
+}
+
+TEST_F(SettingsTest, SingleInstanceOnlyForLowerCaseYes) {
+  EXPECT_FALSE(singleInstance());
+  set(kApplication, "Single Instance", "yes");
+  EXPECT_TRUE(singleInstance());
+  set(kApplication, "Single Instance", "Yes");
+  EXPECT_FALSE(singleInstance());
+  set(kApplication, "Single Instance", "YES");
+  EXPECT_FALSE(singleInstance());
+}
+
+TEST_F(SettingsTest, ServiceNeverRunsAsSingleInstance) {
+  set(kApplication, "Single Instance", "yes");
+  set(kApplication, "Application Type", "service");
+  EXPECT_FALSE(singleInstance());
+  EXPECT_FALSE(fake.profiles.wasRead(kApplication, "Single Instance"));
+  set(kApplication, "Application Type", "Service");
+  EXPECT_TRUE(singleInstance());
+}
+
+}  // namespace
+}  // namespace tarn
