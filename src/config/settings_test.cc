@@ -333,5 +333,29 @@ TEST_F(SettingsTest, ServiceNeverRunsAsSingleInstance) {
   EXPECT_TRUE(singleInstance());
 }
 
+// The embedded configuration lies under the file: defaults that the file
+// overrides, and never seen by the single-file reads.
+TEST_F(SettingsTest, EmbeddedLayerUnderTheFile) {
+  const std::string embedded =
+      "[Java Runtime Environment]\r\n"
+      "Main Class=org.embedded.Main\r\n"
+      "Minimum Version=1.5\r\n"
+      "[Application]\r\n"
+      "Application Type=service\r\n"
+      "[Product Information]\r\n"
+      "Product Name=Embedded\r\n";
+  set(kRuntime, "Minimum Version", "1.7");
+  set(kApplication, "Single Instance", "yes");
+  ::testing::internal::CaptureStdout();
+  EXPECT_TRUE(readSettings(fake.machine, embedded, &settings));
+  ::testing::internal::GetCapturedStdout();
+  EXPECT_EQ("org/embedded/Main", settings.mainClass);
+  EXPECT_EQ(7, settings.rules.minimum.parts[1]);
+  EXPECT_TRUE(settings.isService);
+  EXPECT_EQ("", settings.productName);
+  // The single-instance set-up reads the file alone, which is no service.
+  EXPECT_TRUE(singleInstance());
+}
+
 }  // namespace
 }  // namespace tarn
