@@ -1,23 +1,176 @@
 #include "jvm/java_main.h"
 
+#include "jvm/vm_platform.h"
 #include "launcher/launcher.h"
 #include "launcher/messages.h"
 
 namespace tarn {
 
-void prepareEnvironment(Launcher&) {}
+jstring newJavaString(JNIEnv* env, const std::string& text) {
+  // Decoded here rather than by String(byte[]): since Java 18 the VM's
+  // default charset no longer follows the system's code page.
+  std::u16string characters = systemTextToUtf16(text);
+  static_assert(sizeof(jchar) == sizeof(char16_t), "jchar is UTF-16");
+  jstring string = env->NewString(reinterpret_cast<const jchar*>(characters.data()),
+                                  static_cast<jsize>(characters.size()));
+  if (env->ExceptionOccurred()) return nullptr;
+  return string;
+}
 
-bool loadJvmLibrary(JvmHost&) {
-  printError(loadMessage(IDS_NO_VM_HOSTING));
+jobjectArray newJavaStringArray(JNIEnv* env, const std::vector<std::string>& texts) {
+  jclass stringClass = env->FindClass("java/lang/String");
+  if (!stringClass) return nullptr;
+  jobjectArray array =
+      env->NewObjectArray(static_cast<jsize>(texts.size()), stringClass, nullptr);
+  env->DeleteLocalRef(stringClass);
+  if (!array) return nullptr;
+  for (size_t i = 0; i < texts.size(); ++i) {
+    jstring element = newJavaString(env, texts[i]);
+    if (!element) {
+      env->DeleteLocalRef(array);
+      return nullptr;
+    }
+    env->SetObjectArrayElement(array, static_cast<jsize>(i), element);
+    env->DeleteLocalRef(element);
+  }
+  return array;
+}
+
+bool redirectStream(JNIEnv* env, const std::string& fileName, JavaStream stream) {
+  jstring name = newJavaString(env, fileName);
+  if (!name) return false;
+  jclass fileClass = env->FindClass("java/io/FileOutputStream");
+  if (!fileClass) return false;
+  jmethodID fileInit = env->GetMethodID(fileClass, "<init>", "(Ljava/lang/String;)V");
+  if (!fileInit) return false;
+  jobject file = env->NewObject(fileClass, fileInit, name);
+  if (!file) return false;
+  jclass printClass = env->FindClass("java/io/PrintStream");
+  if (!printClass) return false;
+  jmethodID printInit = env->GetMethodID(printClass, "<init>", "(Ljava/io/OutputStream;)V");
+  if (!printInit) return false;
+  jobject print = env->NewObject(printClass, printInit, file);
+  if (!print) return false;
+  jclass systemClass = env->FindClass("java/lang/System");
+  if (!systemClass) return false;
+  jmethodID set = env->GetStaticMethodID(
+      systemClass, stream == JavaStream::Output ? "setOut" : "setErr", "(Ljava/io/PrintStream;)V");
+  if (!set) return false;
+  env->CallStaticVoidMethod(systemClass, set, print);
+  if (env->ExceptionOccurred()) {
+    env->ExceptionDescribe();
+    return false;
+  }
+  return true;
+}
+
+std::string exceptionText(JNIEnv* env, jthrowable exception) {
+  jclass bytesClass = env->FindClass("java/io/ByteArrayOutputStream");
+  if (!bytesClass) return std::string();
+  jmethodID bytesInit = env->GetMethodID(bytesClass, "<init>", "()V");
+  if (!bytesInit) return std::string();
+  jobject bytes = env->NewObject(bytesClass, bytesInit);
+  if (!bytes) return std::string();
+  jclass printClass = env->FindClass("java/io/PrintStream");
+  if (!printClass) return std::string();
+  jmethodID printInit = env->GetMethodID(printClass, "<init>", "(Ljava/io/OutputStream;)V");
+  if (!printInit) return std::string();
+  jobject print = env->NewObject(printClass, printInit, bytes);
+  if (!print) return std::string();
+  jclass exceptionClass = env->GetObjectClass(exception);
+  if (!exceptionClass) return std::string();
+  jmethodID printStackTrace =
+      env->GetMethodID(exceptionClass, "printStackTrace", "(Ljava/io/PrintStream;)V");
+  if (!printStackTrace) return std::string();
+  env->CallVoidMethod(exception, printStackTrace, print);
+  if (env->ExceptionOccurred()) env->ExceptionDescribe();
+  jclass bytesObjectClass = env->GetObjectClass(bytes);
+  if (!bytesObjectClass) return std::string();
+  jmethodID toString = env->GetMethodID(bytesObjectClass, "toString", "()Ljava/lang/String;");
+  if (!toString) return std::string();
+  jstring string = static_cast<jstring>(env->CallObjectMethod(bytes, toString));
+  if (env->ExceptionOccurred()) env->ExceptionDescribe();
+  if (!string) return std::string();
+  const char* characters = env->GetStringUTFChars(string, nullptr);
+  if (!characters) return std::string();
+  std::string text = characters;
+  env->ReleaseStringUTFChars(string, characters);
+  return text;
+}
+
+// The program goes on after an uncaught exception of main.
+ExceptionDecision exceptionDecision(const std::string&) { return ExceptionDecision::Continue; }
+
+void callSystemExit(JNIEnv* env) {
+  jclass systemClass = env->FindClass("java/lang/System");
+  if (!systemClass) return;
+  jmethodID exitMethod = env->GetStaticMethodID(systemClass, "exit", "(I)V");
+  if (!exitMethod) return;
+  env->CallStaticVoidMethod(systemClass, exitMethod, static_cast<jint>(-1));
+  if (env->ExceptionOccurred()) env->ExceptionDescribe();
+}
+
+namespace {
+
+// A failure once the VM exists: the thread still detaches, or the VM's
+// teardown would wait for it forever.
+bool failAfterVm(Launcher& launcher) {
+  launcher.jvm.vm->DetachCurrentThread();
   return false;
 }
 
-bool buildOptionList(Launcher&) { return false; }
+}  // namespace
 
-int32_t defaultThreadStackSize(JvmHost&) { return 0; }
+bool invokeMain(Launcher& launcher) {
+  JNIEnv* env = launcher.jvm.env;
+  const std::string& mainClass = launcher.settings.mainClass;
+  jstring className = newJavaString(env, mainClass);
+  if (!className) {
+    printErrorFormat(loadMessage(IDS_MAIN_CLASS_NOT_LOADED), mainClass);
+    return failAfterVm(launcher);
+  }
+  const char* classChars = env->GetStringUTFChars(className, nullptr);
+  if (!classChars) {
+    env->ExceptionDescribe();
+    return failAfterVm(launcher);
+  }
+  jclass mainType = env->FindClass(classChars);
+  env->ReleaseStringUTFChars(className, classChars);
+  if (!mainType) {
+    env->ExceptionDescribe();
+    printErrorFormat(loadMessage(IDS_MAIN_CLASS_NOT_FOUND), mainClass);
+    return failAfterVm(launcher);
+  }
+  jmethodID mainMethod = env->GetStaticMethodID(mainType, "main", "([Ljava/lang/String;)V");
+  if (!mainMethod) {
+    if (env->ExceptionOccurred())
+      env->ExceptionDescribe();
+    else
+      printError(loadMessage(IDS_NO_MAIN_METHOD));
+    return failAfterVm(launcher);
+  }
+  jobjectArray arguments = newJavaStringArray(env, launcher.arguments);
+  if (!arguments) {
+    env->ExceptionDescribe();
+    return failAfterVm(launcher);
+  }
+  env->CallStaticVoidMethod(mainType, mainMethod, arguments);
+  jthrowable exception = env->ExceptionOccurred();
+  if (exception) {
+    env->ExceptionDescribe();
+    if (launcher.settings.failureCheck &&
+        exceptionDecision(exceptionText(env, exception)) == ExceptionDecision::Stop)
+      callSystemExit(env);
+  }
+  return launcher.jvm.vm->DetachCurrentThread() == 0;
+}
 
-uint32_t runOnJavaMainThread(Launcher&) { return 1; }
-
-void destroyJvm(JvmHost&) {}
+uint32_t javaMainThreadBody(void* parameter) {
+  Launcher* launcher = static_cast<Launcher*>(parameter);
+  if (!launcher) return 1;
+  if (!createJvm(launcher->jvm, launcher->settings.outputFile, launcher->settings.errorFile))
+    return 1;
+  return invokeMain(*launcher) ? 0 : 1;
+}
 
 }  // namespace tarn

@@ -1,23 +1,45 @@
-// The run of the Java program: environment, VM library, options, the Java
-// main thread.
+// What runs on the Java main thread: the VM's creation, the main class's
+// main method, the program's streams and its uncaught exception.
 #ifndef TARN_JVM_JAVA_MAIN_H
 #define TARN_JVM_JAVA_MAIN_H
 
-#include <cstdint>
+#include <jni.h>
 
-#include "jvm/jvm_host.h"
+#include <cstdint>
+#include <string>
+#include <vector>
 
 namespace tarn {
 
 struct Launcher;
 
-void prepareEnvironment(Launcher& launcher);
-bool loadJvmLibrary(JvmHost& host);
-bool buildOptionList(Launcher& launcher);
-int32_t defaultThreadStackSize(JvmHost& host);
-// Runs createJvm and invokeMain on a thread of threadStackSize; 0 or 1.
-uint32_t runOnJavaMainThread(Launcher& launcher);
-void destroyJvm(JvmHost& host);
+// The Java main thread's procedure (parameter: the Launcher): 0 once main
+// has run and the thread has detached, 1 otherwise.
+uint32_t javaMainThreadBody(void* launcher);
+
+// Finds the main class and its static main(String[]) and calls it with the
+// program arguments.
+bool invokeMain(Launcher& launcher);
+
+// Launcher text as a java.lang.String holding the characters the system's
+// code page gives those bytes; null on failure.
+jstring newJavaString(JNIEnv* env, const std::string& text);
+jobjectArray newJavaStringArray(JNIEnv* env, const std::vector<std::string>& texts);
+
+enum class JavaStream { Output, Error };
+
+// Points System.out or System.err at a new print stream on the file
+// (created, or emptied when it exists).
+bool redirectStream(JNIEnv* env, const std::string& fileName, JavaStream stream);
+
+// What the exception's printStackTrace writes; "" when it cannot be had.
+std::string exceptionText(JNIEnv* env, jthrowable exception);
+
+enum class ExceptionDecision { Continue, Stop };
+ExceptionDecision exceptionDecision(const std::string& text);
+
+// java.lang.System.exit(-1).
+void callSystemExit(JNIEnv* env);
 
 }  // namespace tarn
 

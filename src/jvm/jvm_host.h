@@ -2,6 +2,8 @@
 #ifndef TARN_JVM_JVM_HOST_H
 #define TARN_JVM_JVM_HOST_H
 
+#include <jni.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -10,15 +12,34 @@ namespace tarn {
 
 using JvmOptionList = std::vector<std::string>;
 
+using CreateJavaVmEntry = jint(JNICALL*)(JavaVM** vm, void** env, void* args);
+using GetDefaultInitArgsEntry = jint(JNICALL*)(void* args);
+
 struct JvmHost {
   std::string jvmPath;
-  void* createJavaVm = nullptr;
-  void* getDefaultInitArgs = nullptr;
-  void* vm = nullptr;
-  void* env = nullptr;
+  CreateJavaVmEntry createJavaVm = nullptr;
+  GetDefaultInitArgsEntry getDefaultInitArgs = nullptr;
+  JavaVM* vm = nullptr;
+  JNIEnv* env = nullptr;  // valid on the Java main thread only
   JvmOptionList options;
-  int32_t threadStackSize = 0;
+  int32_t threadStackSize = 0;  // bytes; 0 = not set
 };
+
+// Loads jvmPath and resolves both entry points; reports why not.
+bool loadJvmLibrary(JvmHost& host);
+
+// The VM's default Java stack size in bytes, or 0.
+int32_t defaultThreadStackSize(JvmHost& host);
+
+// Creates the VM on the calling thread from the option list, then sends
+// System.out / System.err to the files named (when not empty).
+bool createJvm(JvmHost& host, const std::string& outputFile, const std::string& errorFile);
+
+// Waits for the program's non-daemon threads and ends the VM, when there is one.
+void destroyJvm(JvmHost& host);
+
+// The string-table text for a JNI_CreateJavaVM result; "" for unknown codes.
+std::string jniErrorReason(jint result);
 
 }  // namespace tarn
 

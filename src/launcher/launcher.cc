@@ -2,7 +2,10 @@
 
 #include "launcher/messages.h"
 #include "runtime/selection.h"
+#include "jvm/environment.h"
 #include "jvm/java_main.h"
+#include "jvm/option_list.h"
+#include "jvm/vm_platform.h"
 
 namespace tarn {
 
@@ -45,7 +48,11 @@ int32_t run(Launcher& launcher) {
 uint32_t runJavaMain(Launcher& launcher) {
   if (launcher.jvm.threadStackSize == 0)
     launcher.jvm.threadStackSize = defaultThreadStackSize(launcher.jvm);
-  return runOnJavaMainThread(launcher);
+  uint32_t exitCode = 1;
+  if (runThread(launcher.jvm.threadStackSize, javaMainThreadBody, &launcher, &exitCode))
+    return exitCode;
+  // No thread to be had: the VM runs on this one instead.
+  return javaMainThreadBody(&launcher);
 }
 
 int32_t launch(Machine& machine, const std::vector<std::string>& commandLine) {

@@ -1,0 +1,124 @@
+#include "jvm/jvm_host.h"
+
+#include <cstring>
+
+#include "jvm/java_main.h"
+#include "jvm/vm_platform.h"
+#include "launcher/messages.h"
+
+namespace tarn {
+
+namespace {
+
+// The JDK 1.1 init-args record, which current jni.h no longer declares but
+// every VM still fills with its default Java stack size.
+struct Jdk11InitArgs {
+  jint version;
+  char** properties;
+  jint checkSource;
+  jint nativeStackSize;
+  jint javaStackSize;
+  jint minHeapSize;
+  jint maxHeapSize;
+  jint verifyMode;
+  char* classpath;
+  void* vfprintfHook;
+  void* exitHook;
+  void* abortHook;
+  jint enableClassGC;
+  jint enableVerboseGC;
+  jint disableAsyncGC;
+  jint verbose;
+  jboolean debugging;
+  jint debugPort;
+};
+
+}  // namespace
+
+bool loadJvmLibrary(JvmHost& host) {
+  uint32_t error = 0;
+  void* library = openLibrary(host.jvmPath, &error);
+  if (!library) {
+    printErrorFormat(loadMessage(IDS_VM_LIBRARY_NOT_LOADED), host.jvmPath,
+                     static_cast<int32_t>(error));
+    return false;
+  }
+  void* create = librarySymbol(library, "JNI_CreateJavaVM", &error);
+  if (!create) {
+    printErrorFormat(loadMessage(IDS_WINDOWS_EXCEPTION), loadMessage(IDS_NO_CREATE_JAVA_VM),
+                     static_cast<int32_t>(error));
+    return false;
+  }
+  void* defaults = librarySymbol(library, "JNI_GetDefaultJavaVMInitArgs", &error);
+  if (!defaults) {
+    printErrorFormat(loadMessage(IDS_WINDOWS_EXCEPTION), loadMessage(IDS_NO_CREATE_JAVA_VM),
+                     static_cast<int32_t>(error));
+    return false;
+  }
+  host.createJavaVm = reinterpret_cast<CreateJavaVmEntry>(create);
+  host.getDefaultInitArgs = reinterpret_cast<GetDefaultInitArgsEntry>(defaults);
+  return true;
+}
+
+int32_t defaultThreadStackSize(JvmHost& host) {
+  if (!host.getDefaultInitArgs) return 0;
+  Jdk11InitArgs args;
+  std::memset(&args, 0, sizeof args);
+  args.version = JNI_VERSION_1_1;
+  host.getDefaultInitArgs(&args);  // its result says nothing about the stack size
+  return args.javaStackSize > 0 ? static_cast<int32_t>(args.javaStackSize) : 0;
+}
+
+std::string jniErrorReason(jint result) {
+  switch (result) {
+    case JNI_ERR: return loadMessage(IDS_JNI_ERR);
+    case JNI_EDETACHED: return loadMessage(IDS_JNI_EDETACHED);
+    case JNI_EVERSION: return loadMessage(IDS_JNI_EVERSION);
+    case JNI_ENOMEM: return loadMessage(IDS_JNI_ENOMEM);
+    case JNI_EEXIST: return loadMessage(IDS_JNI_EEXIST);
+    case JNI_EINVAL: return loadMessage(IDS_JNI_EINVAL);
+    default: return std::string();
+  }
+}
+
+bool createJvm(JvmHost& host, const std::string& outputFile, const std::string& errorFile) {
+  if (!host.createJavaVm) return false;
+  std::vector<JavaVMOption> options(host.options.size());
+  for (size_t i = 0; i < host.options.size(); ++i) {
+    options[i].optionString = const_cast<char*>(host.options[i].c_str());
+    options[i].extraInfo = nullptr;
+  }
+  JavaVMInitArgs args;
+  args.version = JNI_VERSION_1_2;
+  args.nOptions = static_cast<jint>(options.size());
+  args.options = options.data();
+  args.ignoreUnrecognized = JNI_FALSE;
+  JavaVM* vm = nullptr;
+  JNIEnv* env = nullptr;
+  jint result = host.createJavaVm(&vm, reinterpret_cast<void**>(&env), &args);
+  if (result != 0) {
+    printErrorFormat(loadMessage(IDS_JNI_EXCEPTION_REASON), loadMessage(IDS_VM_NOT_CREATED),
+                     jniErrorReason(result));
+    return false;
+  }
+  host.vm = vm;
+  host.env = env;
+  // Output first: a failure to move System.err is then still described on
+  // the console.
+  if (!outputFile.empty() && !redirectStream(env, outputFile, JavaStream::Output) &&
+      env->ExceptionOccurred())
+    env->ExceptionDescribe();
+  if (!errorFile.empty() && !redirectStream(env, errorFile, JavaStream::Error) &&
+      env->ExceptionOccurred())
+    env->ExceptionDescribe();
+  return true;
+}
+
+void destroyJvm(JvmHost& host) {
+  if (!host.vm) return;
+  host.vm->DestroyJavaVM();
+  host.vm = nullptr;
+  host.env = nullptr;
+}
+
+}  // namespace tarn

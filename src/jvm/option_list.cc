@@ -1,0 +1,129 @@
+#include "jvm/option_list.h"
+
+#include "config/config_paths.h"
+#include "config/ini_file.h"
+#include "config/settings.h"
+#include "jvm/environment.h"
+#include "jvm/memory_share.h"
+#include "launcher/arguments.h"
+#include "launcher/launcher.h"
+#include "launcher/messages.h"
+
+namespace tarn {
+
+size_t findParameterEnd(const std::string& text, size_t start, LeadByteTest lead) {
+  const size_t npos = std::string::npos;
+  size_t space = findChar(text, ' ', start, lead);
+  size_t quote = findChar(text, '"', start, lead);
+  while (quote != npos) {
+    if (space == npos) return text.size();
+    if (space < quote) return space;
+    size_t close = findChar(text, '"', quote + 1, lead);
+    if (close == npos) return space;
+    if (close + 1 < text.size() && text[close + 1] == '"') close = close + 1;
+    quote = findChar(text, '"', close + 1, lead);
+    space = findChar(text, ' ', close + 1, lead);
+  }
+  return space != npos ? space : text.size();
+}
+
+void removeQuotes(std::string& piece, LeadByteTest lead) {
+  size_t quote = findChar(piece, '"', 0, lead);
+  while (quote != std::string::npos) {
+    size_t close = findChar(piece, '"', quote + 1, lead);
+    if (close == std::string::npos) return;
+    size_t end = close;
+    if (close + 1 < piece.size() && piece[close + 1] == '"') end = close + 1;
+    const std::string inner = piece.substr(quote + 1, end - quote - 1);
+    piece = piece.substr(0, quote) + inner + piece.substr(end + 1);
+    quote = findChar(piece, '"', quote + inner.size(), lead);
+  }
+}
+
+void addVmParameter(std::string piece, VmParameterContext& context,
+                    std::vector<std::string>& working) {
+  removeQuotes(piece, context.lead);
+  if (isMemoryShareOption(piece)) resolveMemoryShare(piece, context.memory);
+  if (piece.compare(0, 4, "-Xss") == 0) *context.threadStackSize = parseStackSize(piece.substr(4));
+  working.push_back(piece);
+}
+
+void splitVmParameters(const std::string& text, VmParameterContext& context,
+                       std::vector<std::string>& working) {
+  size_t start = 0;
+  while (start < text.size() && text[start] == ' ') ++start;
+  while (start < text.size()) {
+    size_t end = findParameterEnd(text, start, context.lead);
+    addVmParameter(text.substr(start, end - start), context, working);
+    start = end;
+    while (start < text.size() && text[start] == ' ') ++start;
+  }
+}
+
+std::vector<std::string> extraArguments(const std::string& text, LeadByteTest lead) {
+  std::vector<std::string> arguments;
+  for (std::string& piece : splitArguments(text, lead))
+    if (!piece.empty()) arguments.push_back(std::move(piece));
+  return arguments;
+}
+
+namespace {
+
+bool equalsIgnoringCase(const std::string& a, const char* b) {
+  size_t i = 0;
+  for (; i < a.size() && b[i]; ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return i == a.size() && b[i] == '\0';
+}
+
+}  // namespace
+
+bool buildOptionList(Launcher& launcher) {
+  Machine& machine = *launcher.machine;
+  std::string path;
+  if (!configFilePath(machine, &path)) return false;
+  IniFile ini(*machine.profiles, path, embeddedConfigurationText(), machine.lead);
+
+  std::string classPath = toTargetPathList(ini.lookup("Class Path", "Class Path"));
+  if (equalsIgnoringCase(ini.lookup("Application", "Embedded Jar"), "yes")) {
+    std::string executable;
+    if (modulePath(*machine.system, &executable)) {
+      if (!classPath.empty() && classPath.back() != kPathListSeparator)
+        classPath += kPathListSeparator;
+      classPath += executable;
+    }
+  }
+  if (classPath.empty()) {
+    printError(loadMessage(IDS_NO_CLASS_PATH));
+    return false;
+  }
+
+  std::vector<std::string> working;
+  working.push_back("-Djava.class.path=" + classPath);
+  VmParameterContext context{memoryFigures(), &launcher.jvm.threadStackSize, machine.lead};
+  splitVmParameters(ini.lookup("Java Runtime Environment", "Virtual Machine Parameters"),
+                    context, working);
+  for (std::string& option : working) {
+    expandEnvironment(option);
+    launcher.jvm.options.push_back(option);
+  }
+
+  LauncherSettings& settings = launcher.settings;
+  settings.outputFile = ini.lookup("Application", "Output File");
+  expandEnvironment(settings.outputFile);
+  settings.errorFile = ini.lookup("Application", "Error File");
+  expandEnvironment(settings.errorFile);
+  std::string cmd = ini.lookup("Application", "Cmd");
+  if (!cmd.empty()) {
+    expandEnvironment(cmd);
+    for (std::string& argument : extraArguments(cmd, machine.lead))
+      launcher.arguments.push_back(argument);
+  }
+  return true;
+}
+
+}  // namespace tarn

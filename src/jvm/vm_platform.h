@@ -1,0 +1,39 @@
+// What hosting the VM needs of the machine: loading its library, a thread
+// with a chosen stack, memory figures, the code page, the environment.
+#ifndef TARN_JVM_VM_PLATFORM_H
+#define TARN_JVM_VM_PLATFORM_H
+
+#include <cstdint>
+#include <string>
+
+namespace tarn {
+
+// The loaded library, or null with the system's error code in *error. The
+// library is never unloaded.
+void* openLibrary(const std::string& path, uint32_t* error);
+// An exported symbol, or null with the system's error code in *error.
+void* librarySymbol(void* library, const char* name, uint32_t* error);
+
+using ThreadBody = uint32_t (*)(void* parameter);
+// Runs body on a new thread with stackSize bytes (0: the system default)
+// and waits for it. False, without running body, when no thread could be
+// created.
+bool runThread(int32_t stackSize, ThreadBody body, void* parameter, uint32_t* exitCode);
+
+struct MemoryFigures {
+  uint64_t totalPhysical = 0;     // bytes of physical memory
+  uint64_t availableVirtual = 0;  // bytes of address space this process may still take
+};
+MemoryFigures memoryFigures();
+
+// Launcher text read as the system's code page reads it, as UTF-16.
+// Undecodable bytes become U+FFFD.
+std::u16string systemTextToUtf16(const std::string& text);
+
+// %NAME% replaced by the variable's value in the process environment; an
+// unset name stays as written. A failed expansion leaves the text alone.
+void expandEnvironment(std::string& text);
+
+}  // namespace tarn
+
+#endif

@@ -1,0 +1,129 @@
+#include "jvm/vm_platform.h"
+
+#include <dlfcn.h>
+#include <errno.h>
+#include <limits.h>
+#include <pthread.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cwchar>
+#include <fstream>
+
+#include "jvm/environment.h"
+
+namespace tarn {
+
+void* openLibrary(const std::string& path, uint32_t* error) {
+  void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
+  if (!library) {
+    // dlopen gives no number: a file that cannot be reached reports why,
+    // one that is there is not a library.
+    struct stat info;
+    *error = stat(path.c_str(), &info) != 0 ? static_cast<uint32_t>(errno) : ENOEXEC;
+  }
+  return library;
+}
+
+void* librarySymbol(void* library, const char* name, uint32_t* error) {
+  dlerror();
+  void* symbol = dlsym(library, name);
+  if (!symbol) *error = ENOENT;
+  return symbol;
+}
+
+namespace {
+
+struct ThreadStart {
+  ThreadBody body;
+  void* parameter;
+  uint32_t exitCode;
+};
+
+void* threadMain(void* start) {
+  ThreadStart* s = static_cast<ThreadStart*>(start);
+  s->exitCode = s->body(s->parameter);
+  return nullptr;
+}
+
+}  // namespace
+
+bool runThread(int32_t stackSize, ThreadBody body, void* parameter, uint32_t* exitCode) {
+  pthread_attr_t attributes;
+  if (pthread_attr_init(&attributes) != 0) return false;
+  if (stackSize > 0) {
+    // Below the minimum no thread starts at all; Windows rounds up as well.
+    size_t size = static_cast<size_t>(stackSize);
+    if (size < static_cast<size_t>(PTHREAD_STACK_MIN)) size = PTHREAD_STACK_MIN;
+    pthread_attr_setstacksize(&attributes, size);
+  }
+  ThreadStart start{body, parameter, 1};
+  pthread_t thread;
+  int created = pthread_create(&thread, &attributes, threadMain, &start);
+  pthread_attr_destroy(&attributes);
+  if (created != 0) return false;
+  pthread_join(thread, nullptr);
+  *exitCode = start.exitCode;
+  return true;
+}
+
+MemoryFigures memoryFigures() {
+  MemoryFigures figures;
+  long pages = sysconf(_SC_PHYS_PAGES);
+  long pageSize = sysconf(_SC_PAGESIZE);
+  if (pages > 0 && pageSize > 0)
+    figures.totalPhysical = static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize);
+  // The address space left: the limit (RLIMIT_AS, else the user half of a
+  // 47-bit space) minus what the process has mapped already.
+  uint64_t limit = sizeof(void*) >= 8 ? (uint64_t{1} << 47) : (uint64_t{3} << 30);
+  struct rlimit rl;
+  if (getrlimit(RLIMIT_AS, &rl) == 0 && rl.rlim_cur != RLIM_INFINITY &&
+      static_cast<uint64_t>(rl.rlim_cur) < limit)
+    limit = static_cast<uint64_t>(rl.rlim_cur);
+  uint64_t used = 0;
+  std::ifstream statm("/proc/self/statm");
+  if (statm >> used && pageSize > 0) used *= static_cast<uint64_t>(pageSize);
+  figures.availableVirtual = limit > used ? limit - used : 0;
+  return figures;
+}
+
+std::u16string systemTextToUtf16(const std::string& text) {
+  std::u16string result;
+  std::mbstate_t state{};
+  size_t i = 0;
+  while (i < text.size()) {
+    wchar_t c = 0;
+    size_t used = std::mbrtowc(&c, text.data() + i, text.size() - i, &state);
+    if (used == static_cast<size_t>(-1) || used == static_cast<size_t>(-2)) {
+      result.push_back(u'\uFFFD');
+      state = std::mbstate_t{};
+      ++i;
+      continue;
+    }
+    if (used == 0) used = 1;  // an embedded NUL
+    uint32_t code = static_cast<uint32_t>(c);
+    if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = 0xFFFD;
+    if (code >= 0x10000) {
+      code -= 0x10000;
+      result.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
+      result.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+    } else {
+      result.push_back(static_cast<char16_t>(code));
+    }
+    i += used;
+  }
+  return result;
+}
+
+void expandEnvironment(std::string& text) {
+  text = expandEnvironmentText(text, [](const std::string& name, std::string* value) {
+    const char* found = getenv(name.c_str());
+    if (!found) return false;
+    *value = found;
+    return true;
+  });
+}
+
+}  // namespace tarn

@@ -1,0 +1,80 @@
+#include "jvm/vm_platform.h"
+
+#include <windows.h>
+
+namespace tarn {
+
+void* openLibrary(const std::string& path, uint32_t* error) {
+  HMODULE library = LoadLibraryA(path.c_str());
+  if (!library) *error = GetLastError();
+  return reinterpret_cast<void*>(library);
+}
+
+void* librarySymbol(void* library, const char* name, uint32_t* error) {
+  FARPROC symbol = GetProcAddress(static_cast<HMODULE>(library), name);
+  if (!symbol) *error = GetLastError();
+  return reinterpret_cast<void*>(symbol);
+}
+
+namespace {
+
+struct ThreadStart {
+  ThreadBody body;
+  void* parameter;
+};
+
+DWORD WINAPI threadMain(LPVOID start) {
+  ThreadStart* s = static_cast<ThreadStart*>(start);
+  return s->body(s->parameter);
+}
+
+}  // namespace
+
+bool runThread(int32_t stackSize, ThreadBody body, void* parameter, uint32_t* exitCode) {
+  ThreadStart start{body, parameter};
+  SIZE_T size = stackSize > 0 ? static_cast<SIZE_T>(stackSize) : 0;
+  HANDLE thread = CreateThread(nullptr, size, threadMain, &start, 0, nullptr);
+  if (!thread) return false;
+  WaitForSingleObject(thread, INFINITE);
+  DWORD code = 1;
+  GetExitCodeThread(thread, &code);
+  CloseHandle(thread);
+  *exitCode = code;
+  return true;
+}
+
+MemoryFigures memoryFigures() {
+  // GlobalMemoryStatusEx: the 32-bit figures of GlobalMemoryStatus cannot
+  // hold the address space of a 64-bit process.
+  MemoryFigures figures;
+  MEMORYSTATUSEX status = {};
+  status.dwLength = sizeof status;
+  if (GlobalMemoryStatusEx(&status)) {
+    figures.totalPhysical = status.ullTotalPhys;
+    figures.availableVirtual = status.ullAvailVirtual;
+  }
+  return figures;
+}
+
+std::u16string systemTextToUtf16(const std::string& text) {
+  if (text.empty()) return std::u16string();
+  int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                   nullptr, 0);
+  if (length <= 0) return std::u16string(text.size(), u'\uFFFD');
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+  return std::u16string(wide.begin(), wide.end());
+}
+
+void expandEnvironment(std::string& text) {
+  DWORD needed = ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
+  if (needed == 0) return;
+  std::string buffer(needed, '\0');
+  DWORD written = ExpandEnvironmentStringsA(text.c_str(), &buffer[0], needed);
+  if (written == 0 || written > needed) return;
+  // For ANSI text the count may exceed what was written: take up to the NUL.
+  buffer.resize(std::char_traits<char>::length(buffer.c_str()));
+  text = buffer;
+}
+
+}  // namespace tarn
