@@ -2,6 +2,7 @@
 
 #include "launcher/messages.h"
 #include "runtime/selection.h"
+#include "service/service_host.h"
 #include "jvm/environment.h"
 #include "jvm/java_main.h"
 #include "jvm/option_list.h"
@@ -10,9 +11,12 @@
 namespace tarn {
 
 Launcher::~Launcher() {
-  // Teardown order matters: the VM first, since destroying it waits for the
-  // program's remaining threads.
+  // Teardown order matters: no hand-over may reach the VM once it goes; the
+  // VM next, since destroying it waits for the program's remaining threads;
+  // the channel's objects last.
+  stopAcceptingHandOvers(*this);
   destroyJvm(jvm);
+  closeSingleInstance(*this);
 }
 
 void buildArgumentList(Launcher& launcher, const std::vector<std::string>& commandLine) {
@@ -29,16 +33,19 @@ void overrideWorkingDirectory(Launcher& launcher) {
 
 bool initialise(Launcher& launcher, const std::vector<std::string>& commandLine) {
   buildArgumentList(launcher, commandLine);
-  bool singleInstance = false;
-  if (!readSingleInstanceSetting(*launcher.machine, &singleInstance)) return false;
+  if (!setUpSingleInstance(launcher)) return false;
+  // A second instance has handed its arguments over: it only waits now.
+  if (launcher.channel.singleInstance && !launcher.channel.firstInstance) return true;
   if (!readSettings(*launcher.machine, embeddedConfigurationText(), &launcher.settings))
     return false;
-  launcher.settings.singleInstance = singleInstance;
+  launcher.settings.singleInstance = launcher.channel.singleInstance;
   if (launcher.settings.overrideWorkingDir) overrideWorkingDirectory(launcher);
   return selectRuntime(launcher);
 }
 
 int32_t run(Launcher& launcher) {
+  if (launcher.channel.singleInstance && !launcher.channel.firstInstance)
+    return waitForFirstInstance(launcher);
   prepareEnvironment(launcher);
   if (!loadJvmLibrary(launcher.jvm)) return -1;
   if (!buildOptionList(launcher)) return -1;
@@ -57,12 +64,18 @@ uint32_t runJavaMain(Launcher& launcher) {
 
 int32_t launch(Machine& machine, const std::vector<std::string>& commandLine) {
   Launcher launcher(machine);
+  ServiceHost serviceHost;  // goes before the launcher
   if (!initialise(launcher, commandLine)) return -1;
   if (launcher.settings.isService) {
-    printError(loadMessage(IDS_NO_SERVICE_MODE));
-    return -1;
+    if (!determineServiceName(serviceHost, launcher)) return -1;
+    return startDispatcher(serviceHost);
   }
   return run(launcher);
+}
+
+void mainAboutToStart(Launcher& launcher) {
+  signalMainStarted(launcher);
+  serviceMainStarted();
 }
 
 }  // namespace tarn

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "config/settings.h"
+#include "instance/single_instance.h"
 #include "jvm/jvm_host.h"
 #include "os/machine.h"
 
@@ -22,7 +23,7 @@ struct Launcher {
   LauncherSettings settings;
   std::vector<std::string> arguments;  // what the Java main method receives
   JvmHost jvm;
-  bool firstInstance = false;
+  SingleInstanceChannel channel;  // the single-instance handles
 };
 
 // Arguments, single-instance set-up, settings, working folder, runtime.
@@ -36,6 +37,10 @@ uint32_t runJavaMain(Launcher& launcher);
 
 void buildArgumentList(Launcher& launcher, const std::vector<std::string>& commandLine);
 void overrideWorkingDirectory(Launcher& launcher);
+
+// Called on the Java main thread just before the main method: hand-overs of
+// second instances and a stop request that came early may now reach it.
+void mainAboutToStart(Launcher& launcher);
 
 // The whole process: the entry point's work, returning the exit value.
 int32_t launch(Machine& machine, const std::vector<std::string>& commandLine);

@@ -1,0 +1,105 @@
+// The platform-neutral half of the channel: the argument area, the gate and
+// the call of secondaryMain.
+#include "instance/single_instance.h"
+
+#include "instance/hand_over_block.h"
+#include "jvm/java_main.h"
+#include "launcher/launcher.h"
+
+namespace tarn {
+
+bool enterWorker(HandOverGate& gate) {
+  std::lock_guard<std::mutex> lock(gate.mutex);
+  if (gate.closed) return false;
+  ++gate.workers;
+  return true;
+}
+
+void leaveWorker(HandOverGate& gate) {
+  std::lock_guard<std::mutex> lock(gate.mutex);
+  --gate.workers;
+  gate.changed.notify_all();
+}
+
+bool waitForMainStarted(HandOverGate& gate) {
+  std::unique_lock<std::mutex> lock(gate.mutex);
+  gate.changed.wait(lock, [&] { return gate.mainStarted || gate.closed; });
+  return !gate.closed;
+}
+
+void openHandOverGate(HandOverGate& gate) {
+  std::lock_guard<std::mutex> lock(gate.mutex);
+  gate.mainStarted = true;
+  gate.changed.notify_all();
+}
+
+void closeHandOverGate(HandOverGate& gate) {
+  std::unique_lock<std::mutex> lock(gate.mutex);
+  gate.closed = true;
+  gate.changed.notify_all();
+  gate.changed.wait(lock, [&] { return gate.workers == 0; });
+}
+
+bool writeArguments(Launcher& launcher) {
+  return writeArgumentArea(launcher.channel.view + kArgumentAreaOffset, launcher.arguments);
+}
+
+std::vector<std::string> readArguments(Launcher& launcher) {
+  return readArgumentArea(launcher.channel.view + kArgumentAreaOffset);
+}
+
+jclass findProgramClass(JNIEnv* env, const std::string& name) {
+  // The class name reaches FindClass as the VM's own encoding of the
+  // characters, as for the main method itself.
+  jstring text = newJavaString(env, name);
+  if (!text) return nullptr;
+  const char* chars = env->GetStringUTFChars(text, nullptr);
+  if (!chars) return nullptr;
+  jclass found = env->FindClass(chars);
+  env->ReleaseStringUTFChars(text, chars);
+  return found;
+}
+
+namespace {
+
+void callSecondaryMain(Launcher& launcher, HandOverReply reply, void* context) {
+  JavaVM* vm = launcher.jvm.vm;
+  JNIEnv* env = nullptr;
+  if (!vm || vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return;
+
+  jclass mainClass = findProgramClass(env, launcher.settings.mainClass);
+  if (mainClass) {
+    bool returnsInt = false;
+    jmethodID method =
+        env->GetStaticMethodID(mainClass, "secondaryMain", "([Ljava/lang/String;)V");
+    if (env->ExceptionCheck()) env->ExceptionClear();
+    if (!method) {
+      method = env->GetStaticMethodID(mainClass, "secondaryMain", "([Ljava/lang/String;)I");
+      returnsInt = true;
+    }
+    if (method) {
+      jobjectArray array = newJavaStringArray(env, readArguments(launcher));
+      if (array) {
+        if (returnsInt) {
+          jint value = env->CallStaticIntMethod(mainClass, method, array);
+          reply(context, value);
+        } else {
+          reply(context, 0);
+          env->CallStaticVoidMethod(mainClass, method, array);
+        }
+      }
+    }
+  }
+  if (env->ExceptionCheck()) env->ExceptionDescribe();
+  vm->DetachCurrentThread();
+}
+
+}  // namespace
+
+void deliverHandOver(Launcher& launcher, HandOverReply reply, void* context) {
+  HandOverGate& gate = launcher.channel.gate;
+  if (waitForMainStarted(gate)) callSecondaryMain(launcher, reply, context);
+  leaveWorker(gate);
+}
+
+}  // namespace tarn

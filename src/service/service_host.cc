@@ -1,0 +1,68 @@
+#include "service/service_host.h"
+
+#include <jni.h>
+
+#include "instance/single_instance.h"
+#include "launcher/launcher.h"
+#include "launcher/messages.h"
+#include "os/text.h"
+
+namespace tarn {
+
+namespace {
+// The system calls the service's callbacks without a context of ours.
+ServiceHost* theServiceHost = nullptr;
+}  // namespace
+
+ServiceHost::ServiceHost() { theServiceHost = this; }
+
+ServiceHost::~ServiceHost() {
+  std::lock_guard<std::mutex> lock(stopMutex);
+  if (theServiceHost == this) theServiceHost = nullptr;
+}
+
+ServiceHost* processServiceHost() { return theServiceHost; }
+
+bool determineServiceName(ServiceHost& host, Launcher& launcher) {
+  host.launcher = &launcher;
+  std::string path;
+  if (!modulePath(*launcher.machine->system, &path)) return false;
+  size_t last = findLastChar(path, kPathSeparator, launcher.machine->lead);
+  host.serviceName = last == std::string::npos ? path : path.substr(last + 1);
+  return true;
+}
+
+bool takeStopRequest(ServiceHost& host) {
+  std::lock_guard<std::mutex> lock(host.stopMutex);
+  if (host.mainStarted) return true;
+  host.stopWaiting = true;
+  return false;
+}
+
+bool takeMainStarted(ServiceHost& host) {
+  std::lock_guard<std::mutex> lock(host.stopMutex);
+  host.mainStarted = true;
+  bool waiting = host.stopWaiting;
+  host.stopWaiting = false;
+  return waiting;
+}
+
+void serviceMainStarted() {
+  ServiceHost* host = processServiceHost();
+  if (host && host->launcher && takeMainStarted(*host)) startStopThread(*host);
+}
+
+void stopJavaProgram(void* vmPointer, const std::string& mainClass) {
+  JavaVM* vm = static_cast<JavaVM*>(vmPointer);
+  JNIEnv* env = nullptr;
+  if (!vm || vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return;
+  jclass type = findProgramClass(env, mainClass);
+  if (type) {
+    jmethodID stop = env->GetStaticMethodID(type, "stop", "()V");
+    if (stop) env->CallStaticVoidMethodA(type, stop, nullptr);
+  }
+  if (env->ExceptionOccurred()) env->ExceptionDescribe();
+  vm->DetachCurrentThread();
+}
+
+}  // namespace tarn

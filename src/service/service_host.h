@@ -1,0 +1,73 @@
+// Service mode: the program runs under the system's service manager and is
+// asked to stop through its static stop method.
+#ifndef TARN_SERVICE_SERVICE_HOST_H
+#define TARN_SERVICE_SERVICE_HOST_H
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+namespace tarn {
+
+struct Launcher;
+
+// The service control manager's status record, field for field.
+struct ServiceStatus {
+  uint32_t serviceType = 0;
+  uint32_t currentState = 0;
+  uint32_t controlsAccepted = 0;
+  uint32_t win32ExitCode = 0;
+  uint32_t serviceSpecificExitCode = 0;
+  uint32_t checkPoint = 0;
+  uint32_t waitHint = 0;
+};
+
+// One per process, on the entry point's stack. Its constructor makes it the
+// process's service host, which the system's callbacks reach it through.
+struct ServiceHost {
+  ServiceHost();
+  ~ServiceHost();
+  ServiceHost(const ServiceHost&) = delete;
+  ServiceHost& operator=(const ServiceHost&) = delete;
+
+  Launcher* launcher = nullptr;
+  std::string serviceName;
+  ServiceStatus serviceStatus;
+  void* statusHandle = nullptr;
+
+  // A stop asked for before the main method runs waits for it.
+  std::mutex stopMutex;
+  bool mainStarted = false;
+  bool stopWaiting = false;
+};
+
+// The process's service host; null outside its life.
+ServiceHost* processServiceHost();
+
+// Records the launcher and names the service after the executable's file
+// name, extension included; false (reported) when the
+// executable's path cannot be had.
+bool determineServiceName(ServiceHost& host, Launcher& launcher);
+
+// Runs the service until it has stopped. Windows: always 0. Linux: the
+// run's own exit value.
+int32_t startDispatcher(ServiceHost& host);
+
+// A stop or shutdown request: true when stop may be called now; otherwise
+// it is remembered for mainStarted.
+bool takeStopRequest(ServiceHost& host);
+// The main method is about to run: true when a stop request was waiting.
+bool takeMainStarted(ServiceHost& host);
+
+// The hook for the Java main thread: a waiting stop request goes out now.
+void serviceMainStarted();
+
+// Starts a thread that calls the main class's static stop(); platform code.
+void startStopThread(ServiceHost& host);
+
+// The stop thread's body: attaches to the VM, calls stop(), detaches.
+void stopJavaProgram(void* vm, const std::string& mainClass);
+
+}  // namespace tarn
+
+#endif
