@@ -34,5 +34,10 @@
 #define IDS_NO_RUNTIME_SELECTION 240
 #define IDS_NO_VM_HOSTING 241
 #define IDS_NO_SERVICE_MODE 242
+#define IDS_RUNTIME_PROMPT 250
+#define IDS_RUNTIME_NOT_USABLE 251
+
+// The public Java download page: the link of the JRE Not Found dialog.
+#define TARN_JAVA_DOWNLOAD_ADDRESS "https://www.java.com/download/"
 
 #endif

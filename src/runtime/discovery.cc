@@ -51,7 +51,111 @@ bool holdsRuntimeLibrary(System& system, const std::string& folder) {
   return false;
 }
 
+bool isJdkKey(const std::string& key) { return key == kJavaSoftJdkKey || key == kJrockitJdkKey; }
+bool isJavaSoftKey(const std::string& key) {
+  return key == kJavaSoftJdkKey || key == kJavaSoftJreKey;
+}
+
+// A JavaSoft public runtime is probed for its default VM under
+// FavorServer, so one with a client VM does not count as a server runtime.
+JvmType probeType(const RuntimeRules& rules, const std::string& key) {
+  if (key == kJavaSoftJreKey && rules.jvmType == JvmType::FavorServer) return JvmType::Default;
+  return rules.jvmType;
+}
+
+bool isPreferred(const RuntimeRules& rules, const std::string& key) {
+  bool kind = isJdkKey(key) ? rules.jdkWanted : rules.jreWanted;
+  bool vendor = isJavaSoftKey(key) ? rules.sunPreferred : rules.jrockitPreferred;
+  return kind && vendor;
+}
+
+bool isAllZero(const JavaVersion& v) {
+  for (int32_t part : v.parts)
+    if (part != 0) return false;
+  return true;
+}
+
 }  // namespace
+
+const char* const kJavaSoftJdkKey = "Software\\JavaSoft\\Java Development Kit\\";
+const char* const kJavaSoftJreKey = "Software\\JavaSoft\\Java Runtime Environment\\";
+const char* const kJrockitJreKey = "Software\\JRockit\\Java Runtime Environment\\";
+const char* const kJrockitJdkKey = "Software\\JRockit\\Java Development Kit\\";
+
+bool withinLimits(const RuntimeRules& rules, const JavaVersion& version) {
+  if (compare(version, rules.minimum) < 0) return false;
+  return isAllZero(rules.maximum) || compare(version, rules.maximum) <= 0;
+}
+
+bool probeVersionKey(Machine& machine, Registry& registry, const RuntimeRules& rules,
+                     const std::string& key, const std::string& subkey, std::string* home,
+                     bool* serverVm) {
+  std::string javaHome;
+  if (!registry.readString(key + subkey, "JavaHome", &javaHome) || javaHome.empty())
+    return false;
+  std::string folder = withTrailingSeparator(javaHome, machine.lead);
+  // A registered JDK is used through its private runtime.
+  if (isJdkKey(key)) folder += kPrivateSubfolder;
+  bool server = false;
+  if (chooseJvmDll(*machine.system, folder, probeType(rules, key), &server).empty()) return false;
+  *home = folder;
+  *serverVm = server;
+  return true;
+}
+
+void collectFromKey(Machine& machine, Registry& registry, const RuntimeRules& rules,
+                    const std::string& key, std::vector<JreCandidate>* candidates) {
+  std::vector<std::string> names;
+  if (!registry.subkeyNames(key, &names)) return;
+  for (const std::string& name : names) {
+    JreCandidate candidate;
+    candidate.version.parse(name, 0);
+    if (!withinLimits(rules, candidate.version)) continue;
+    if (!probeVersionKey(machine, registry, rules, key, name, &candidate.home,
+                         &candidate.serverVm))
+      continue;
+    candidate.preferred = isPreferred(rules, key);
+    candidates->push_back(candidate);
+  }
+}
+
+std::string releaseJavaVersion(const std::string& text) {
+  static const std::string kKey = "JAVA_VERSION=";
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    if (text.compare(start, kKey.size(), kKey) == 0 && start + kKey.size() <= end) {
+      std::string value = trimWhiteSpace(text.substr(start + kKey.size(), end - start - kKey.size()),
+                                         noLeadBytes);
+      if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+        value = value.substr(1, value.size() - 2);
+      return value;
+    }
+    start = end + 1;
+  }
+  return std::string();
+}
+
+void collectInstalled(System& system, const RuntimeRules& rules, const std::string& key,
+                      const std::vector<InstalledRuntime>& installed,
+                      std::vector<JreCandidate>* candidates) {
+  if (!isJavaSoftKey(key)) return;
+  bool jdkKey = isJdkKey(key);
+  for (const InstalledRuntime& runtime : installed) {
+    if (runtime.jdk != jdkKey) continue;
+    JreCandidate candidate;
+    candidate.version.parse(runtime.version, 0);
+    if (!withinLimits(rules, candidate.version)) continue;
+    // An older JDK keeps its runtime in jre/; a later one is its own runtime.
+    std::string home = runtime.folder;
+    if (jdkKey && system.isDirectory(home + kPrivateSubfolder)) home += kPrivateSubfolder;
+    if (chooseJvmDll(system, home, probeType(rules, key), &candidate.serverVm).empty()) continue;
+    candidate.home = home;
+    candidate.preferred = isPreferred(rules, key);
+    candidates->push_back(candidate);
+  }
+}
 
 std::string withTrailingSeparator(const std::string& folder, LeadByteTest lead) {
   if (folder.empty()) return folder;

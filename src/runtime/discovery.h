@@ -9,6 +9,7 @@
 #include "config/settings.h"
 #include "os/machine.h"
 #include "runtime/java_version.h"
+#include "runtime/registry.h"
 
 namespace tarn {
 
@@ -32,6 +33,44 @@ std::string chooseJvmDll(System& system, const std::string& home, JvmType type,
 // holds the Java runtime library. False when the executable's path cannot be
 // obtained; true with an empty home when there is no private runtime.
 bool findPrivateJre(Machine& machine, std::string* home);
+
+// The registry keys of installed runtimes, below HKEY_LOCAL_MACHINE.
+extern const char* const kJavaSoftJdkKey;
+extern const char* const kJavaSoftJreKey;
+extern const char* const kJrockitJreKey;
+extern const char* const kJrockitJdkKey;
+
+// The version lies within the rules' limits. An all-zero maximum (an empty
+// "Maximum Version") sets no upper limit.
+bool withinLimits(const RuntimeRules& rules, const JavaVersion& version);
+
+// The "JavaHome" of key + subkey made a runtime home holding a VM library.
+bool probeVersionKey(Machine& machine, Registry& registry, const RuntimeRules& rules,
+                     const std::string& key, const std::string& subkey, std::string* home,
+                     bool* serverVm);
+
+// Appends the runtimes registered under the key that the rules admit.
+void collectFromKey(Machine& machine, Registry& registry, const RuntimeRules& rules,
+                    const std::string& key, std::vector<JreCandidate>* candidates);
+
+// A runtime found in the system's Java folders (the registry's counterpart
+// on Linux): its folder, the version text from its release file, and
+// whether it holds a compiler.
+struct InstalledRuntime {
+  std::string folder;  // ends in the path separator
+  std::string version;
+  bool jdk = false;
+};
+
+// The JAVA_VERSION of a runtime's release file text, without its quotes; ""
+// when it has none.
+std::string releaseJavaVersion(const std::string& text);
+
+// Appends the installed runtimes of the key's kind that the rules admit, by
+// the same rules as collectFromKey. They count as JavaSoft runtimes.
+void collectInstalled(System& system, const RuntimeRules& rules, const std::string& key,
+                      const std::vector<InstalledRuntime>& installed,
+                      std::vector<JreCandidate>* candidates);
 
 }  // namespace tarn
 

@@ -1,26 +1,134 @@
 #include "runtime/selection.h"
 
+#include "config/config_paths.h"
 #include "launcher/launcher.h"
 #include "launcher/messages.h"
-#include "runtime/discovery.h"
+#include "ui/jre_not_found_dialog.h"
 
 namespace tarn {
 
-bool selectRuntime(Launcher& launcher) {
-  Machine& machine = *launcher.machine;
-  const RuntimeRules& rules = launcher.settings.rules;
-  // A configured folder is taken whatever its version; one without a VM is
-  // skipped silently.
-  if (!rules.jrePath.empty()) {
-    std::string home = withTrailingSeparator(rules.jrePath, machine.lead);
-    std::string path = chooseJvmDll(*machine.system, home, rules.jvmType);
-    if (!path.empty()) {
-      launcher.jvm.jvmPath = path;
-      return true;
-    }
+namespace {
+
+// Negative when a ranks before b.
+int rank(const RuntimeRules& rules, const JreCandidate& a, const JreCandidate& b) {
+  if (rules.favorMode && a.preferred != b.preferred) return a.preferred ? -1 : 1;
+  if (rules.jvmType == JvmType::FavorServer && a.serverVm != b.serverVm)
+    return a.serverVm ? -1 : 1;
+  return -compare(a.version, b.version);
+}
+
+bool searchKey(const RuntimeRules& rules, const std::string& key) {
+  bool jdk = key == kJavaSoftJdkKey || key == kJrockitJdkKey;
+  bool sun = key == kJavaSoftJdkKey || key == kJavaSoftJreKey;
+  bool kind = rules.favorMode || (jdk ? rules.jdkWanted : rules.jreWanted);
+  bool vendor = sun ? (rules.sunAllowed || rules.sunPreferred)
+                    : (rules.jrockitAllowed || rules.jrockitPreferred);
+  return kind && vendor;
+}
+
+struct DialogChooser : RuntimeChooser {
+  explicit DialogChooser(Machine& machine) : machine(machine) {}
+  int choose(const std::string& message, JvmType type, std::string* folder,
+             std::string* jvmPath) override {
+    JreNotFoundDialog dialog(machine, message, type);
+    int result = dialog.show(activeWindow());
+    *folder = dialog.folder;
+    *jvmPath = dialog.jvmPath;
+    return result;
   }
-  printError(loadMessage(IDS_NO_RUNTIME_SELECTION));
-  return false;
+  Machine& machine;
+};
+
+}  // namespace
+
+void sortCandidates(const RuntimeRules& rules, std::vector<JreCandidate>* candidates) {
+  std::vector<JreCandidate>& list = *candidates;
+  for (size_t pass = 0; pass < list.size(); ++pass)
+    for (size_t i = 0; i + 1 < list.size(); ++i)
+      if (rank(rules, list[i + 1], list[i]) < 0) std::swap(list[i], list[i + 1]);
+}
+
+size_t pickCandidate(const RuntimeRules& rules, const std::vector<JreCandidate>& candidates) {
+  for (const std::string& entry : rules.preferredVersions) {
+    JavaVersion pattern;
+    pattern.parse(entry, 0);
+    for (size_t i = 0; i < candidates.size(); ++i)
+      if (matches(candidates[i].version, pattern)) return i;
+  }
+  return 0;
+}
+
+bool searchRegistry(const RuntimeRules& rules, RuntimeSource& source, JreCandidate* chosen) {
+  std::vector<JreCandidate> candidates;
+  for (const char* key : {kJavaSoftJdkKey, kJavaSoftJreKey, kJrockitJreKey, kJrockitJdkKey})
+    if (searchKey(rules, key)) source.collect(rules, key, &candidates);
+  if (candidates.empty()) return false;
+  sortCandidates(rules, &candidates);
+  *chosen = candidates[pickCandidate(rules, candidates)];
+  return true;
+}
+
+std::string runtimeNotFoundMessage(const RuntimeRules& rules) {
+  int id = rules.jvmType == JvmType::Server ? IDS_JRE_NOT_FOUND_SERVER : IDS_JRE_NOT_FOUND;
+  return formatMessage(id, versionRequirementText(rules.minimum, rules.maximum));
+}
+
+void rememberRuntimeFolder(Launcher& launcher, const std::string& folder) {
+  Machine& machine = *launcher.machine;
+  std::string path;
+  if (!configFilePath(machine, &path)) return;
+  if (machine.system->isNtPlatform() && !launcher.settings.isService)
+    path = userConfigFilePath(machine, launcher.settings.productName,
+                              launcher.settings.productCode, true);
+  // A failed write is not reported: the choice is just not remembered.
+  if (!path.empty())
+    machine.profiles->writeString("Java Runtime Environment", "JRE Path", folder, path);
+}
+
+bool selectRuntimeWith(Launcher& launcher, RuntimeSource& source, RuntimeChooser& chooser) {
+  Machine& machine = *launcher.machine;
+  System& system = *machine.system;
+  const RuntimeRules& rules = launcher.settings.rules;
+  std::string& jvmPath = launcher.jvm.jvmPath;
+
+  // A configured folder and a private runtime are taken whatever their
+  // version; a configured folder without a VM is skipped silently.
+  if (!rules.jrePath.empty()) {
+    jvmPath = chooseJvmDll(system, withTrailingSeparator(rules.jrePath, machine.lead),
+                           rules.jvmType);
+    if (!jvmPath.empty()) return true;
+  }
+
+  // Without a private runtime the bare relative VM paths are not tried: they
+  // would load whatever VM library lies in the folder the user started from.
+  std::string home;
+  if (findPrivateJre(machine, &home) && !home.empty()) {
+    jvmPath = chooseJvmDll(system, home, rules.jvmType);
+    if (!jvmPath.empty()) return true;
+  }
+
+  // The registered runtime is loaded with the configured VM type, so a
+  // public runtime picked under FavorServer gets its server VM if it has one.
+  JreCandidate chosen;
+  if (searchRegistry(rules, source, &chosen)) {
+    jvmPath = chooseJvmDll(system, chosen.home, rules.jvmType);
+    if (!jvmPath.empty()) return true;
+  }
+
+  std::string folder;
+  std::string picked;
+  if (chooser.choose(runtimeNotFoundMessage(rules), rules.jvmType, &folder, &picked) != 1 ||
+      picked.empty())
+    return false;
+  jvmPath = picked;
+  rememberRuntimeFolder(launcher, folder);
+  return true;
+}
+
+bool selectRuntime(Launcher& launcher) {
+  std::unique_ptr<RuntimeSource> source = systemRuntimeSource(*launcher.machine);
+  DialogChooser chooser(*launcher.machine);
+  return selectRuntimeWith(launcher, *source, chooser);
 }
 
 }  // namespace tarn

@@ -2,11 +2,48 @@
 #ifndef TARN_RUNTIME_SELECTION_H
 #define TARN_RUNTIME_SELECTION_H
 
+#include <string>
+#include <vector>
+
+#include "config/settings.h"
+#include "runtime/discovery.h"
+#include "runtime/registry.h"
+
 namespace tarn {
 
 struct Launcher;
 
-// Sets the launcher's jvmPath; false when no runtime could be had.
+// Asks the user for a runtime folder when nothing fits: 1 with the folder
+// (ending in the separator) and its VM library, 2 when the user cancelled.
+struct RuntimeChooser {
+  virtual ~RuntimeChooser() = default;
+  virtual int choose(const std::string& message, JvmType type, std::string* folder,
+                     std::string* jvmPath) = 0;
+};
+
+// Orders candidates: preferred first in favour mode, server VMs first under
+// FavorServer, then newest first; equal ones keep their order.
+void sortCandidates(const RuntimeRules& rules, std::vector<JreCandidate>* candidates);
+
+// The index of the sorted candidate to use: the first that matches the
+// earliest matching preferred version, else the first. The list is not empty.
+size_t pickCandidate(const RuntimeRules& rules, const std::vector<JreCandidate>& candidates);
+
+// Collects from the keys the rules allow, sorts and picks.
+bool searchRegistry(const RuntimeRules& rules, RuntimeSource& source, JreCandidate* chosen);
+
+// The message for no fitting runtime, with the version requirement.
+std::string runtimeNotFoundMessage(const RuntimeRules& rules);
+
+// Writes the folder the user chose as "JRE Path", to the per-user copy or
+// the configuration file.
+void rememberRuntimeFolder(Launcher& launcher, const std::string& folder);
+
+// Sets the launcher's jvmPath; false when the user cancelled.
+bool selectRuntimeWith(Launcher& launcher, RuntimeSource& source, RuntimeChooser& chooser);
+
+// selectRuntimeWith this platform's registered runtimes and the JRE Not
+// Found dialog (on Linux its console counterpart).
 bool selectRuntime(Launcher& launcher);
 
 }  // namespace tarn

@@ -1,0 +1,86 @@
+#include "runtime/java_folders.h"
+
+#include <dirent.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+namespace tarn {
+
+namespace {
+
+bool isDirectory(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::vector<std::string> entryNames(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return names;
+  while (struct dirent* entry = readdir(dir)) {
+    std::string name = entry->d_name;
+    if (!name.empty() && name[0] != '.') names.push_back(name);
+  }
+  closedir(dir);
+  // The directory's own order is arbitrary; sorted names keep the choice
+  // among equal runtimes the same from one start to the next.
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string readSmallFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::string();
+  std::string text(64 * 1024, '\0');
+  in.read(&text[0], static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<size_t>(in.gcount()));
+  return text;
+}
+
+struct InstalledSource : RuntimeSource {
+  InstalledSource(Machine& machine, std::vector<InstalledRuntime> installed)
+      : machine(machine), installed(std::move(installed)) {}
+  void collect(const RuntimeRules& rules, const std::string& key,
+               std::vector<JreCandidate>* candidates) override {
+    collectInstalled(*machine.system, rules, key, installed, candidates);
+  }
+  Machine& machine;
+  std::vector<InstalledRuntime> installed;
+};
+
+}  // namespace
+
+std::vector<std::string> systemJavaFolders() { return {"/usr/lib/jvm", "/usr/java", "/opt/java"}; }
+
+std::vector<InstalledRuntime> scanJavaFolders(const std::vector<std::string>& roots) {
+  std::vector<InstalledRuntime> found;
+  std::set<std::string> seen;
+  for (const std::string& root : roots) {
+    for (const std::string& name : entryNames(root)) {
+      std::string path = root + "/" + name;
+      if (!isDirectory(path)) continue;
+      char real[PATH_MAX];
+      if (!realpath(path.c_str(), real)) continue;
+      if (!seen.insert(real).second) continue;
+      InstalledRuntime runtime;
+      runtime.folder = std::string(real) + "/";
+      runtime.version = releaseJavaVersion(readSmallFile(runtime.folder + "release"));
+      struct stat info;
+      runtime.jdk = stat((runtime.folder + "bin/javac").c_str(), &info) == 0;
+      found.push_back(runtime);
+    }
+  }
+  return found;
+}
+
+std::unique_ptr<RuntimeSource> systemRuntimeSource(Machine& machine) {
+  return std::make_unique<InstalledSource>(machine, scanJavaFolders(systemJavaFolders()));
+}
+
+}  // namespace tarn

@@ -1,0 +1,79 @@
+#include "runtime/registry.h"
+
+#include <windows.h>
+
+#include "runtime/discovery.h"
+
+namespace tarn {
+
+namespace {
+
+// RegOpenKeyExA wants the key without the trailing backslash that lets a
+// subkey name be appended to it.
+std::string keyName(const std::string& key) {
+  if (!key.empty() && key.back() == '\\') return key.substr(0, key.size() - 1);
+  return key;
+}
+
+struct RealRegistry : Registry {
+  bool subkeyNames(const std::string& key, std::vector<std::string>* names) override {
+    names->clear();
+    HKEY handle;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName(key).c_str(), 0, KEY_READ, &handle) !=
+        ERROR_SUCCESS)
+      return false;
+    for (DWORD index = 0;; ++index) {
+      char name[MAX_PATH];
+      DWORD length = sizeof name;
+      if (RegEnumKeyExA(handle, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+          ERROR_SUCCESS)
+        break;
+      names->emplace_back(name, length);
+    }
+    RegCloseKey(handle);
+    return true;
+  }
+
+  bool readString(const std::string& key, const std::string& value, std::string* data) override {
+    data->clear();
+    HKEY handle;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName(key).c_str(), 0, KEY_READ, &handle) !=
+        ERROR_SUCCESS)
+      return false;
+    bool ok = false;
+    DWORD size = 0;
+    if (RegQueryValueExA(handle, value.c_str(), nullptr, nullptr, nullptr, &size) ==
+            ERROR_SUCCESS &&
+        size > 0) {
+      // One byte more than asked, so that data stored without its
+      // terminator still ends.
+      std::string buffer(size + 1, '\0');
+      DWORD read = size;
+      if (RegQueryValueExA(handle, value.c_str(), nullptr, nullptr,
+                           reinterpret_cast<BYTE*>(&buffer[0]), &read) == ERROR_SUCCESS) {
+        *data = buffer.c_str();
+        ok = !data->empty();
+      }
+    }
+    RegCloseKey(handle);
+    return ok;
+  }
+};
+
+struct RegistrySource : RuntimeSource {
+  explicit RegistrySource(Machine& machine) : machine(machine) {}
+  void collect(const RuntimeRules& rules, const std::string& key,
+               std::vector<JreCandidate>* candidates) override {
+    collectFromKey(machine, registry, rules, key, candidates);
+  }
+  Machine& machine;
+  RealRegistry registry;
+};
+
+}  // namespace
+
+std::unique_ptr<RuntimeSource> systemRuntimeSource(Machine& machine) {
+  return std::make_unique<RegistrySource>(machine);
+}
+
+}  // namespace tarn

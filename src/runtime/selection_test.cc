@@ -1,0 +1,406 @@
+#include "runtime/selection.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "launcher/launcher.h"
+#include "launcher/messages.h"
+#include "runtime/fake_machine_test.h"
+
+namespace tarn {
+namespace {
+
+#ifdef _WIN32
+const char* const kClientVm = "bin/client/jvm.dll";
+const char* const kServerVm = "bin/server/jvm.dll";
+#else
+const char* const kClientVm = "lib/client/libjvm.so";
+const char* const kServerVm = "lib/server/libjvm.so";
+#endif
+
+JavaVersion version(const std::string& text) {
+  JavaVersion v;
+  v.parse(text, 0);
+  return v;
+}
+
+JavaVersion bound(const std::string& text, int32_t fill) {
+  JavaVersion v;
+  v.parse(text, fill);
+  return v;
+}
+
+RuntimeRules anyVersion() {
+  RuntimeRules rules;
+  rules.minimum = bound("0.0.0.0", 0);
+  rules.maximum = bound("65535.65535.65535.65535", 65535);
+  return rules;
+}
+
+JreCandidate candidate(const std::string& home, const std::string& v, bool preferred = true,
+                       bool server = false) {
+  JreCandidate c;
+  c.home = home;
+  c.version = version(v);
+  c.preferred = preferred;
+  c.serverVm = server;
+  return c;
+}
+
+std::string homes(const std::vector<JreCandidate>& list) {
+  std::string text;
+  for (const JreCandidate& c : list) text += c.home + " ";
+  return text;
+}
+
+TEST(SortCandidates, PreferredThenServerThenNewestAndStable) {
+  RuntimeRules rules = anyVersion();
+  std::vector<JreCandidate> list = {candidate("a", "1.6.0_21", false), candidate("b", "1.5"),
+                                    candidate("c", "1.6.0_21", false), candidate("d", "1.7"),
+                                    candidate("e", "1.5")};
+  sortCandidates(rules, &list);
+  EXPECT_EQ("d b e a c ", homes(list));
+
+  // Outside favour mode the preferred flag does not count.
+  rules.favorMode = false;
+  sortCandidates(rules, &list);
+  EXPECT_EQ("d a c b e ", homes(list));
+
+  rules.favorMode = true;
+  rules.jvmType = JvmType::FavorServer;
+  list = {candidate("old-server", "1.5", true, true), candidate("new-client", "1.7", true, false),
+          candidate("other-vendor", "1.8", false, true)};
+  sortCandidates(rules, &list);
+  EXPECT_EQ("old-server new-client other-vendor ", homes(list));
+
+  // Without FavorServer the server VM does not count.
+  rules.jvmType = JvmType::Server;
+  sortCandidates(rules, &list);
+  EXPECT_EQ("new-client old-server other-vendor ", homes(list));
+}
+
+TEST(PickCandidate, PreferredVersionsInListOrder) {
+  RuntimeRules rules = anyVersion();
+  std::vector<JreCandidate> list = {candidate("16", "1.6.0_21"), candidate("15", "1.5.0_22"),
+                                    candidate("zero", "none")};
+  EXPECT_EQ(0u, pickCandidate(rules, list));
+  rules.preferredVersions = {"1.5", "1.6"};
+  EXPECT_EQ(1u, pickCandidate(rules, list));
+  rules.preferredVersions = {"1.7"};
+  EXPECT_EQ(0u, pickCandidate(rules, list));
+  rules.preferredVersions = {"1.7", "1.6.0"};
+  EXPECT_EQ(0u, pickCandidate(rules, list));
+  // An empty entry reads as 0.0.0.0 and matches only such a candidate.
+  rules.preferredVersions = {"", "1.5"};
+  EXPECT_EQ(2u, pickCandidate(rules, list));
+}
+
+// Registry contents: key -> subkey names, and key + subkey -> JavaHome.
+struct FakeRegistry : Registry {
+  std::map<std::string, std::vector<std::string>> keys;
+  std::map<std::string, std::string> homes;
+  void add(const std::string& key, const std::string& name, const std::string& home) {
+    keys[key].push_back(name);
+    homes[key + name] = home;
+  }
+  bool subkeyNames(const std::string& key, std::vector<std::string>* names) override {
+    auto it = keys.find(key);
+    if (it == keys.end()) return false;
+    *names = it->second;
+    return true;
+  }
+  bool readString(const std::string& key, const std::string& value,
+                  std::string* data) override {
+    auto it = homes.find(key);
+    if (value != "JavaHome" || it == homes.end() || it->second.empty()) return false;
+    *data = it->second;
+    return true;
+  }
+};
+
+struct FakeSource : RuntimeSource {
+  FakeSource(Machine& machine, Registry& registry) : machine(machine), registry(registry) {}
+  void collect(const RuntimeRules& rules, const std::string& key,
+               std::vector<JreCandidate>* candidates) override {
+    searched += key.substr(9, 2) + (key.find("Development") != std::string::npos ? "K " : "E ");
+    collectFromKey(machine, registry, rules, key, candidates);
+  }
+  Machine& machine;
+  Registry& registry;
+  std::string searched;  // "Ja"/"JR" with K(JDK)/E(JRE), in search order
+};
+
+// A machine with runtimes registered under every key.
+struct RegisteredMachine {
+  FakeMachine fake;
+  FakeRegistry registry;
+  FakeSource source{fake.machine, registry};
+
+  // A runtime folder with the given VMs; JDKs get them in jre/.
+  void registerRuntime(const std::string& key, const std::string& name, const std::string& home,
+                       bool client, bool server) {
+    registry.add(key, name, native(home));
+    std::string root = home + (std::string(key).find("Development") != std::string::npos
+                                   ? (home.back() == '/' ? "jre/" : "/jre/")
+                                   : (home.back() == '/' ? "" : "/"));
+    if (client) fake.system.add(root + kClientVm);
+    if (server) fake.system.add(root + kServerVm);
+  }
+
+  std::string pick(const RuntimeRules& rules) {
+    JreCandidate chosen;
+    if (!searchRegistry(rules, source, &chosen)) return "none";
+    return chosen.home;
+  }
+};
+
+TEST(CollectFromKey, ProbesHomeAndVmByKey) {
+  RegisteredMachine m;
+  m.registerRuntime(kJavaSoftJdkKey, "1.6.0_21", "/jdk", true, false);
+  m.registerRuntime(kJavaSoftJdkKey, "1.6", "/jdk/", true, false);
+  m.registerRuntime(kJavaSoftJreKey, "1.7", "/jre7", true, true);
+  m.registerRuntime(kJavaSoftJreKey, "1.8", "/nothing", false, false);
+  m.registry.add(kJavaSoftJreKey, "1.9", "");
+  RuntimeRules rules = anyVersion();
+  rules.jvmType = JvmType::FavorServer;
+  std::vector<JreCandidate> list;
+  collectFromKey(m.fake.machine, m.registry, rules, kJavaSoftJdkKey, &list);
+  collectFromKey(m.fake.machine, m.registry, rules, kJavaSoftJreKey, &list);
+  collectFromKey(m.fake.machine, m.registry, rules, kJrockitJdkKey, &list);
+  ASSERT_EQ(3u, list.size());
+  EXPECT_EQ(native("/jdk/jre/"), list[0].home);
+  EXPECT_EQ(native("/jdk/jre/"), list[1].home);
+  EXPECT_EQ(native("/jre7/"), list[2].home);
+  // A JavaSoft public runtime with a client VM is no server runtime under
+  // FavorServer.
+  EXPECT_FALSE(list[2].serverVm);
+
+  rules.jvmType = JvmType::Server;
+  list.clear();
+  collectFromKey(m.fake.machine, m.registry, rules, kJavaSoftJdkKey, &list);
+  EXPECT_TRUE(list.empty());
+}
+
+TEST(CollectFromKey, VersionLimits) {
+  RegisteredMachine m;
+  m.registerRuntime(kJavaSoftJreKey, "1.5.0_22", "/a", true, false);
+  m.registerRuntime(kJavaSoftJreKey, "1.6.0_21", "/b", true, false);
+  m.registerRuntime(kJavaSoftJreKey, "latest", "/c", true, false);
+  RuntimeRules rules = anyVersion();
+  rules.minimum = bound("1.6", 0);
+  rules.maximum = bound("1.6", 65535);
+  std::vector<JreCandidate> list;
+  collectFromKey(m.fake.machine, m.registry, rules, kJavaSoftJreKey, &list);
+  EXPECT_EQ(native("/b/") + " ", homes(list));
+
+  // An empty maximum sets no upper limit; a name without digits is 0.0.0.0.
+  rules.minimum = bound("0.0.0.0", 0);
+  rules.maximum = JavaVersion();
+  list.clear();
+  collectFromKey(m.fake.machine, m.registry, rules, kJavaSoftJreKey, &list);
+  EXPECT_EQ(3u, list.size());
+}
+
+TEST(SearchRegistry, KindAndVendorSettings) {
+  RegisteredMachine m;
+  m.registerRuntime(kJavaSoftJdkKey, "1.5", "/sun-jdk", true, false);
+  m.registerRuntime(kJavaSoftJreKey, "1.6", "/sun-jre", true, false);
+  m.registerRuntime(kJrockitJreKey, "1.7", "/jr-jre", true, false);
+  m.registerRuntime(kJrockitJdkKey, "1.8", "/jr-jdk", true, false);
+
+  RuntimeRules defaults = anyVersion();
+  EXPECT_EQ(native("/sun-jre/"), m.pick(defaults));
+  EXPECT_EQ("JaK JaE ", m.source.searched);
+
+  RuntimeRules favorJdk = defaults;  // "favor_JDK"
+  favorJdk.jreWanted = false;
+  m.source.searched.clear();
+  EXPECT_EQ(native("/sun-jdk/jre/"), m.pick(favorJdk));
+  EXPECT_EQ("JaK JaE ", m.source.searched);
+
+  // "favor_JDK" with "any": nobody is preferred, the newest wins.
+  RuntimeRules anyVendor = favorJdk;
+  anyVendor.sunPreferred = false;
+  anyVendor.jrockitAllowed = true;
+  EXPECT_EQ(native("/jr-jdk/jre/"), m.pick(anyVendor));
+
+  // "favor_sun": JavaSoft before JRockit whatever the version.
+  RuntimeRules favorSun = defaults;
+  favorSun.jrockitAllowed = true;
+  m.source.searched.clear();
+  EXPECT_EQ(native("/sun-jre/"), m.pick(favorSun));
+  EXPECT_EQ("JaK JaE JRE JRK ", m.source.searched);
+
+  // "jrockit": only the JRockit keys.
+  RuntimeRules jrockit = defaults;
+  jrockit.sunAllowed = jrockit.sunPreferred = false;
+  jrockit.jrockitAllowed = jrockit.jrockitPreferred = true;
+  m.source.searched.clear();
+  EXPECT_EQ(native("/jr-jdk/jre/"), m.pick(jrockit));
+  EXPECT_EQ("JRE JRK ", m.source.searched);
+
+  // "only_JDK": a JRE is never chosen.
+  RuntimeRules onlyJdk = defaults;
+  onlyJdk.favorMode = false;
+  onlyJdk.jreWanted = false;
+  m.source.searched.clear();
+  EXPECT_EQ(native("/sun-jdk/jre/"), m.pick(onlyJdk));
+  EXPECT_EQ("JaK ", m.source.searched);
+
+  // An unknown "JVM Source" searches nothing.
+  RuntimeRules nothing = defaults;
+  nothing.favorMode = nothing.jdkWanted = nothing.jreWanted = false;
+  m.source.searched.clear();
+  EXPECT_EQ("none", m.pick(nothing));
+  EXPECT_EQ("", m.source.searched);
+}
+
+TEST(SearchRegistry, FavorServerPicksTheNewestServerRuntime) {
+  RegisteredMachine m;
+  m.registerRuntime(kJavaSoftJreKey, "1.8", "/public-both", true, true);
+  m.registerRuntime(kJavaSoftJdkKey, "1.6", "/jdk-both", true, true);
+  m.registerRuntime(kJavaSoftJdkKey, "1.7", "/jdk-client", true, false);
+  RuntimeRules rules = anyVersion();
+  rules.jvmType = JvmType::FavorServer;
+  EXPECT_EQ(native("/jdk-both/jre/"), m.pick(rules));
+}
+
+struct ScriptedChooser : RuntimeChooser {
+  int result = 2;
+  std::string folder;
+  std::string jvmPath;
+  std::string shownMessage;
+  int calls = 0;
+  int choose(const std::string& message, JvmType, std::string* chosenFolder,
+             std::string* chosenPath) override {
+    ++calls;
+    shownMessage = message;
+    *chosenFolder = folder;
+    *chosenPath = jvmPath;
+    return result;
+  }
+};
+
+struct SelectionCase {
+  RegisteredMachine m;
+  ScriptedChooser chooser;
+  Launcher launcher{m.fake.machine};
+  SelectionCase() {
+    m.fake.system.module = native("/app/tool.exe");
+    launcher.settings.rules = anyVersion();
+  }
+  bool select() { return selectRuntimeWith(launcher, m.source, chooser); }
+};
+
+TEST(SelectRuntime, ConfiguredFolderThenPrivateThenRegistry) {
+  SelectionCase c;
+  c.m.registerRuntime(kJavaSoftJreKey, "1.6", "/registered", true, false);
+  c.m.fake.system.add(std::string("/app/jre/") + kClientVm);
+  c.m.fake.system.add(std::string("/configured/") + kServerVm);
+
+  // A configured folder is used whatever the version limits say.
+  c.launcher.settings.rules.maximum = bound("1.1", 65535);
+  c.launcher.settings.rules.jrePath = native("/configured");
+  ASSERT_TRUE(c.select());
+  EXPECT_EQ(native(std::string("/configured/") + kServerVm), c.launcher.jvm.jvmPath);
+
+  // A bad configured folder is skipped silently; no private runtime here
+  // (no runtime library), so the registry decides.
+  c.launcher.settings.rules = anyVersion();
+  c.launcher.settings.rules.jrePath = native("/missing/");
+  testing::internal::CaptureStdout();
+  ASSERT_TRUE(c.select());
+  EXPECT_EQ("", testing::internal::GetCapturedStdout());
+  EXPECT_EQ(native(std::string("/registered/") + kClientVm), c.launcher.jvm.jvmPath);
+  EXPECT_EQ(0, c.chooser.calls);
+}
+
+TEST(SelectRuntime, PrivateRuntimeBeatsTheRegistry) {
+  SelectionCase c;
+  c.m.registerRuntime(kJavaSoftJreKey, "1.6", "/registered", true, false);
+#ifdef _WIN32
+  c.m.fake.system.add("/app/jre/bin/java.dll");
+#else
+  c.m.fake.system.add("/app/jre/lib/libjava.so");
+#endif
+  c.m.fake.system.add(std::string("/app/jre/") + kClientVm);
+  ASSERT_TRUE(c.select());
+  EXPECT_EQ(native(std::string("/app/jre/") + kClientVm), c.launcher.jvm.jvmPath);
+}
+
+TEST(SelectRuntime, NoPrivateRuntimeIgnoresTheCurrentFolder) {
+  SelectionCase c;
+  c.m.fake.system.add(kClientVm);  // relative: in the current folder
+  EXPECT_FALSE(c.select());
+  EXPECT_EQ(1, c.chooser.calls);
+  EXPECT_EQ("", c.launcher.jvm.jvmPath);
+}
+
+TEST(SelectRuntime, RegisteredPublicRuntimeLoadsItsServerVmUnderFavorServer) {
+  SelectionCase c;
+  c.m.registerRuntime(kJavaSoftJreKey, "1.6", "/public", true, true);
+  c.launcher.settings.rules.jvmType = JvmType::FavorServer;
+  ASSERT_TRUE(c.select());
+  EXPECT_EQ(native(std::string("/public/") + kServerVm), c.launcher.jvm.jvmPath);
+}
+
+TEST(SelectRuntime, MessageNamesTheRequirement) {
+  SelectionCase c;
+  c.launcher.settings.rules.jvmType = JvmType::Server;
+  c.m.registerRuntime(kJavaSoftJreKey, "1.6", "/client-only", true, false);
+  EXPECT_FALSE(c.select());
+  EXPECT_EQ(formatMessage(IDS_JRE_NOT_FOUND_SERVER,
+                          versionRequirementText(c.launcher.settings.rules.minimum,
+                                                 c.launcher.settings.rules.maximum)),
+            c.chooser.shownMessage);
+  EXPECT_TRUE(c.m.fake.profiles.writes.empty());
+
+  c.launcher.settings.rules.jvmType = JvmType::Default;
+  c.launcher.settings.rules.minimum = bound("1.7", 0);
+  EXPECT_FALSE(c.select());
+  EXPECT_EQ(formatMessage(IDS_JRE_NOT_FOUND, versionRequirementText(
+                                                 c.launcher.settings.rules.minimum,
+                                                 c.launcher.settings.rules.maximum)),
+            c.chooser.shownMessage);
+}
+
+TEST(SelectRuntime, ConfirmedChoiceIsRemembered) {
+  SelectionCase c;
+  c.chooser.result = 1;
+  c.chooser.folder = native("/picked/");
+  c.chooser.jvmPath = native(std::string("/picked/") + kClientVm);
+  c.launcher.settings.productName = "Demo";
+  c.launcher.settings.productCode = "X1";
+  ASSERT_TRUE(c.select());
+  EXPECT_EQ(c.chooser.jvmPath, c.launcher.jvm.jvmPath);
+  ASSERT_EQ(1u, c.m.fake.profiles.writes.size());
+  EXPECT_EQ("Java Runtime Environment", std::get<0>(c.m.fake.profiles.writes[0]));
+  EXPECT_EQ("JRE Path", std::get<1>(c.m.fake.profiles.writes[0]));
+  EXPECT_EQ(native("/picked/"), std::get<2>(c.m.fake.profiles.writes[0]));
+  EXPECT_NE(native("/app/tool.ini"), std::get<3>(c.m.fake.profiles.writes[0]));
+
+  // A service writes into the configuration file itself.
+  c.launcher.settings.isService = true;
+  ASSERT_TRUE(c.select());
+  ASSERT_EQ(2u, c.m.fake.profiles.writes.size());
+  EXPECT_EQ(native("/app/tool.ini"), std::get<3>(c.m.fake.profiles.writes[1]));
+
+  // Without a configuration file path nothing is written.
+  c.m.fake.system.module.clear();
+  testing::internal::CaptureStdout();
+  ASSERT_TRUE(c.select());
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(2u, c.m.fake.profiles.writes.size());
+}
+
+TEST(SelectRuntime, CancelFailsQuietly) {
+  SelectionCase c;
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(c.select());
+  EXPECT_EQ("", testing::internal::GetCapturedStdout());
+  EXPECT_TRUE(c.m.fake.profiles.writes.empty());
+}
+
+}  // namespace
+}  // namespace tarn

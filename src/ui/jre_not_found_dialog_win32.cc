@@ -1,0 +1,133 @@
+#include "ui/jre_not_found_dialog.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
+#include <shlobj.h>
+
+#include "launcher/messages.h"
+#include "ui/hyperlink_control_win32.h"
+
+namespace tarn {
+
+namespace {
+
+const int kTemplate = 201;
+const int kFolderEdit = 201;
+const int kBrowseButton = 202;
+const int kMessageText = 203;
+const int kErrorIcon = 204;
+const int kLinkText = 205;
+
+const char kBindingProperty[] = "TarnJreNotFoundDialog";
+
+// Over a visible, not minimised owner, else over the work area; then kept
+// inside the work area.
+void centre(HWND dialog) {
+  RECT box;
+  GetWindowRect(dialog, &box);
+  RECT area;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  RECT over = area;
+  HWND owner = GetWindow(dialog, GW_OWNER);
+  if (owner && IsWindowVisible(owner) && !IsIconic(owner)) GetWindowRect(owner, &over);
+  LONG width = box.right - box.left;
+  LONG height = box.bottom - box.top;
+  LONG left = over.left + ((over.right - over.left) - width) / 2;
+  LONG top = over.top + ((over.bottom - over.top) - height) / 2;
+  if (left < area.left)
+    left = area.left;
+  else if (left + width > area.right)
+    left = area.right - width;
+  if (top < area.top)
+    top = area.top;
+  else if (top + height > area.bottom)
+    top = area.bottom - height;
+  SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+struct DialogWindow {
+  static INT_PTR CALLBACK proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* dialog = static_cast<JreNotFoundDialog*>(GetPropA(window, kBindingProperty));
+    if (!dialog && message == WM_INITDIALOG) {
+      dialog = reinterpret_cast<JreNotFoundDialog*>(lParam);
+      SetPropA(window, kBindingProperty, dialog);
+    }
+    if (!dialog) return FALSE;
+    switch (message) {
+      case WM_INITDIALOG:
+        initialise(*dialog, window);
+        return FALSE;
+      case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+          case IDOK:
+            // Enter reaches here even while OK is disabled.
+            if (!dialog->jvmPath.empty()) EndDialog(window, 1);
+            return TRUE;
+          case IDCANCEL:
+            EndDialog(window, 2);
+            return TRUE;
+          case kBrowseButton:
+            browse(*dialog, window);
+            return TRUE;
+        }
+        return FALSE;
+      case WM_NCDESTROY:
+        RemovePropA(window, kBindingProperty);
+        return FALSE;
+    }
+    return FALSE;
+  }
+
+  static void initialise(JreNotFoundDialog& dialog, HWND window) {
+    dialog.link = std::make_unique<HyperLinkControl>();
+    dialog.link->attach(GetDlgItem(window, kLinkText));
+    SetDlgItemTextA(window, kMessageText, dialog.message.c_str());
+    HICON icon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_ERROR));
+    SendDlgItemMessageA(window, kErrorIcon, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    EnableWindow(GetDlgItem(window, IDOK), FALSE);
+    centre(window);
+  }
+
+  static void browse(JreNotFoundDialog& dialog, HWND window) {
+    std::string title = loadMessage(IDS_BROWSE_TITLE);
+    BROWSEINFOA info = {};
+    info.hwndOwner = window;
+    info.pidlRoot = nullptr;
+    info.pszDisplayName = nullptr;
+    info.lpszTitle = title.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
+    LPITEMIDLIST item = SHBrowseForFolderA(&info);
+    if (!item) return;
+    char path[MAX_PATH] = "";
+    BOOL ok = SHGetPathFromIDListA(item, path);
+    CoTaskMemFree(item);
+    if (!ok) return;
+    SetDlgItemTextA(window, kFolderEdit, path);
+    EnableWindow(GetDlgItem(window, IDOK), dialog.pickFolder(path) ? TRUE : FALSE);
+  }
+};
+
+}  // namespace
+
+JreNotFoundDialog::JreNotFoundDialog(Machine& machine, std::string message, JvmType jvmType)
+    : machine(machine), message(std::move(message)), jvmType(jvmType) {}
+
+JreNotFoundDialog::~JreNotFoundDialog() = default;
+
+int JreNotFoundDialog::show(void* owner) {
+  INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&classes);
+  // The folder browser's new style needs COM on this thread.
+  HRESULT com = OleInitialize(nullptr);
+  INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kTemplate),
+                                   static_cast<HWND>(owner), DialogWindow::proc,
+                                   reinterpret_cast<LPARAM>(this));
+  link.reset();
+  if (SUCCEEDED(com)) OleUninitialize();
+  return result == 1 ? 1 : 2;
+}
+
+void* activeWindow() { return GetActiveWindow(); }
+
+}  // namespace tarn
