@@ -53,8 +53,9 @@ public class Probe {
             Thread t = new Thread(null, () -> other[0] = maxDepth(), "sized", Long.parseLong(stack));
             t.start();
             t.join();
-            System.out.println("stack " + (mainDepth * 2 > other[0] ? "like-sized" : "smaller")
-                + " " + mainDepth + " " + other[0]);
+            String verdict = mainDepth * 2 < other[0] ? "smaller"
+                : other[0] * 2 < mainDepth ? "larger" : "like-sized";
+            System.out.println("stack " + verdict + " " + mainDepth + " " + other[0]);
         }
         if (System.getProperty("probe.worker") != null) {
             Thread worker = new Thread(() -> {
