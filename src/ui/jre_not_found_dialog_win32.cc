@@ -125,6 +125,9 @@ int JreNotFoundDialog::show(void* owner) {
                                    reinterpret_cast<LPARAM>(this));
   link.reset();
   if (SUCCEEDED(com)) OleUninitialize();
+  // Without a desktop to show it on (no window station, a service), the
+  // message still reaches the console instead of nothing at all.
+  if (result == -1 || result == 0) printError(message + " " + TARN_JAVA_DOWNLOAD_ADDRESS);
   return result == 1 ? 1 : 2;
 }
 

@@ -1,0 +1,44 @@
+# Helpers of the runtime selection tests under Wine: runtime folders with
+# placeholder libraries, registry entries in the private prefix.
+
+# The Wine path of a Linux path (drive Z: is the root).
+winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+
+# A runtime folder holding an empty jvm.dll in each named VM folder.
+make_runtime() {
+  local home=$1; shift
+  local vm
+  for vm in "$@"; do
+    mkdir -p "$home/bin/$vm"
+    : >"$home/bin/$vm/jvm.dll"
+  done
+}
+
+reg_file=""
+# Starts a registry file that first removes every runtime registration.
+registry_begin() {
+  reg_file=$work/runtimes.reg
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n' >"$reg_file"
+  printf '[-HKEY_LOCAL_MACHINE\\Software\\JavaSoft]\r\n\r\n' >>"$reg_file"
+  printf '[-HKEY_LOCAL_MACHINE\\Software\\JRockit]\r\n\r\n' >>"$reg_file"
+}
+
+# register <vendor key below Software> <version subkey> <Linux home>
+register() {
+  local home
+  home=$(winpath "$3")
+  home=${home//\\/\\\\}
+  printf '[HKEY_LOCAL_MACHINE\\Software\\%s\\%s]\r\n"JavaHome"="%s"\r\n\r\n' \
+    "${1//\//\\}" "$2" "$home" >>"$reg_file"
+}
+
+registry_apply() { wine reg import "$reg_file" >/dev/null 2>&1 || fail "reg import"; }
+
+registry_clear() { registry_begin; registry_apply; }
+
+# The launch ended at loading the placeholder library of this Linux path,
+# which shows that selection chose it.
+expect_vm() {
+  expect_status 255
+  expect_output "Error: Failed to load Java VM library: $(winpath "$1") (errno = 193)."$'\n \n'
+}
