@@ -2,25 +2,24 @@
 
 namespace tarn {
 
+// One walk through the text, character by character, so that a text of many
+// separators costs no more than its length.
 std::vector<std::string> splitText(const std::string& text, const std::string& separator,
                                    LeadByteTest lead) {
   std::vector<std::string> pieces;
   if (text.empty()) return pieces;
+  if (separator.empty()) return {text};
   size_t position = 0;
-  bool found = false;
-  while (true) {
-    size_t at = findText(text, separator, position, lead);
-    if (at == std::string::npos || separator.empty()) break;
-    found = true;
-    pieces.push_back(text.substr(position, at - position));
-    position = at + separator.size();
+  for (size_t i = 0; i < text.size();) {
+    if (text.compare(i, separator.size(), separator) != 0) {
+      i = nextChar(text, i, lead);
+      continue;
+    }
+    pieces.push_back(text.substr(position, i - position));
+    position = i = i + separator.size();
     if (position >= text.size()) return pieces;
   }
-  if (!found) {
-    pieces.push_back(text);
-  } else {
-    pieces.push_back(text.substr(position));
-  }
+  pieces.push_back(text.substr(position));
   return pieces;
 }
 

@@ -185,6 +185,19 @@ TEST_F(IniFileTest, LookupsReadTheFileEachTime) {
   EXPECT_EQ("later", file.lookup("S", "k"));
 }
 
+TEST_F(IniFileTest, LargeTexts) {
+  // A megabyte line, and many thousand lines, in one walk each.
+  const std::string huge(1 << 20, 'v');
+  std::string text = "[A]\r\nk=" + huge + "\r\n";
+  for (int i = 0; i < 100000; ++i) text += "\r\n";
+  text += "[B]\r\nx=1";  // no final line break
+  IniFile file = ini(text, shiftJisLead);
+  ASSERT_EQ(2u, file.sections.size());
+  EXPECT_EQ(huge.size(), file.lookup("A", "k").size());
+  EXPECT_EQ("1", file.lookup("B", "x"));
+  EXPECT_EQ(200000u, splitText(std::string(200000, ';'), ";", noLeadBytes).size());
+}
+
 TEST_F(IniFileTest, ParseStartsOver) {
   IniFile file = ini("[A]\r\nk=1\r\n");
   file.parse("[B]\r\nk=2\r\n");
