@@ -154,6 +154,7 @@ bool invokeMain(Launcher& launcher) {
     env->ExceptionDescribe();
     return failAfterVm(launcher);
   }
+  mainAboutToStart(launcher);
   env->CallStaticVoidMethod(mainType, mainMethod, arguments);
   jthrowable exception = env->ExceptionOccurred();
   if (exception) {
