@@ -1,6 +1,7 @@
 #include "config/settings.h"
 
 #include "config/config_paths.h"
+#include "config/embedded_config.h"
 #include "config/ini_file.h"
 #include "launcher/messages.h"
 
@@ -74,7 +75,7 @@ std::string slashForm(const std::string& className, LeadByteTest lead) {
 
 }  // namespace
 
-std::string embeddedConfigurationText() { return std::string(); }
+std::string embeddedConfigurationText() { return readEmbeddedConfiguration(); }
 
 bool readSettings(Machine& machine, const std::string& embeddedText, LauncherSettings* settings) {
   std::string path;
