@@ -1,0 +1,285 @@
+#include "pack.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "config/embedded_config.h"
+#include "zip_directory.h"
+
+namespace tarn {
+
+namespace {
+
+uint16_t read16(const Bytes& b, size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
+
+uint32_t read32(const Bytes& b, size_t at) {
+  return static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8 |
+         static_cast<uint32_t>(b[at + 2]) << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
+}
+
+void write32(Bytes& b, size_t at, uint32_t value) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+// Position of the PE signature, 0 when there is none.
+size_t peHeader(const Bytes& file) {
+  if (file.size() < 0x40 || file[0] != 'M' || file[1] != 'Z') return 0;
+  const uint32_t at = read32(file, 0x3C);
+  if (at < 0x40 || at > file.size() || file.size() - at < 24 + 96) return 0;
+  if (std::memcmp(&file[at], "PE\0\0", 4) != 0) return 0;
+  const uint16_t magic = read16(file, at + 24);
+  if (magic != 0x10B && magic != 0x20B) return 0;
+  return at;
+}
+
+// The size of the certificate table (Authenticode signature), 0 if none.
+uint32_t peCertificateSize(const Bytes& file, size_t header) {
+  const size_t optional = header + 24;
+  const bool plus = read16(file, optional) == 0x20B;
+  const size_t countField = optional + (plus ? 108 : 92);
+  const size_t directories = optional + (plus ? 112 : 96);
+  const size_t optionalSize = read16(file, header + 20);
+  if (countField + 4 > file.size() || read32(file, countField) <= 4) return 0;
+  const size_t entry = directories + 4 * 8;
+  if (entry + 8 > optional + optionalSize || entry + 8 > file.size()) return 0;
+  return read32(file, entry + 4);
+}
+
+bool validUtf8(const Bytes& data, size_t from, std::u16string* text) {
+  for (size_t i = from; i < data.size();) {
+    const unsigned char c = data[i];
+    uint32_t code;
+    size_t extra;
+    if (c < 0x80) {
+      code = c;
+      extra = 0;
+    } else if (c >= 0xC2 && c <= 0xDF) {
+      code = c & 0x1F;
+      extra = 1;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      code = c & 0x0F;
+      extra = 2;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      code = c & 0x07;
+      extra = 3;
+    } else {
+      return false;
+    }
+    if (data.size() - i - 1 < extra) return false;
+    for (size_t k = 1; k <= extra; ++k) {
+      if ((data[i + k] & 0xC0) != 0x80) return false;
+      code = code << 6 | (data[i + k] & 0x3F);
+    }
+    static const uint32_t least[] = {0, 0x80, 0x800, 0x10000};
+    if (code < least[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+    if (code >= 0x10000) {
+      code -= 0x10000;
+      *text += static_cast<char16_t>(0xD800 + (code >> 10));
+      *text += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
+    } else {
+      *text += static_cast<char16_t>(code);
+    }
+    i += extra + 1;
+  }
+  return true;
+}
+
+bool isBlank(char16_t c) {
+  return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f' || c == 0x1A;
+}
+
+std::u16string trim(const std::u16string& text) {
+  size_t first = 0, last = text.size();
+  while (first < last && isBlank(text[first])) ++first;
+  while (last > first && isBlank(text[last - 1])) --last;
+  return text.substr(first, last - first);
+}
+
+// One line of the file in the embedded form, or "" to drop it.
+std::u16string embeddedLine(const std::u16string& raw) {
+  const std::u16string line = trim(raw);
+  if (line.empty() || line[0] == u';') return std::u16string();
+  if (line[0] == u'[') {
+    const size_t close = line.rfind(u']');
+    if (close == std::u16string::npos) return std::u16string();
+    return u"[" + trim(line.substr(1, close - 1)) + u"]";
+  }
+  const size_t equals = line.find(u'=');
+  if (equals == std::u16string::npos) return std::u16string();
+  std::u16string key = trim(line.substr(0, equals));
+  std::u16string value = trim(line.substr(equals + 1));
+  if (value.size() >= 2 && (value[0] == u'"' || value[0] == u'\'') && value.back() == value[0])
+    value = value.substr(1, value.size() - 2);
+  return key + u"=" + value;
+}
+
+}  // namespace
+
+ExecutableKind executableKind(const Bytes& file) {
+  if (peHeader(file) != 0) return ExecutableKind::Pe;
+  if (file.size() >= 64 && std::memcmp(file.data(), "\x7f" "ELF", 4) == 0)
+    return ExecutableKind::Elf;
+  return ExecutableKind::Unknown;
+}
+
+std::vector<size_t> findMarkers(const Bytes& file) {
+  const auto marker = embeddedMarker();
+  std::vector<size_t> found;
+  auto at = file.begin();
+  while ((at = std::search(at, file.end(), marker.begin(), marker.end())) != file.end()) {
+    found.push_back(static_cast<size_t>(at - file.begin()));
+    ++at;
+  }
+  return found;
+}
+
+bool embeddedTextFromIni(const Bytes& ini, std::u16string* text, std::string* error) {
+  std::u16string whole;
+  if (ini.size() >= 2 && ini[0] == 0xFF && ini[1] == 0xFE) {
+    if (ini.size() % 2 != 0) {
+      *error = "the configuration is UTF-16 of an odd number of bytes";
+      return false;
+    }
+    for (size_t i = 2; i < ini.size(); i += 2)
+      whole += static_cast<char16_t>(ini[i] | ini[i + 1] << 8);
+  } else {
+    const size_t from = ini.size() >= 3 && ini[0] == 0xEF && ini[1] == 0xBB && ini[2] == 0xBF ? 3 : 0;
+    if (!validUtf8(ini, from, &whole)) {
+      *error = "the configuration is neither UTF-8 nor UTF-16 with a byte order mark; save it as UTF-8";
+      return false;
+    }
+  }
+  text->clear();
+  size_t start = 0;
+  while (start < whole.size()) {
+    size_t end = whole.find_first_of(u"\r\n", start);
+    if (end == std::u16string::npos) end = whole.size();
+    const std::u16string line = embeddedLine(whole.substr(start, end - start));
+    if (!line.empty()) {
+      if (!text->empty()) *text += u"\r\n";
+      *text += line;
+    }
+    start = end + (whole.compare(end, 2, u"\r\n") == 0 ? 2 : 1);
+  }
+  return true;
+}
+
+size_t peChecksumField(const Bytes& file) {
+  const size_t header = peHeader(file);
+  return header == 0 ? 0 : header + 24 + 64;
+}
+
+uint32_t peChecksum(const Bytes& file, size_t checksumField) {
+  uint64_t sum = 0;
+  const size_t size = file.size();
+  for (size_t i = 0; i < size; i += 2) {
+    if (i == checksumField || i == checksumField + 2) continue;
+    uint32_t word = file[i];
+    if (i + 1 < size) word |= static_cast<uint32_t>(file[i + 1]) << 8;
+    sum += word;
+    sum = (sum & 0xFFFF) + (sum >> 16);
+  }
+  sum = (sum & 0xFFFF) + (sum >> 16);
+  return static_cast<uint32_t>(sum + size);
+}
+
+bool pack(const PackInput& input, Bytes* output, std::string* error) {
+  const Bytes& launcher = input.launcher;
+  const ExecutableKind kind = executableKind(launcher);
+  if (kind == ExecutableKind::Unknown) {
+    *error = "the launcher is neither a Windows (PE) nor a Linux (ELF) executable";
+    return false;
+  }
+  const std::vector<size_t> markers = findMarkers(launcher);
+  if (markers.empty()) {
+    *error = "the launcher has no space reserved for a configuration: not a Tarn launcher";
+    return false;
+  }
+  if (markers.size() > 1) {
+    *error = "the launcher holds " + std::to_string(markers.size()) +
+             " configuration markers, so the reserved space cannot be told apart";
+    return false;
+  }
+  const size_t block = markers[0];
+  if (launcher.size() - block < kEmbeddedHeaderSize ||
+      read32(launcher, block + 8) > launcher.size() - block - kEmbeddedHeaderSize) {
+    *error = "the launcher's reserved configuration space is damaged";
+    return false;
+  }
+  if (kind == ExecutableKind::Pe && peCertificateSize(launcher, peHeader(launcher)) != 0) {
+    *error = "the launcher is signed; pack the unsigned launcher and sign the result";
+    return false;
+  }
+  const size_t room = read32(launcher, block + 8);
+
+  std::u16string text;
+  if (!embeddedTextFromIni(input.ini, &text, error)) return false;
+  if (text.size() * 2 > room) {
+    *error = "the configuration takes " + std::to_string(text.size() * 2) +
+             " bytes as embedded text, but the launcher reserves only " + std::to_string(room);
+    return false;
+  }
+
+  Bytes jar;
+  if (input.hasJar) {
+    ZipDirectory directory;
+    std::string why;
+    if (!readZipDirectory(input.jar.data(), input.jar.size(), &directory, &why)) {
+      *error = "the jar is not usable: " + why;
+      return false;
+    }
+    jar = input.jar;
+    if (!shiftZipOffsets(&jar, directory, launcher.size(), error)) return false;
+  }
+
+  Bytes result = launcher;
+  encodeEmbeddedBlock(text, &result[block], kEmbeddedHeaderSize + room);
+  result.insert(result.end(), jar.begin(), jar.end());
+  if (kind == ExecutableKind::Pe) {
+    const size_t field = peChecksumField(result);
+    if (read32(result, field) != 0) write32(result, field, peChecksum(result, field));
+  }
+  *output = std::move(result);
+  return true;
+}
+
+bool embeddedTextOf(const Bytes& file, std::string* text, std::string* error) {
+  const std::vector<size_t> markers = findMarkers(file);
+  if (executableKind(file) == ExecutableKind::Unknown || markers.size() != 1) {
+    *error = "not a Tarn launcher";
+    return false;
+  }
+  *text = utf16ToUtf8(decodeEmbeddedBlock(&file[markers[0]], file.size() - markers[0]));
+  return true;
+}
+
+std::string utf16ToUtf8(const std::u16string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    uint32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;
+    }
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | c >> 6);
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | c >> 12);
+      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | c >> 18);
+      out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+}  // namespace tarn

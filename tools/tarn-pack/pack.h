@@ -1,0 +1,57 @@
+// Turns a launcher executable into an application's executable: its
+// configuration written into the block the launcher reserves, its jar
+// appended so that the executable itself reads as that jar.
+#ifndef TARN_TOOLS_PACK_H
+#define TARN_TOOLS_PACK_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tarn {
+
+using Bytes = std::vector<unsigned char>;
+
+enum class ExecutableKind { Unknown, Pe, Elf };
+
+ExecutableKind executableKind(const Bytes& file);
+
+// Positions of the reserved block's marker in file.
+std::vector<size_t> findMarkers(const Bytes& file);
+
+// The INI file's bytes (UTF-8, with or without a byte order mark, or
+// UTF-16LE with one) as the text to embed. The embedded reader knows only
+// "\r\n" line ends, sections and key lines, so the file is put in that
+// form, read by the rules of the configuration file's own reader: every
+// line end ("\r\n", "\r" or "\n") becomes "\r\n"; comment and blank
+// lines and lines without "=" are dropped; blanks inside a header's
+// brackets and matching quotes around a whole value are removed. False with *error for text that is neither form.
+bool embeddedTextFromIni(const Bytes& ini, std::u16string* text, std::string* error);
+
+// The CheckSum field's position in a PE file, 0 when file is no PE.
+size_t peChecksumField(const Bytes& file);
+// The PE checksum of file, its CheckSum field counted as zero.
+uint32_t peChecksum(const Bytes& file, size_t checksumField);
+
+struct PackInput {
+  Bytes launcher;
+  Bytes ini;
+  bool hasJar = false;
+  Bytes jar;
+};
+
+// Builds the application's executable into *output. False with *error when
+// the launcher is not one, the configuration does not fit or the jar is no
+// zip the tool can move.
+bool pack(const PackInput& input, Bytes* output, std::string* error);
+
+// The configuration an executable carries, as UTF-8; false when it is not
+// a launcher.
+bool embeddedTextOf(const Bytes& file, std::string* text, std::string* error);
+
+std::string utf16ToUtf8(const std::u16string& text);
+
+}  // namespace tarn
+
+#endif

@@ -1,0 +1,211 @@
+#include "pack.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "config/embedded_config.h"
+#include "testing_zip.h"
+#include "zip_directory.h"
+
+namespace tarn {
+namespace {
+
+using testing_zip::get32;
+using testing_zip::makeZip;
+
+Bytes bytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+void putBlock(Bytes* file, size_t at, size_t room) {
+  const auto marker = embeddedMarker();
+  std::memcpy(&(*file)[at], marker.data(), marker.size());
+  for (int i = 0; i < 4; ++i) (*file)[at + 8 + i] = static_cast<unsigned char>(room >> (8 * i));
+}
+
+// An ELF-looking launcher with a reserved block of the given room.
+Bytes elfLauncher(size_t room = kEmbeddedCapacity) {
+  Bytes file(4096 + kEmbeddedHeaderSize + room + 100, 0x11);
+  std::memcpy(file.data(), "\x7f" "ELF\x02\x01\x01", 7);
+  std::fill(file.begin() + 4096, file.begin() + 4096 + static_cast<long>(kEmbeddedHeaderSize + room), 0);
+  putBlock(&file, 4096, room);
+  return file;
+}
+
+// A PE-looking launcher: DOS header, PE signature, COFF header, a PE32+
+// optional header with its data directories, then a reserved block.
+Bytes peLauncher(uint32_t checksum, uint32_t certificateSize = 0) {
+  Bytes file(0x400 + kEmbeddedBlockSize, 0);
+  file[0] = 'M';
+  file[1] = 'Z';
+  file[0x3C] = 0x80;
+  std::memcpy(&file[0x80], "PE\0\0", 4);
+  file[0x80 + 20] = 240;  // size of the optional header
+  const size_t optional = 0x80 + 24;
+  file[optional] = 0x0B;
+  file[optional + 1] = 0x02;
+  for (int i = 0; i < 4; ++i) file[optional + 64 + i] = static_cast<unsigned char>(checksum >> (8 * i));
+  file[optional + 108] = 16;  // data directories
+  for (int i = 0; i < 4; ++i)
+    file[optional + 112 + 4 * 8 + 4 + i] = static_cast<unsigned char>(certificateSize >> (8 * i));
+  putBlock(&file, 0x400, kEmbeddedCapacity);
+  return file;
+}
+
+std::u16string embedded(const std::string& ini) {
+  std::u16string text;
+  std::string error;
+  EXPECT_TRUE(embeddedTextFromIni(bytes(ini), &text, &error)) << error;
+  return text;
+}
+
+TEST(EmbeddedTextFromIni, PutsTheFileInTheEmbeddedForm) {
+  EXPECT_EQ(u"[Application]\r\nMain Class=a.b.C\r\nk=v",
+            embedded("; comment = not a key\n[ Application ]\r\n\r\n  Main Class = a.b.C \r"
+                     "line without equals\nk=v\n"));
+  // Quotes around a whole value go; inner ones stay.
+  EXPECT_EQ(u"[A]\r\nt=My App\r\nu=-Dx=\"a b\"\r\nv='a\"",
+            embedded("[A]\nt=\"My App\"\nu=-Dx=\"a b\"\nv='a\"\n"));
+  // A header's name runs to the last "]".
+  EXPECT_EQ(u"[a]b]", embedded("[a]b]\n"));
+  EXPECT_EQ(u"", embedded(""));
+  EXPECT_EQ(u"", embedded("\n\n; only comments\n"));
+}
+
+TEST(EmbeddedTextFromIni, Encodings) {
+  EXPECT_EQ(u"[A]\r\nk=Gr\u00fc\u00dfe \U0001F600", embedded("\xEF\xBB\xBF[A]\nk=Gr\xC3\xBC\xC3\x9F" "e \xF0\x9F\x98\x80\n"));
+  Bytes utf16 = {0xFF, 0xFE};
+  for (char16_t c : std::u16string(u"[A]\r\nk=\u65e5")) {
+    utf16.push_back(static_cast<unsigned char>(c & 0xFF));
+    utf16.push_back(static_cast<unsigned char>(c >> 8));
+  }
+  std::u16string text;
+  std::string error;
+  ASSERT_TRUE(embeddedTextFromIni(utf16, &text, &error)) << error;
+  EXPECT_EQ(u"[A]\r\nk=\u65e5", text);
+  utf16.push_back(0);
+  EXPECT_FALSE(embeddedTextFromIni(utf16, &text, &error));
+  // Text in a legacy code page is refused rather than guessed at.
+  EXPECT_FALSE(embeddedTextFromIni(bytes("[A]\nk=Gr\xFC\xDF" "e\n"), &text, &error));
+  EXPECT_NE(std::string::npos, error.find("UTF-8"));
+  EXPECT_FALSE(embeddedTextFromIni(bytes("k=\xC0\xAF"), &text, &error));  // overlong "/"
+  EXPECT_FALSE(embeddedTextFromIni(bytes("k=\xED\xA0\x80"), &text, &error));  // a surrogate
+  EXPECT_FALSE(embeddedTextFromIni(bytes("k=\xE6\x97"), &text, &error));  // cut short
+}
+
+TEST(Pack, EmbedsTheConfigurationAndAppendsTheJar) {
+  PackInput input;
+  input.launcher = elfLauncher();
+  input.ini = bytes("[Java Runtime Environment]\nMain Class=app.Main\n[Application]\nEmbedded Jar=Yes\n");
+  input.hasJar = true;
+  input.jar = makeZip({{"META-INF/MANIFEST.MF", "Manifest-Version: 1.0\n"}, {"app/Main.class", "..."}});
+  Bytes output;
+  std::string error;
+  ASSERT_TRUE(pack(input, &output, &error)) << error;
+  ASSERT_EQ(input.launcher.size() + input.jar.size(), output.size());
+  EXPECT_EQ(std::vector<size_t>{4096}, findMarkers(output));
+  EXPECT_EQ(u"[Java Runtime Environment]\r\nMain Class=app.Main\r\n[Application]\r\nEmbedded Jar=Yes",
+            decodeEmbeddedBlock(&output[4096], output.size() - 4096));
+  // Outside the block the launcher is unchanged.
+  EXPECT_TRUE(std::equal(input.launcher.begin(), input.launcher.begin() + 4096, output.begin()));
+  EXPECT_TRUE(std::equal(input.launcher.begin() + 4096 + static_cast<long>(kEmbeddedBlockSize),
+                         input.launcher.end(), output.begin() + 4096 + static_cast<long>(kEmbeddedBlockSize)));
+  // The whole file reads as the jar.
+  ZipDirectory directory;
+  ASSERT_TRUE(readZipDirectory(output.data(), output.size(), &directory, &error)) << error;
+  ASSERT_EQ(2u, directory.offsetFields.size());
+  EXPECT_EQ(input.launcher.size(), get32(output, directory.offsetFields[0]));
+
+  std::string shown;
+  ASSERT_TRUE(embeddedTextOf(output, &shown, &error));
+  EXPECT_EQ("[Java Runtime Environment]\r\nMain Class=app.Main\r\n[Application]\r\nEmbedded Jar=Yes", shown);
+
+  // Without a jar only the block changes.
+  input.hasJar = false;
+  ASSERT_TRUE(pack(input, &output, &error)) << error;
+  EXPECT_EQ(input.launcher.size(), output.size());
+}
+
+TEST(Pack, ConfigurationMustFitTheRoom) {
+  PackInput input;
+  input.launcher = elfLauncher(20);
+  Bytes output;
+  std::string error;
+  input.ini = bytes("[A]\nk=vvv\n");  // 10 characters, 20 bytes: fits exactly
+  EXPECT_TRUE(pack(input, &output, &error)) << error;
+  input.ini = bytes("[A]\nk=vvvv\n");
+  EXPECT_FALSE(pack(input, &output, &error));
+  EXPECT_NE(std::string::npos, error.find("22 bytes")) << error;
+  EXPECT_NE(std::string::npos, error.find("only 20")) << error;
+}
+
+TEST(Pack, RefusesWhatIsNoLauncher) {
+  PackInput input;
+  input.ini = bytes("[A]\nk=v\n");
+  Bytes output;
+  std::string error;
+  input.launcher = bytes("#!/bin/sh\necho not a launcher\n");
+  EXPECT_FALSE(pack(input, &output, &error));
+  EXPECT_NE(std::string::npos, error.find("neither")) << error;
+
+  input.launcher = elfLauncher();
+  input.launcher[4096] ^= 1;  // the marker gone: an ordinary ELF program
+  EXPECT_FALSE(pack(input, &output, &error));
+  EXPECT_NE(std::string::npos, error.find("not a Tarn launcher")) << error;
+
+  input.launcher = elfLauncher();
+  putBlock(&input.launcher, 100, 16);
+  EXPECT_FALSE(pack(input, &output, &error));
+  EXPECT_NE(std::string::npos, error.find("2 configuration markers")) << error;
+
+  input.launcher = elfLauncher();
+  input.launcher[4096 + 11] = 0x10;  // room past the end of the file
+  EXPECT_FALSE(pack(input, &output, &error));
+  EXPECT_NE(std::string::npos, error.find("damaged")) << error;
+
+  input.launcher = peLauncher(0, 0x2000);
+  EXPECT_FALSE(pack(input, &output, &error));
+  EXPECT_NE(std::string::npos, error.find("signed")) << error;
+}
+
+TEST(Pack, RefusesAJarThatIsNoZip) {
+  PackInput input;
+  input.launcher = elfLauncher();
+  input.ini = bytes("[A]\nk=v\n");
+  input.hasJar = true;
+  input.jar = bytes("not a zip");
+  Bytes output = bytes("untouched");
+  std::string error;
+  EXPECT_FALSE(pack(input, &output, &error));
+  EXPECT_EQ(0u, error.find("the jar is not usable")) << error;
+  EXPECT_EQ(bytes("untouched"), output);
+}
+
+TEST(PeChecksum, FoldsCarriesAndAddsTheLength) {
+  EXPECT_EQ(7u, peChecksum({0x01, 0x00, 0x02, 0x00}, 1000));
+  EXPECT_EQ(6u, peChecksum({0xFF, 0xFF, 0x02, 0x00}, 1000));
+  EXPECT_EQ(5u + 3u, peChecksum({0x01, 0x00, 0x04}, 1000));  // odd length: last byte alone
+  EXPECT_EQ(0u + 4u, peChecksum({0x01, 0x00, 0x02, 0x00}, 0));  // the field itself is skipped
+}
+
+TEST(PeChecksum, KeptZeroOrRecomputed) {
+  PackInput input;
+  input.ini = bytes("[A]\nk=v\n");
+  Bytes output;
+  std::string error;
+  input.launcher = peLauncher(0);
+  ASSERT_EQ(ExecutableKind::Pe, executableKind(input.launcher));
+  ASSERT_TRUE(pack(input, &output, &error)) << error;
+  const size_t field = peChecksumField(output);
+  ASSERT_EQ(0x80u + 24 + 64, field);
+  EXPECT_EQ(0u, get32(output, field));
+
+  input.launcher = peLauncher(0x12345);
+  input.hasJar = true;
+  input.jar = makeZip({{"A.class", "x"}});
+  ASSERT_TRUE(pack(input, &output, &error)) << error;
+  EXPECT_EQ(peChecksum(output, field), get32(output, field));
+  EXPECT_NE(peChecksum(input.launcher, field), get32(output, field));
+}
+
+}  // namespace
+}  // namespace tarn
