@@ -41,12 +41,15 @@ write_ini "$ini" "${base_ini[@]}" \
   "Virtual Machine Parameters=-Xmx50P  \"-Dprobe.value=%PROBE_VAR% q\" -Xss16m -Dnone=%NO_SUCH_VAR%" \
   "Library Path=C:\\lib1" "System Path=C:\\sys1;" \
   "[Class Path]" "Class Path=lib\\a.jar" \
-  "[Application]" "Embedded Jar=yes" "Cmd=x \"y z\" \"\"  \"%PROBE_VAR%\""
-PROBE_VAR="v 1" run_vm "" "$(printf ' alpha  "beta gamma"delta x"y z" "" a\tb -nosplash /nosplash "open end  \t')"
+  "[Application]" "Embedded Jar=yes" "Cmd=x \"y z\" \"\"  \"%PROBE_VAR%\" $(printf 'caf\xe9')"
+# The command line reaches Wine as UTF-8 and the program in its ANSI code
+# page (1252): e-acute is one byte there, and U+00E9 in Java.
+PROBE_VAR="v 1" LC_ALL=C.UTF-8 run_vm "" "$(printf ' alpha  "beta gamma"delta x"y z" "" a\tb -nosplash /nosplash \xc3\xa9 "open end  \t')"
 expect_status 0
 [ "$(lines_with "$record" "arg ")" = "$(printf '%s\n' 'arg 0 alpha' 'arg 1 beta gamma' 'arg 2 delta' \
     'arg 3 x"y' 'arg 4 z"' 'arg 5 ' "$(printf 'arg 6 a\tb')" 'arg 7 -nosplash' 'arg 8 /nosplash' \
-    'arg 9 open end' 'arg 10 x' 'arg 11 y z' 'arg 12 v 1')" ] || fail "arguments"
+    'arg 9 é' 'arg 10 open end' 'arg 11 x' 'arg 12 y z' 'arg 13 v 1' 'arg 14 café')" ] ||
+  fail "arguments: $(lines_with "$record" "arg ")"
 physical_kb=$(( $(getconf _PHYS_PAGES) * $(getconf PAGESIZE) / 1024 ))
 # Wine rounds the physical memory to pages: the share is checked to a page.
 options=$(lines_with "$record" "option ")
