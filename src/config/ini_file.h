@@ -34,6 +34,8 @@ struct IniFile {
   IniFile(ProfileFiles& files, const std::string& path, const std::string& embeddedText,
           LeadByteTest lead);
 
+  // Lines end at "\r\n" only. Key lines standing before any header have no
+  // section to go to and are dropped.
   void parse(const std::string& text);
 
   // A non-empty file value wins; else the embedded value, extended by the

@@ -143,7 +143,7 @@ KeyPlace findKey(const std::string& bytes, const std::string& section, const std
       place.keyFound = true;
       place.keyLine = line;
       place.equals = equals;
-      // The section's end still matters to nobody once the key is found.
+      // Neither a read nor a replacement needs the rest of the section.
       state = After;
     }
   }

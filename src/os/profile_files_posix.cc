@@ -19,7 +19,9 @@ namespace {
 bool readWholeFile(const std::string& path, std::string* bytes, struct stat* info, bool* absent) {
   *absent = false;
   bytes->clear();
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a named pipe in the file's place cannot hang the
+  // launcher before the test for a regular file turns it away.
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     *absent = errno == ENOENT;
     return false;
