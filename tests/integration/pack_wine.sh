@@ -1,0 +1,68 @@
+# A packed tarn.exe under Wine, against the test VM library: with "Embedded
+# Jar" and no "Class Path" the class path option names the executable
+# itself, which reads as the jar; an INI file beside it still overrides and
+# extends; a damaged block counts as none.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/jvm_lib.sh"
+source "$(dirname "$0")/pack_lib.sh"
+
+pack=${2:?tarn-pack}
+testvm=${3:?test VM library}
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+jre=$work/jre
+mkdir -p "$jre/bin/server" "$work/jar/app" "$work/dist"
+cp "$testvm" "$jre/bin/server/jvm.dll"
+echo "hello from inside" >"$work/jar/app/greeting.txt"
+make_jar "$work/app.jar" "$work/jar" app/greeting.txt
+record=$work/record
+export TESTVM_RECORD
+TESTVM_RECORD=$(windows_path "$record")
+
+printf '%s\r\n' "[Java Runtime Environment]" "Main Class=app.Main" "JRE Path=$(windows_path "$jre")" \
+  "Virtual Machine Parameters=-Dlayer=embedded" "[Application]" "Embedded Jar=yes" >"$work/app.ini"
+app=$work/dist/app.exe
+"$pack" "$launcher" "$work/app.ini" "$work/app.jar" -o "$app"
+expect_clean_zip "$app"
+app_win=$(windows_path "$app")
+
+run_packed() {
+  rm -f "$record"
+  touch "$record"
+  run_app "$@"
+  sed -i 's/\r$//' "$record"
+}
+
+run_packed "$app" one
+expect_status 0
+expect_line "$record" "option -Djava.class.path=$app_win"
+expect_line "$record" "option -Dlayer=embedded"
+expect_line "$record" "class app/Main"
+expect_line "$record" "arg 0 one"
+
+# The file beside it wins and extends.
+printf '%s\r\n' "[Java Runtime Environment]" "Main Class=other.Start" \
+  "[Java Runtime Environment+]" "Virtual Machine Parameters=-Dlayer=file" \
+  "[Class Path]" "Class Path=lib\\a.jar" >"$work/dist/app.ini"
+run_packed "$app"
+expect_status 0
+expect_line "$record" "option -Djava.class.path=lib\\a.jar;$app_win"
+expect_line "$record" "option -Dlayer=embedded"
+expect_line "$record" "option -Dlayer=file"
+expect_line "$record" "class other/Start"
+rm "$work/dist/app.ini"
+
+# A damaged block: no configuration at all.
+cp "$app" "$work/dist/damaged.exe"
+offset=$(marker_offsets "$work/dist/damaged.exe")
+flip_byte "$work/dist/damaged.exe" $(( offset + 16 ))
+run_packed "$work/dist/damaged.exe"
+expect_status 255
+expect_output $'Error: Main class was not specified in INI file. \n'
+
+# The launcher as built carries an empty block: it behaves as before.
+cp "$launcher" "$work/dist/plain.exe"
+run_packed "$work/dist/plain.exe"
+expect_status 255
+expect_output $'Error: Main class was not specified in INI file. \n'
+echo ok
