@@ -1,0 +1,89 @@
+# Helpers of the single-instance and service tests: an application folder
+# with its INI, a runtime to point "JRE Path" at, and bounded waits.
+source "$(dirname "$0")/lib.sh"
+
+classes=$TARN_BINARY_DIR/tests/java/classes
+
+# The runtime folder the INI names: a real JDK on Linux.
+pick_runtime() {
+  local home
+  for home in /usr/lib/jvm/java-17-openjdk-amd64 /usr/lib/jvm/*; do
+    if [ -f "$home/lib/server/libjvm.so" ]; then
+      echo "$home"
+      return
+    fi
+  done
+  echo "no JDK under /usr/lib/jvm" >&2
+  exit 1
+}
+
+# The path as the launcher sees it: Z:\... under Wine.
+native_path() {
+  if [ -n "$runner" ]; then
+    echo "Z:${1//\//\\}"
+  else
+    echo "$1"
+  fi
+}
+
+# make_instance_app <folder> <main class> [extra [Application] lines...]:
+# the launcher copy as <folder>/viewer, its state folder <folder>/state.
+# Prints the copy's path.
+make_instance_app() {
+  local folder=$1 main=$2 app
+  shift 2
+  app=$(make_app "$folder" viewer)
+  mkdir -p "$folder/state"
+  {
+    echo "[Java Runtime Environment]"
+    echo "Main Class=$main"
+    echo "JRE Path=$(native_path "$runtime")"
+    echo "Virtual Machine Parameters=-Dstate.dir=$(native_path "$folder/state")"
+    echo "[Class Path]"
+    echo "Class Path=$(native_path "$classes")"
+    echo "[Application]"
+    local line
+    for line in "$@"; do echo "$line"; done
+  } >"$folder/viewer.ini"
+  echo "$app"
+}
+
+# Starts a launcher copy in the background; its pid in $started_pid.
+start_app() {
+  local out=$1
+  shift
+  if [ -n "$runner" ]; then
+    $runner "$@" >"$out" 2>&1 &
+  else
+    "$@" >"$out" 2>&1 &
+  fi
+  started_pid=$!
+}
+
+# Waits (bounded, so that a broken launcher fails instead of hanging) until
+# the file exists.
+wait_for_file() {
+  local i
+  for i in $(seq 1200); do
+    [ -e "$1" ] && return 0
+    sleep 0.05
+  done
+  fail "never appeared: $1"
+}
+
+# Waits for a background process and sets $status to its exit code.
+wait_status() {
+  set +e
+  wait "$1"
+  status=$?
+  set -e
+}
+
+expect_file() {
+  printf '%s\n' "${@:2}" >"$work/expected"
+  sed 's/\r$//' "$1" >"$work/actual" 2>/dev/null || : >"$work/actual"
+  cmp -s "$work/expected" "$work/actual" ||
+    fail "$1 holds: $(cat "$work/actual"), expected: $(cat "$work/expected")"
+}
+
+runtime=$(pick_runtime)

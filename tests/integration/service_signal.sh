@@ -1,0 +1,45 @@
+# Linux service mode: the program runs in the foreground, the first SIGTERM
+# or SIGINT calls its static stop, and the process ends when main returns.
+# Single instance stays off for a service.
+source "$(dirname "$0")/instance_lib.sh"
+
+app=$(make_instance_app "$work/a" ServiceProgram "Application Type=service" "Single Instance=yes")
+state=$work/a/state
+start_app "$work/first.out" "$app" a b
+first=$started_pid
+wait_for_file "$state/started"
+start_app "$work/second.out" "$app" c
+second=$started_pid
+for i in $(seq 1200); do
+  [ "$(wc -l <"$state/started")" = 2 ] && break
+  sleep 0.05
+done
+expect_file "$state/started" "ServiceProgram" "ServiceProgram"
+
+kill -TERM "$first"
+wait_status "$first"
+expect_status 0
+kill -INT "$second"
+wait_status "$second"
+expect_status 0
+expect_file "$state/stop" "called" "called"
+expect_file "$state/main" "returned" "returned"
+sort "$state/arguments" >"$work/sorted"
+expect_file "$work/sorted" a b c
+
+# A request that may come before the VM exists is kept until main runs.
+# Sent once the launcher has taken the signal over (it ignores it for the
+# VM's sake); before that the signal ends the process as any other.
+rm -f "$state"/*
+start_app "$work/early.out" "$app" early
+early=$started_pid
+for i in $(seq 1200); do
+  ignored=$(sed -n 's/^SigIgn:\t*//p' "/proc/$early/status" 2>/dev/null || echo 0)
+  (( (16#${ignored:-0} >> 14) & 1 )) && break
+  sleep 0.01
+done
+kill -TERM "$early"
+wait_status "$early"
+expect_status 0
+expect_file "$state/stop" "called"
+expect_file "$state/main" "returned"

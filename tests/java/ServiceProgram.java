@@ -1,0 +1,18 @@
+import java.util.concurrent.CountDownLatch;
+
+// A service: main records its arguments and runs until stop is called.
+public class ServiceProgram {
+    private static final CountDownLatch stopped = new CountDownLatch(1);
+
+    public static void main(String[] args) throws Exception {
+        for (int i = 0; i < args.length; i++) TestState.append("arguments", args[i]);
+        TestState.append("started", "ServiceProgram");
+        stopped.await();
+        TestState.append("main", "returned");
+    }
+
+    public static void stop() {
+        TestState.append("stop", "called");
+        stopped.countDown();
+    }
+}
