@@ -327,11 +327,12 @@ void takeHandOverLock(SingleInstanceChannel& channel) {
   ChannelObjects& objects = *channel.objects;
   bool watching = false;
   for (;;) {
-    if (lockByte(objects.blockFd, kHandOverLockByte)) {
-      objects.lockHeld = true;
-      return;
-    }
-    if (!watching)
+    objects.lockHeld = lockByte(objects.blockFd, kHandOverLockByte);
+    // Looked at after the lock too: the instance before us may have let
+    // it go because the first one ended.
+    bool alive = ownerAlive(objects.blockFd);
+    if (objects.lockHeld && alive) return;
+    if (!watching && !objects.lockHeld)
       watching = sendDatagram(objects.socketFd, objects.first, objects.handOverMessage, kWatch, 0);
     Datagram datagram{};
     while (receiveDatagram(objects.socketFd, objects.handOverMessage, &datagram, nullptr,
@@ -342,7 +343,7 @@ void takeHandOverLock(SingleInstanceChannel& channel) {
         return;
       }
     }
-    if (!ownerAlive(objects.blockFd)) {
+    if (!alive) {
       channel.finished = true;
       channel.finishedValue = -1;
       return;

@@ -96,18 +96,17 @@ void takeHandOverLock(SingleInstanceChannel& channel, const std::string& lockNam
   if (!objects.handOverLock) return;  // no lock to be had: hand over without one
   for (;;) {
     DWORD waited = WaitForSingleObject(objects.handOverLock, kPollMilliseconds);
-    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
-      objects.lockHeld = true;
-      return;
-    }
-    if (waited != WAIT_TIMEOUT) return;
-    if (!objects.firstProcess) continue;
-    DWORD state = firstInstanceState(objects.firstProcess);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) objects.lockHeld = true;
+    else if (waited != WAIT_TIMEOUT) return;
+    // Looked at after the lock too: the instance before us may have let
+    // it go because the first one ended.
+    DWORD state = objects.firstProcess ? firstInstanceState(objects.firstProcess) : STILL_ACTIVE;
     if (state != STILL_ACTIVE) {
       channel.finished = true;
       channel.finishedValue = int32_t(state);
       return;
     }
+    if (objects.lockHeld) return;
   }
 }
 

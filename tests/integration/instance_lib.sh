@@ -1,12 +1,20 @@
 # Helpers of the single-instance and service tests: an application folder
 # with its INI, a runtime to point "JRE Path" at, and bounded waits.
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 classes=$TARN_BINARY_DIR/tests/java/classes
+instance_vm=${2:-}
 
-# The runtime folder the INI names: a real JDK on Linux.
+# The runtime folder the INI names: a real JDK on Linux; under Wine a
+# runtime folder holding the stand-in VM given as the test's second argument.
 pick_runtime() {
   local home
+  if [ -n "$runner" ]; then
+    mkdir -p "$work/jre/bin/server"
+    cp "${instance_vm:?stand-in VM library}" "$work/jre/bin/server/jvm.dll"
+    echo "$work/jre"
+    return
+  fi
   for home in /usr/lib/jvm/java-17-openjdk-amd64 /usr/lib/jvm/*; do
     if [ -f "$home/lib/server/libjvm.so" ]; then
       echo "$home"
