@@ -1,0 +1,61 @@
+# The service under Wine's service control manager, with the stand-in VM:
+# install, start with parameters, running, stop (pending, then stopped)
+# through the program's stop, the parameters after the command line's, and
+# a VM that cannot be created ending as stopped with exit code 0.
+source "$(dirname "$0")/instance_lib.sh"
+
+# A prefix of its own: the services and the persistent wineserver below
+# must not touch the other tests' prefix.
+export WINEPREFIX=$TARN_BINARY_DIR/wine-services-prefix
+"$TARN_SOURCE_DIR/scripts/wine-prefix" "$WINEPREFIX"
+name=tarn-test-$$
+cleanup() {
+  wine sc delete "$name" >/dev/null 2>&1 || true
+  wineserver -k || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+# The service manager ends with the last ordinary program of the prefix.
+wineserver -p
+
+app=$(make_instance_app "$work/svc" ServiceProgram "Application Type=service" "Single Instance=yes")
+state=$work/svc/state
+
+# query_state: the number sc reports as STATE, in $service_state.
+query_state() {
+  service_state=$(wine sc query "$name" | sed -n 's/^ *STATE *: *\([0-9]*\).*/\1/p')
+}
+
+wait_state() {
+  local i
+  for i in $(seq 600); do
+    query_state
+    [ "$service_state" = "$1" ] && return 0
+    sleep 0.1
+  done
+  fail "service never reached state $1 (last: $service_state)"
+}
+
+wine sc create "$name" binpath= "$(native_path "$app") a" >"$work/out.raw" || fail "sc create"
+wine sc start "$name" p1 p2 >"$work/out.raw" || fail "sc start"
+wait_for_file "$state/started"
+query_state
+[ "$service_state" = 4 ] || fail "started service in state $service_state, expected 4 (running)"
+
+wine sc stop "$name" | sed 's/\r$//' >"$work/stop"
+grep -q 'STATE *: *3 ' "$work/stop" || fail "stop answered: $(cat "$work/stop")"
+grep -q 'WAIT_HINT *: *0xbb8' "$work/stop" || fail "stop pending without its wait hint"
+wait_state 1
+wine sc query "$name" | grep -q 'WIN32_EXIT_CODE *: *0 ' || fail "stopped with an exit code"
+expect_file "$state/stop" "called"
+expect_file "$state/main" "returned"
+# Command line first, then what the control manager passed, its name first.
+expect_file "$state/arguments" a "$name" p1 p2
+
+# No VM: running, then stopped at once, still with exit code 0.
+rm -f "$state"/*
+touch "$state/no-vm"
+wine sc start "$name" >"$work/out.raw" || fail "sc start without a VM"
+wait_state 1
+wine sc query "$name" | grep -q 'WIN32_EXIT_CODE *: *0 ' || fail "failed launch reported an exit code"
+[ ! -e "$state/started" ] || fail "main ran without a VM"
