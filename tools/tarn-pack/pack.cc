@@ -149,6 +149,10 @@ bool embeddedTextFromIni(const Bytes& ini, std::u16string* text, std::string* er
       return false;
     }
   }
+  if (whole.find(u'\0') != std::u16string::npos) {
+    *error = "the configuration holds NUL characters (UTF-16 without a byte order mark?)";
+    return false;
+  }
   text->clear();
   size_t start = 0;
   while (start < whole.size()) {

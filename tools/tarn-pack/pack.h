@@ -26,7 +26,8 @@ std::vector<size_t> findMarkers(const Bytes& file);
 // form, read by the rules of the configuration file's own reader: every
 // line end ("\r\n", "\r" or "\n") becomes "\r\n"; comment and blank
 // lines and lines without "=" are dropped; blanks inside a header's
-// brackets and matching quotes around a whole value are removed. False with *error for text that is neither form.
+// brackets and matching quotes around a whole value are removed. False
+// with *error for text in neither encoding or holding NUL characters.
 bool embeddedTextFromIni(const Bytes& ini, std::u16string* text, std::string* error);
 
 // The CheckSum field's position in a PE file, 0 when file is no PE.

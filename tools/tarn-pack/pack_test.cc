@@ -90,6 +90,9 @@ TEST(EmbeddedTextFromIni, Encodings) {
   EXPECT_FALSE(embeddedTextFromIni(bytes("k=\xC0\xAF"), &text, &error));  // overlong "/"
   EXPECT_FALSE(embeddedTextFromIni(bytes("k=\xED\xA0\x80"), &text, &error));  // a surrogate
   EXPECT_FALSE(embeddedTextFromIni(bytes("k=\xE6\x97"), &text, &error));  // cut short
+  // UTF-16 without its byte order mark reads as UTF-8 full of NULs.
+  EXPECT_FALSE(embeddedTextFromIni(Bytes{'[', 0, 'A', 0, ']', 0}, &text, &error));
+  EXPECT_NE(std::string::npos, error.find("NUL")) << error;
 }
 
 TEST(Pack, EmbedsTheConfigurationAndAppendsTheJar) {
