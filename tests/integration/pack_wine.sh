@@ -20,7 +20,8 @@ export TESTVM_RECORD
 TESTVM_RECORD=$(windows_path "$record")
 
 printf '%s\r\n' "[Java Runtime Environment]" "Main Class=app.Main" "JRE Path=$(windows_path "$jre")" \
-  "Virtual Machine Parameters=-Dlayer=embedded" "[Application]" "Embedded Jar=yes" >"$work/app.ini"
+  "Virtual Machine Parameters=-Dlayer=embedded" "[Application]" "Embedded Jar=yes" \
+  "Cmd=$(printf 'caf\xc3\xa9')" >"$work/app.ini"
 app=$work/dist/app.exe
 "$pack" "$launcher" "$work/app.ini" "$work/app.jar" -o "$app"
 expect_clean_zip "$app"
@@ -39,6 +40,9 @@ expect_line "$record" "option -Djava.class.path=$app_win"
 expect_line "$record" "option -Dlayer=embedded"
 expect_line "$record" "class app/Main"
 expect_line "$record" "arg 0 one"
+# UTF-8 in the INI file, UTF-16 in the executable, the ANSI code page (1252)
+# in the launcher, U+00E9 in Java.
+expect_line "$record" "arg 1 café"
 
 # The file beside it wins and extends.
 printf '%s\r\n' "[Java Runtime Environment]" "Main Class=other.Start" \
