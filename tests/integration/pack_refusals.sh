@@ -66,4 +66,14 @@ cmp -s expected shown || fail "--print: $(od -c shown | head)"
 [ -x out ] || fail "the output is not executable"
 expect_clean_zip out
 sha256sum -c --quiet inputs.sha256 || fail "an input was changed"
+
+# Packed again with another configuration and jar: both are replaced.
+printf '[Application]\nCmd=again\n' >again.ini
+echo "second" >jar/second.txt
+make_jar "$work/second.jar" "$work/jar" second.txt
+"$pack" out again.ini second.jar -o repacked
+[ "$(stat -c %s repacked)" = $(( $(stat -c %s launcher) + $(stat -c %s second.jar) )) ] ||
+  fail "the old jar was kept"
+[ "$("$pack" --print repacked)" = $'[Application]\r\nCmd=again' ] || fail "--print after repacking"
+expect_clean_zip repacked
 echo ok

@@ -224,6 +224,19 @@ bool pack(const PackInput& input, Bytes* output, std::string* error) {
     return false;
   }
 
+  // A launcher packed before carries its jar at the end: a new jar replaces
+  // it, so the launcher part ends where the old archive begins.
+  size_t launcherEnd = launcher.size();
+  if (input.hasJar) {
+    ZipDirectory previous;
+    std::string ignored;
+    if (readZipDirectory(launcher.data(), launcher.size(), &previous, &ignored)) {
+      size_t start = previous.directoryOffset;
+      for (size_t field : previous.offsetFields) start = std::min<size_t>(start, read32(launcher, field));
+      if (start >= block + kEmbeddedHeaderSize + room) launcherEnd = start;
+    }
+  }
+
   Bytes jar;
   if (input.hasJar) {
     ZipDirectory directory;
@@ -233,10 +246,10 @@ bool pack(const PackInput& input, Bytes* output, std::string* error) {
       return false;
     }
     jar = input.jar;
-    if (!shiftZipOffsets(&jar, directory, launcher.size(), error)) return false;
+    if (!shiftZipOffsets(&jar, directory, launcherEnd, error)) return false;
   }
 
-  Bytes result = launcher;
+  Bytes result(launcher.begin(), launcher.begin() + static_cast<long>(launcherEnd));
   encodeEmbeddedBlock(text, &result[block], kEmbeddedHeaderSize + room);
   result.insert(result.end(), jar.begin(), jar.end());
   if (kind == ExecutableKind::Pe) {

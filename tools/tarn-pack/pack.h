@@ -44,7 +44,9 @@ struct PackInput {
 
 // Builds the application's executable into *output. False with *error when
 // the launcher is not one, the configuration does not fit or the jar is no
-// zip the tool can move.
+// zip the tool can move. An executable packed before may serve as the
+// launcher: its configuration is replaced, and so is its jar when a new
+// one is given (without one, the old jar stays).
 bool pack(const PackInput& input, Bytes* output, std::string* error);
 
 // The configuration an executable carries, as UTF-8; false when it is not

@@ -128,6 +128,36 @@ TEST(Pack, EmbedsTheConfigurationAndAppendsTheJar) {
   EXPECT_EQ(input.launcher.size(), output.size());
 }
 
+TEST(Pack, RepackingReplacesConfigurationAndJar) {
+  PackInput input;
+  input.launcher = elfLauncher();
+  input.ini = bytes("[A]\nk=first\n");
+  input.hasJar = true;
+  input.jar = makeZip({{"Old.class", "old old old"}});
+  Bytes first, second;
+  std::string error;
+  ASSERT_TRUE(pack(input, &first, &error)) << error;
+
+  input.launcher = first;
+  input.ini = bytes("[A]\nk=second\n");
+  input.jar = makeZip({{"New.class", "new"}});
+  ASSERT_TRUE(pack(input, &second, &error)) << error;
+  const size_t launcherSize = first.size() - makeZip({{"Old.class", "old old old"}}).size();
+  ASSERT_EQ(launcherSize + input.jar.size(), second.size());
+  EXPECT_EQ(u"[A]\r\nk=second", decodeEmbeddedBlock(&second[4096], second.size() - 4096));
+  ZipDirectory directory;
+  ASSERT_TRUE(readZipDirectory(second.data(), second.size(), &directory, &error)) << error;
+  ASSERT_EQ(1u, directory.offsetFields.size());
+  EXPECT_EQ(launcherSize, get32(second, directory.offsetFields[0]));
+
+  // Without a new jar the old one stays, still readable.
+  input.launcher = first;
+  input.hasJar = false;
+  ASSERT_TRUE(pack(input, &second, &error)) << error;
+  EXPECT_EQ(first.size(), second.size());
+  EXPECT_TRUE(readZipDirectory(second.data(), second.size(), &directory, &error)) << error;
+}
+
 TEST(Pack, ConfigurationMustFitTheRoom) {
   PackInput input;
   input.launcher = elfLauncher(20);
