@@ -177,7 +177,13 @@ bool setUpSingleInstance(Launcher& launcher) {
   }
   channel.singleInstance = true;
   if (channel.firstInstance) {
-    if (!setUpFirstInstance(launcher)) channel.singleInstance = false;
+    if (!setUpFirstInstance(launcher)) {
+      // An ordinary launch from here on. The block goes at once, so that
+      // later starts do not take this process for a first instance that
+      // never answers.
+      channel.singleInstance = false;
+      closeSingleInstance(launcher);
+    }
     return true;
   }
   return handOver(launcher);

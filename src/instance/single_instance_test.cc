@@ -1,0 +1,66 @@
+#include "instance/single_instance.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace tarn {
+namespace {
+
+TEST(HandOverGate, WorkersWaitForMainThenRun) {
+  HandOverGate gate;
+  std::atomic<int> delivered{0};
+  std::thread worker;
+  ASSERT_TRUE(enterWorker(gate));
+  worker = std::thread([&] {
+    if (waitForMainStarted(gate)) delivered = 1;
+    leaveWorker(gate);
+  });
+  openHandOverGate(gate);
+  worker.join();
+  EXPECT_EQ(delivered, 1);
+  // Once open, later workers go straight through.
+  ASSERT_TRUE(enterWorker(gate));
+  EXPECT_TRUE(waitForMainStarted(gate));
+  leaveWorker(gate);
+  closeHandOverGate(gate);
+}
+
+TEST(HandOverGate, ClosingReleasesWaitingWorkersUndelivered) {
+  HandOverGate gate;
+  std::atomic<int> outcome{0};
+  ASSERT_TRUE(enterWorker(gate));
+  std::thread worker([&] {
+    outcome = waitForMainStarted(gate) ? 1 : 2;
+    leaveWorker(gate);
+  });
+  closeHandOverGate(gate);
+  // Close returns only once the worker has left, so its outcome is in.
+  EXPECT_EQ(outcome, 2);
+  worker.join();
+  EXPECT_FALSE(enterWorker(gate));
+}
+
+TEST(HandOverGate, ClosingWaitsForAWorkerInTheProgram) {
+  HandOverGate gate;
+  openHandOverGate(gate);
+  std::atomic<bool> inside{false}, finish{false}, finished{false};
+  ASSERT_TRUE(enterWorker(gate));
+  std::thread worker([&] {
+    ASSERT_TRUE(waitForMainStarted(gate));
+    inside = true;
+    while (!finish) std::this_thread::yield();
+    finished = true;
+    leaveWorker(gate);
+  });
+  while (!inside) std::this_thread::yield();
+  std::thread closer([&] { closeHandOverGate(gate); });
+  finish = true;
+  closer.join();
+  EXPECT_TRUE(finished);
+  worker.join();
+}
+
+}  // namespace
+}  // namespace tarn
