@@ -61,14 +61,14 @@ bool writeExecutable(const std::string& path, const tarn::Bytes& bytes, fs::perm
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     if (!out) {
-      *error = temporary + ": cannot be written";
+      *error = path + ": cannot be written";
       return false;
     }
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out) {
       std::remove(temporary.c_str());
-      *error = temporary + ": write error";
+      *error = path + ": write error";
       return false;
     }
   }
