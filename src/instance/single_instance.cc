@@ -102,4 +102,61 @@ void deliverHandOver(Launcher& launcher, HandOverReply reply, void* context) {
   leaveWorker(gate);
 }
 
+namespace {
+
+// Waits, as destroying the VM would, until the program's non-daemon threads
+// have ended, so that a program whose main has returned while its windows
+// or threads go on still gets its hand-overs. Gives up quietly (leaving the
+// wait to the VM's destruction) when the VM does not offer what it needs.
+void waitForProgramThreads(JavaVM* vm) {
+  JNIEnv* env = nullptr;
+  if (vm->AttachCurrentThreadAsDaemon(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return;
+  jclass threadClass = env->FindClass("java/lang/Thread");
+  jclass mapClass = threadClass ? env->FindClass("java/util/Map") : nullptr;
+  jclass setClass = mapClass ? env->FindClass("java/util/Set") : nullptr;
+  jmethodID current = nullptr, all = nullptr, alive = nullptr, daemon = nullptr, join = nullptr,
+            keySet = nullptr, toArray = nullptr;
+  if (setClass) {
+    current = env->GetStaticMethodID(threadClass, "currentThread", "()Ljava/lang/Thread;");
+    if (current) all = env->GetStaticMethodID(threadClass, "getAllStackTraces", "()Ljava/util/Map;");
+    if (all) alive = env->GetMethodID(threadClass, "isAlive", "()Z");
+    if (alive) daemon = env->GetMethodID(threadClass, "isDaemon", "()Z");
+    if (daemon) join = env->GetMethodID(threadClass, "join", "()V");
+    if (join) keySet = env->GetMethodID(mapClass, "keySet", "()Ljava/util/Set;");
+    if (keySet) toArray = env->GetMethodID(setClass, "toArray", "()[Ljava/lang/Object;");
+  }
+  for (bool joined = toArray != nullptr; joined;) {
+    joined = false;
+    if (env->PushLocalFrame(16) != JNI_OK) break;
+    jobject self = env->CallStaticObjectMethod(threadClass, current);
+    jobject map = self ? env->CallStaticObjectMethod(threadClass, all) : nullptr;
+    jobject keys = map ? env->CallObjectMethod(map, keySet) : nullptr;
+    jobjectArray threads =
+        keys ? static_cast<jobjectArray>(env->CallObjectMethod(keys, toArray)) : nullptr;
+    jsize count = threads ? env->GetArrayLength(threads) : 0;
+    for (jsize i = 0; i < count && !env->ExceptionCheck(); ++i) {
+      jobject thread = env->GetObjectArrayElement(threads, i);
+      if (thread && !env->IsSameObject(thread, self) && env->CallBooleanMethod(thread, alive) &&
+          !env->CallBooleanMethod(thread, daemon) && !env->ExceptionCheck()) {
+        env->CallVoidMethod(thread, join);
+        joined = true;
+      }
+      env->DeleteLocalRef(thread);
+    }
+    if (env->ExceptionCheck()) joined = false;  // no second try: the VM's own wait follows
+    env->PopLocalFrame(nullptr);
+  }
+  if (env->ExceptionCheck()) env->ExceptionClear();
+  vm->DetachCurrentThread();
+}
+
+}  // namespace
+
+void stopAcceptingHandOvers(Launcher& launcher) {
+  SingleInstanceChannel& channel = launcher.channel;
+  if (!channel.singleInstance || !channel.firstInstance) return;
+  if (launcher.jvm.vm) waitForProgramThreads(launcher.jvm.vm);
+  closeHandOverGate(channel.gate);
+}
+
 }  // namespace tarn

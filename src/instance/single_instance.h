@@ -64,7 +64,8 @@ std::vector<std::string> readArguments(Launcher& launcher);
 // The first instance's main method is about to run: hand-overs may go in.
 void signalMainStarted(Launcher& launcher);
 
-// Teardown, before the VM is destroyed: no further hand-over reaches it.
+// Teardown, before the VM is destroyed: once the program's non-daemon
+// threads have ended, no further hand-over reaches it.
 void stopAcceptingHandOvers(Launcher& launcher);
 // Teardown, after the VM: the block and the remaining objects go.
 void closeSingleInstance(Launcher& launcher);

@@ -471,11 +471,6 @@ void signalMainStarted(Launcher& launcher) {
   if (launcher.channel.objects) openHandOverGate(launcher.channel.gate);
 }
 
-void stopAcceptingHandOvers(Launcher& launcher) {
-  SingleInstanceChannel& channel = launcher.channel;
-  if (channel.singleInstance && channel.firstInstance) closeHandOverGate(channel.gate);
-}
-
 void closeSingleInstance(Launcher& launcher) {
   SingleInstanceChannel& channel = launcher.channel;
   ChannelObjects* objects = channel.objects;

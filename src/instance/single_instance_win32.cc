@@ -220,11 +220,6 @@ void signalMainStarted(Launcher& launcher) {
   openHandOverGate(channel.gate);
 }
 
-void stopAcceptingHandOvers(Launcher& launcher) {
-  SingleInstanceChannel& channel = launcher.channel;
-  if (channel.singleInstance && channel.firstInstance) closeHandOverGate(channel.gate);
-}
-
 void closeSingleInstance(Launcher& launcher) {
   SingleInstanceChannel& channel = launcher.channel;
   ChannelObjects* objects = channel.objects;

@@ -285,6 +285,7 @@ static void install(void) {
   functions.CallStaticIntMethod = callStaticIntMethod;
   functions.CallStaticIntMethodV = callStaticIntMethodV;
   invocation.AttachCurrentThread = attachCurrentThread;
+  invocation.AttachCurrentThreadAsDaemon = attachCurrentThread;
   invocation.DetachCurrentThread = detachCurrentThread;
   invocation.DestroyJavaVM = destroyJavaVM;
 }
