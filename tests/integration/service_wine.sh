@@ -41,6 +41,11 @@ wine sc start "$name" p1 p2 >"$work/out.raw" || fail "sc start"
 wait_for_file "$state/started"
 query_state
 [ "$service_state" = 4 ] || fail "started service in state $service_state, expected 4 (running)"
+# Started from a console, the service executable does nothing and exits
+# with 0; it is no second instance of the running service either.
+run_app "$app" console
+expect_status 0
+expect_output ""
 
 wine sc stop "$name" | sed 's/\r$//' >"$work/stop"
 grep -q 'STATE *: *3 ' "$work/stop" || fail "stop answered: $(cat "$work/stop")"
