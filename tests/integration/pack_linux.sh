@@ -60,6 +60,18 @@ expect_output "$(printf '%s\n' "class path $app" "code $app" "resource hello fro
   "arg last" "arg first" 'arg caf\u00E9' "layer embedded")
 "
 
+# In a locale whose character set is Latin-1 the embedded text is converted
+# to that set, and the value still reaches Java as the same character.
+if command -v localedef >/dev/null; then
+  mkdir -p "$work/locales"
+  localedef -i en_US -f ISO-8859-1 "$work/locales/en_US.ISO-8859-1" >/dev/null 2>&1 || true
+  if [ -f "$work/locales/en_US.ISO-8859-1/LC_CTYPE" ]; then
+    run_app env LOCPATH="$work/locales" LC_ALL=en_US.ISO-8859-1 "$app"
+    expect_status 0
+    grep -qxF 'arg caf\u00E9' "$work/out" || fail "Latin-1 locale: $(cat "$work/out")"
+  fi
+fi
+
 # An INI file beside it wins where it sets a value and extends through an
 # append section.
 printf '%s\n' "[Java Runtime Environment+]" "Virtual Machine Parameters=-Dlayer=file" \
