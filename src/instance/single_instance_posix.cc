@@ -169,6 +169,7 @@ struct ExitNotice {
   std::vector<Address> waiting;
   uint32_t message = 0;
   std::string blockName;
+  pid_t owner = 0;
 };
 
 bool sameAddress(const Address& a, const Address& b) {
@@ -194,6 +195,8 @@ void remember(ExitNotice& notice, const Address& address) {
 
 void onProcessExit(int status, void* parameter) {
   ExitNotice* notice = static_cast<ExitNotice*>(parameter);
+  // A child forked by native code that calls exit is not the owner.
+  if (getpid() != notice->owner) return;
   std::lock_guard<std::mutex> lock(notice->mutex);
   // Removed while this process still owns it, so the name never leads a
   // later first instance astray.
@@ -244,7 +247,7 @@ void messageLoop(Launcher& launcher) {
       if (errno == EINTR) continue;
       return;
     }
-    if (waits[1].revents) return;
+    if (waits[1].revents || (waits[0].revents & (POLLERR | POLLNVAL))) return;
     if (!(waits[0].revents & POLLIN)) continue;
     Datagram datagram{};
     Address sender{};
@@ -301,6 +304,7 @@ bool setUpFirstInstance(Launcher& launcher) {
   ExitNotice* notice = new ExitNotice;
   notice->message = objects.handOverMessage;
   notice->blockName = objects.blockName;
+  notice->owner = getpid();
   if (on_exit(onProcessExit, notice) != 0) {
     delete notice;
     return false;
