@@ -218,6 +218,7 @@ struct ChannelObjects {
   // First instance.
   int wake[2] = {-1, -1};
   std::thread messageThread;
+  std::promise<uint32_t> messageThreadId;  // outlives the thread that sets it
   ExitNotice* notice = nullptr;  // belongs to the exit handler once registered
   // Second instance.
   Address first{};
@@ -311,11 +312,10 @@ bool setUpFirstInstance(Launcher& launcher) {
   }
   objects.notice = notice;
   writeBlockField(channel.view, kOwnerProcessIdOffset, uint32_t(getpid()));
-  std::promise<uint32_t> started;
-  std::future<uint32_t> id = started.get_future();
+  std::future<uint32_t> id = objects.messageThreadId.get_future();
   try {
-    objects.messageThread = std::thread([&launcher, &started] {
-      started.set_value(threadId());
+    objects.messageThread = std::thread([&launcher] {
+      launcher.channel.objects->messageThreadId.set_value(threadId());
       messageLoop(launcher);
     });
   } catch (const std::system_error&) {
