@@ -167,7 +167,10 @@ void HyperLinkControl::paint(HDC dc) {
                                             : linkColor;
   SetTextColor(dc, color);
   HGDIOBJ old = SelectObject(dc, linkFont ? linkFont : normalFont);
+  // Drawn to the control's right edge: a measured box may come out a little
+  // narrower than the text it measured, which would cut the text's end.
   RECT box = linkRect;
+  if (box.right < client.right) box.right = client.right;
   DrawTextA(dc, label.c_str(), -1, &box, DT_WORDBREAK | alignment());
   SelectObject(dc, old);
   if (GetFocus() == window) DrawFocusRect(dc, &linkRect);
