@@ -43,14 +43,21 @@ std::string readSmallFile(const std::string& path) {
   return text;
 }
 
+std::vector<InstalledRuntime> scanSystemFolders();
+
+// Scans on first use: a configured or private runtime never pays for it.
 struct InstalledSource : RuntimeSource {
-  InstalledSource(Machine& machine, std::vector<InstalledRuntime> installed)
-      : machine(machine), installed(std::move(installed)) {}
+  explicit InstalledSource(Machine& machine) : machine(machine) {}
   void collect(const RuntimeRules& rules, const std::string& key,
                std::vector<JreCandidate>* candidates) override {
+    if (!scanned) {
+      installed = scanSystemFolders();
+      scanned = true;
+    }
     collectInstalled(*machine.system, rules, key, installed, candidates);
   }
   Machine& machine;
+  bool scanned = false;
   std::vector<InstalledRuntime> installed;
 };
 
@@ -79,8 +86,12 @@ std::vector<InstalledRuntime> scanJavaFolders(const std::vector<std::string>& ro
   return found;
 }
 
+namespace {
+std::vector<InstalledRuntime> scanSystemFolders() { return scanJavaFolders(systemJavaFolders()); }
+}  // namespace
+
 std::unique_ptr<RuntimeSource> systemRuntimeSource(Machine& machine) {
-  return std::make_unique<InstalledSource>(machine, scanJavaFolders(systemJavaFolders()));
+  return std::make_unique<InstalledSource>(machine);
 }
 
 }  // namespace tarn
