@@ -48,17 +48,12 @@ bool encodeEmbeddedBlock(const std::u16string& text, unsigned char* block, size_
 // value that does not match).
 std::u16string decodeEmbeddedBlock(const unsigned char* data, size_t size);
 
-// The running executable's own block, decoded and converted to the
-// system's 8-bit text (Windows: the ANSI code page; Linux: the locale's
-// character set; a character it cannot hold becomes "?"). Empty when the
-// executable carries none.
-std::string readEmbeddedConfiguration();
-
 // The reserved block of the running executable as it lies in memory, or
 // nullptr. Exposed for the tests.
 const unsigned char* embeddedBlock(size_t* size);
 
-// UTF-16 to the system's 8-bit text, as readEmbeddedConfiguration converts.
+// UTF-16 to the system's 8-bit text (Windows: the ANSI code page; Linux:
+// the locale's character set; a character it cannot hold becomes "?").
 std::string utf16ToSystemText(const std::u16string& text);
 
 }  // namespace tarn

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "config/ini_file.h"
+#include "config/settings.h"
 #include "config/testing_machine.h"
 
 namespace tarn {
@@ -96,7 +97,7 @@ TEST(EmbeddedBlock, RunningExecutableCarriesAnEmptyBlock) {
   auto marker = embeddedMarker();
   EXPECT_EQ(0, std::memcmp(block, marker.data(), marker.size()));
   EXPECT_EQ(kEmbeddedCapacity, static_cast<size_t>(block[8] | block[9] << 8 | block[10] << 16));
-  EXPECT_EQ("", readEmbeddedConfiguration());
+  EXPECT_EQ("", embeddedConfigurationText());
 }
 
 TEST(EmbeddedText, ConvertsToTheSystemText) {

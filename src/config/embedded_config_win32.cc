@@ -28,10 +28,4 @@ std::string utf16ToSystemText(const std::u16string& text) {
   return result;
 }
 
-std::string readEmbeddedConfiguration() {
-  size_t size = 0;
-  const unsigned char* block = embeddedBlock(&size);
-  return utf16ToSystemText(decodeEmbeddedBlock(block, size));
-}
-
 }  // namespace tarn

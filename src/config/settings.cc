@@ -75,7 +75,11 @@ std::string slashForm(const std::string& className, LeadByteTest lead) {
 
 }  // namespace
 
-std::string embeddedConfigurationText() { return readEmbeddedConfiguration(); }
+std::string embeddedConfigurationText() {
+  size_t size = 0;
+  const unsigned char* block = embeddedBlock(&size);
+  return utf16ToSystemText(decodeEmbeddedBlock(block, size));
+}
 
 bool readSettings(Machine& machine, const std::string& embeddedText, LauncherSettings* settings) {
   std::string path;

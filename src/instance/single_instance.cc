@@ -5,6 +5,7 @@
 #include "instance/hand_over_block.h"
 #include "jvm/java_main.h"
 #include "launcher/launcher.h"
+#include "launcher/messages.h"
 
 namespace tarn {
 
@@ -38,6 +39,19 @@ void closeHandOverGate(HandOverGate& gate) {
   gate.closed = true;
   gate.changed.notify_all();
   gate.changed.wait(lock, [&] { return gate.workers == 0; });
+}
+
+bool prepareChannel(Launcher& launcher, bool* wanted) {
+  *wanted = false;
+  if (!readSingleInstanceSetting(*launcher.machine, wanted)) return false;
+  if (!*wanted) return true;
+  std::string path;
+  if (!modulePath(*launcher.machine->system, &path)) {
+    *wanted = false;
+    return true;
+  }
+  launcher.channel.name = channelNameFor(path);
+  return true;
 }
 
 bool writeArguments(Launcher& launcher) {

@@ -58,6 +58,11 @@ bool setUpSingleInstance(Launcher& launcher);
 // The second instance's exit value: the reply, or the first's exit code.
 int32_t waitForFirstInstance(Launcher& launcher);
 
+// The first steps of the set-up on either target: false when the process
+// must end; otherwise *wanted tells whether the channel is asked for and
+// in use, with its name set in the launcher's channel.
+bool prepareChannel(Launcher& launcher, bool* wanted);
+
 bool writeArguments(Launcher& launcher);
 std::vector<std::string> readArguments(Launcher& launcher);
 

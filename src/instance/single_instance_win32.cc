@@ -158,11 +158,8 @@ bool handOver(Launcher& launcher) {
 bool setUpSingleInstance(Launcher& launcher) {
   SingleInstanceChannel& channel = launcher.channel;
   bool wanted = false;
-  if (!readSingleInstanceSetting(*launcher.machine, &wanted)) return false;
+  if (!prepareChannel(launcher, &wanted)) return false;
   if (!wanted) return true;
-  std::string path;
-  if (!modulePath(*launcher.machine->system, &path)) return true;
-  channel.name = channelNameFor(path);
   channel.objects = new ChannelObjects;
   ChannelObjects& objects = *channel.objects;
 
