@@ -1,0 +1,105 @@
+# The JRE Not Found dialog in a real window under Xvfb: its texts, OK
+# disabled until a folder with a VM is picked, Cancel ending the launch
+# without a console line, and a folder picked in the shell's browser that
+# the next start takes from the remembered "JRE Path".
+# runtime_dialog.sh <launcher> <dialog_probe.exe>
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/runtime_lib.sh"
+probe=${2:?usage: runtime_dialog.sh <launcher> <dialog_probe.exe>}
+command -v Xvfb >/dev/null && command -v xdotool >/dev/null || { echo "no Xvfb/xdotool: skipped"; exit 0; }
+
+# A prefix of its own: a wineserver that started without a display keeps
+# the prefix's desktop from ever opening windows.
+export WINEPREFIX=${TARN_BINARY_DIR:?}/wine-prefix-dialog
+"$TARN_SOURCE_DIR/scripts/wine-prefix" "$WINEPREFIX"
+display=""
+for n in $(seq 90 140); do
+  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { display=$n; break; }
+done
+[ -n "$display" ] || fail "no free display"
+Xvfb ":$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
+xvfb=$!
+trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
+export DISPLAY=:$display
+for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+
+app=$(make_app "$work/app" viewer)
+printf '[Java Runtime Environment]\r\nMain Class=a.Main\r\nMinimum Version=99\r\n[Product Information]\r\nProduct Name=Dialog: Test\r\nProduct Code=D1\r\n' >"$work/app/viewer.ini"
+appdata=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Roaming | head -1)
+rm -rf "$appdata/Dialog Test"
+
+start_app() { (set +e; cd "$work"; wine "$app" >"$work/out.raw" 2>"$work/err"; echo $? >"$work/status") & }
+wait_app() {
+  for _ in $(seq 300); do [ -f "$work/status" ] && break; sleep 0.1; done
+  [ -f "$work/status" ] || fail "the launcher did not end"
+  status=$(cat "$work/status"); rm -f "$work/status"
+  sed 's/\r$//' "$work/out.raw" >"$work/out"
+}
+# Control lines of a window: "id|class|enabled|l,t,r,b|text".
+controls() { wine "$probe" "$@" | sed 's/\r$//' >"$work/controls" || fail "window $1 did not appear"; }
+control() { grep "^$1|" "$work/controls" | head -1; }
+# Clicks the middle of a control. Without a window manager a click on a
+# window that is not yet active can be lost, so a second one follows; it
+# lands on nothing once the first has closed the window.
+click() {
+  local box; box=$(control "$1" | cut -d'|' -f4)
+  IFS=, read -r l t r b <<<"$box"
+  xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2))
+  sleep 0.3
+  xdotool mousedown 1; sleep 0.1; xdotool mouseup 1
+  sleep 0.7
+  xdotool mousedown 1; sleep 0.1; xdotool mouseup 1
+}
+expect_control() {
+  [ "$(control "$1" | cut -d'|' -f3,5)" = "$2" ] || fail "control $1: $(control "$1"), expected $2"
+}
+
+echo "texts, OK disabled, Cancel"
+start_app
+controls "JRE Not Found"
+grep -q '^window|.*|JRE Not Found$' "$work/controls" || fail "caption"
+expect_control 1 "0|OK"
+expect_control 2 "1|Cancel"
+expect_control 202 "1|Browse..."
+expect_control 201 "1|"
+expect_control 203 "1|The Java Runtime Environment (JRE) was not found. Please  download and install a JRE (minimum version 99.0) from:"
+expect_control 205 "1|https://www.java.com/download/"
+expect_control 206 "1|If you have a JRE installed you can browse for it below:"
+grep -q '^-1|Static|1|.*|JRE Path:$' "$work/controls" || fail "JRE Path label"
+grep -q '^-1|Button|1|.*|Missing JRE$' "$work/controls" || fail "group box"
+click 2
+wait_app
+expect_status 255
+expect_output ""
+
+
+echo "a folder picked in the browser is taken and remembered"
+make_runtime "$work/pick/rt" client
+start_app
+controls "JRE Not Found"
+click 202
+controls "Browse for Folder" 'Z:\'
+# Down the tree as a user would: Right opens a folder, a typed name selects.
+IFS=/ read -ra parts <<<"${work#/}/pick/rt"
+for part in "${parts[@]}"; do
+  xdotool key Right; sleep 0.5
+  xdotool type --delay 30 "$part"; sleep 1.2
+done
+controls "Browse for Folder"
+[ "$(control 14149 | cut -d'|' -f5)" = rt ] || fail "could not reach the folder in the browser: $(control 14149)"
+click 1
+controls "JRE Not Found"
+expect_control 1 "1|OK"
+expect_control 201 "1|$(winpath "$work/pick/rt")"
+click 1
+wait_app
+expect_vm "$work/pick/rt/bin/client/jvm.dll"
+grep -qxF "JRE Path=$(winpath "$work/pick/rt")\\" <(sed 's/\r$//' "$appdata/Dialog Test/D1/viewer.ini") ||
+  fail "remembered folder: $(cat "$appdata/Dialog Test/D1/viewer.ini" 2>&1)"
+
+echo "the next start takes the remembered folder without a dialog"
+unset DISPLAY
+run_app "$app"
+expect_vm "$work/pick/rt/bin/client/jvm.dll"
+rm -rf "$appdata/Dialog Test"
+echo ok
