@@ -1,5 +1,8 @@
 #include "runtime/discovery.h"
 
+#include <algorithm>
+#include <fstream>
+
 #include "launcher/messages.h"
 
 namespace tarn {
@@ -13,6 +16,7 @@ const char* const kServerFolder = "bin\\server\\";
 const char* const kJvmLibrary = "jvm.dll";
 const char* const kRuntimeLibraries[] = {"bin\\java.dll"};
 const char* const kPrivateSubfolder = "jre\\";
+const char* const kCompiler = "bin\\javac.exe";
 #else
 // Runtimes up to 8 put the VM folders below lib/amd64/, later ones below lib/.
 const char* const kVmFolders[] = {"lib/client/",       "lib/amd64/client/",
@@ -24,6 +28,7 @@ const char* const kServerFolders[] = {"lib/server/", "lib/amd64/server/"};
 const char* const kJvmLibrary = "libjvm.so";
 const char* const kRuntimeLibraries[] = {"lib/libjava.so", "lib/amd64/libjava.so"};
 const char* const kPrivateSubfolder = "jre/";
+const char* const kCompiler = "bin/javac";
 #endif
 
 bool isServerFolder(const std::string& folder) {
@@ -73,6 +78,31 @@ bool isAllZero(const JavaVersion& v) {
   for (int32_t part : v.parts)
     if (part != 0) return false;
   return true;
+}
+
+// The home as compared: no trailing separator and, where the file system
+// ignores case, one case and one separator.
+std::string comparableHome(const std::string& home, LeadByteTest lead) {
+  std::string text;
+  size_t end = 0;  // past the last character that is not a trailing separator
+  for (size_t i = 0; i < home.size();) {
+    size_t next = nextChar(home, i, lead);
+    if (next - i == 1) {
+      char c = home[i];
+#ifdef _WIN32
+      if (c == '/') c = '\\';
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+#endif
+      text += c;
+      if (c != kPathSeparator) end = text.size();
+    } else {
+      text.append(home, i, next - i);
+      end = text.size();
+    }
+    i = next;
+  }
+  text.resize(end == 0 ? std::min<size_t>(text.size(), 1) : end);
+  return text;
 }
 
 }  // namespace
@@ -150,6 +180,78 @@ void collectInstalled(System& system, const RuntimeRules& rules, const std::stri
     // An older JDK keeps its runtime in jre/; a later one is its own runtime.
     std::string home = runtime.folder;
     if (jdkKey && system.isDirectory(home + kPrivateSubfolder)) home += kPrivateSubfolder;
+    if (chooseJvmDll(system, home, probeType(rules, key), &candidate.serverVm).empty()) continue;
+    candidate.home = home;
+    candidate.preferred = isPreferred(rules, key);
+    candidates->push_back(candidate);
+  }
+}
+
+const char* const kModernJdkKey = "Software\\JavaSoft\\JDK\\";
+const char* const kModernJreKey = "Software\\JavaSoft\\JRE\\";
+
+std::string DiskReleaseFiles::read(const std::string& folder) {
+  std::ifstream in(folder + "release", std::ios::binary);
+  if (!in) return std::string();
+  // A release file is a few lines; more than this is not one.
+  std::string text(64 * 1024, '\0');
+  in.read(&text[0], static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<size_t>(in.gcount()));
+  return text;
+}
+
+bool keySearched(const RuntimeRules& rules, const std::string& key) {
+  bool kind = rules.favorMode || (isJdkKey(key) ? rules.jdkWanted : rules.jreWanted);
+  bool vendor = isJavaSoftKey(key) ? (rules.sunAllowed || rules.sunPreferred)
+                                   : (rules.jrockitAllowed || rules.jrockitPreferred);
+  return kind && vendor;
+}
+
+bool describeRuntime(System& system, ReleaseFiles& releases, LeadByteTest lead,
+                     const std::string& folder, const std::string& fallbackVersion,
+                     InstalledRuntime* runtime) {
+  if (folder.empty()) return false;
+  runtime->folder = withTrailingSeparator(folder, lead);
+  runtime->version = releaseJavaVersion(releases.read(runtime->folder));
+  if (runtime->version.empty()) runtime->version = fallbackVersion;
+  runtime->jdk = system.fileExists(runtime->folder + kCompiler);
+  return true;
+}
+
+void listRegistered(System& system, Registry& registry, ReleaseFiles& releases, LeadByteTest lead,
+                    const std::string& key, const std::string& value,
+                    std::vector<InstalledRuntime>* runtimes) {
+  std::vector<std::string> names;
+  if (!registry.subkeyNames(key, &names)) return;
+  for (const std::string& name : names) {
+    std::string folder;
+    InstalledRuntime runtime;
+    if (registry.readString(key + name, value, &folder) &&
+        describeRuntime(system, releases, lead, folder, name, &runtime))
+      runtimes->push_back(runtime);
+  }
+}
+
+bool sameHome(const std::string& a, const std::string& b, LeadByteTest lead) {
+  return comparableHome(a, lead) == comparableHome(b, lead);
+}
+
+void collectFurther(System& system, LeadByteTest lead, const RuntimeRules& rules,
+                    const std::vector<InstalledRuntime>& runtimes,
+                    std::vector<JreCandidate>* candidates) {
+  for (const InstalledRuntime& runtime : runtimes) {
+    const char* key = runtime.jdk ? kJavaSoftJdkKey : kJavaSoftJreKey;
+    if (!keySearched(rules, key)) continue;
+    JreCandidate candidate;
+    candidate.version.parse(runtime.version, 0);
+    if (!withinLimits(rules, candidate.version)) continue;
+    // Runtimes 9 and later have no jre folder: the folder is the runtime.
+    std::string home = withTrailingSeparator(runtime.folder, lead);
+    if (system.isDirectory(home + kPrivateSubfolder)) home += kPrivateSubfolder;
+    bool known = false;
+    for (const JreCandidate& other : *candidates)
+      if (sameHome(other.home, home, lead)) known = true;
+    if (known) continue;
     if (chooseJvmDll(system, home, probeType(rules, key), &candidate.serverVm).empty()) continue;
     candidate.home = home;
     candidate.preferred = isPreferred(rules, key);

@@ -72,6 +72,48 @@ void collectInstalled(System& system, const RuntimeRules& rules, const std::stri
                       const std::vector<InstalledRuntime>& installed,
                       std::vector<JreCandidate>* candidates);
 
+// The JavaSoft keys of runtimes 9 and later, below either hive.
+extern const char* const kModernJdkKey;
+extern const char* const kModernJreKey;
+
+// Reads a runtime's release file.
+struct ReleaseFiles {
+  virtual ~ReleaseFiles() = default;
+  // The text of the release file in the folder (ending in the separator);
+  // "" when there is none.
+  virtual std::string read(const std::string& folder) = 0;
+};
+
+// The release files on disk.
+struct DiskReleaseFiles : ReleaseFiles {
+  std::string read(const std::string& folder) override;
+};
+
+// The vendor and kind key is searched under the rules.
+bool keySearched(const RuntimeRules& rules, const std::string& key);
+
+// The runtime in the folder: its version from its release file, else the
+// fallback; a JDK when it has a compiler. False for an empty folder.
+bool describeRuntime(System& system, ReleaseFiles& releases, LeadByteTest lead,
+                     const std::string& folder, const std::string& fallbackVersion,
+                     InstalledRuntime* runtime);
+
+// Appends the runtimes registered under the key's subkeys by the value
+// holding their folder; a subkey's name stands in for a missing version.
+void listRegistered(System& system, Registry& registry, ReleaseFiles& releases, LeadByteTest lead,
+                    const std::string& key, const std::string& value,
+                    std::vector<InstalledRuntime>* runtimes);
+
+// Two runtime homes are the same folder, compared without a trailing
+// separator and, on Windows, without case and separator differences.
+bool sameHome(const std::string& a, const std::string& b, LeadByteTest lead);
+
+// Appends the runtimes that the rules admit as JavaSoft runtimes of their
+// kind, leaving out any whose home is already a candidate.
+void collectFurther(System& system, LeadByteTest lead, const RuntimeRules& rules,
+                    const std::vector<InstalledRuntime>& runtimes,
+                    std::vector<JreCandidate>* candidates);
+
 }  // namespace tarn
 
 #endif

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "runtime/fake_machine_test.h"
 
 namespace tarn {
@@ -14,6 +16,7 @@ const char* const kJrockit = "bin/jrockit/jvm.dll";
 const char* const kHotspot = "bin/hotspot/jvm.dll";
 const char* const kRuntimeLibrary = "bin/java.dll";
 const char* const kRoot = "C:/rt/";
+const char* const kCompiler = "bin/javac.exe";
 #else
 const char* const kClient = "lib/client/libjvm.so";
 const char* const kServer = "lib/server/libjvm.so";
@@ -21,6 +24,7 @@ const char* const kJrockit = "lib/jrockit/libjvm.so";
 const char* const kHotspot = "lib/hotspot/libjvm.so";
 const char* const kRuntimeLibrary = "lib/libjava.so";
 const char* const kRoot = "/rt/";
+const char* const kCompiler = "bin/javac";
 #endif
 
 std::string at(const std::string& relative) { return native(kRoot + relative); }
@@ -105,6 +109,129 @@ TEST(FindPrivateJre, FailsWithoutTheModulePath) {
   testing::internal::CaptureStdout();
   EXPECT_FALSE(findPrivateJre(fake.machine, &home));
   EXPECT_NE("", testing::internal::GetCapturedStdout());
+}
+
+// Subkeys with their "JavaHome", and release files by folder.
+struct FakeRegistry : Registry {
+  std::map<std::string, std::vector<std::string>> keys;
+  std::map<std::string, std::string> homes;
+  void add(const std::string& key, const std::string& name, const std::string& home) {
+    keys[key].push_back(name);
+    homes[key + name] = home;
+  }
+  bool subkeyNames(const std::string& key, std::vector<std::string>* names) override {
+    auto it = keys.find(key);
+    if (it == keys.end()) return false;
+    *names = it->second;
+    return true;
+  }
+  bool readString(const std::string& key, const std::string& value,
+                  std::string* data) override {
+    auto it = homes.find(key);
+    if (value != "JavaHome" || it == homes.end() || it->second.empty()) return false;
+    *data = it->second;
+    return true;
+  }
+};
+
+struct FakeReleases : ReleaseFiles {
+  std::map<std::string, std::string> texts;
+  std::string read(const std::string& folder) override {
+    auto it = texts.find(folder);
+    return it == texts.end() ? std::string() : it->second;
+  }
+};
+
+TEST(ListRegistered, VersionFromReleaseElseKeyNameAndKindFromCompiler) {
+  FakeSystem system;
+  FakeRegistry registry;
+  FakeReleases releases;
+  registry.add(kModernJdkKey, "21", at("jdk21"));
+  registry.add(kModernJdkKey, "17.0.2", at("jdk17/"));
+  registry.add(kModernJdkKey, "empty", "");
+  releases.texts[at("jdk21/")] = "IMPLEMENTOR=\"X\"\nJAVA_VERSION=\"21.0.1\"\n";
+  system.add(at(std::string("jdk21/") + kCompiler));
+  std::vector<InstalledRuntime> runtimes;
+  listRegistered(system, registry, releases, noLeadBytes, kModernJdkKey, "JavaHome", &runtimes);
+  ASSERT_EQ(2u, runtimes.size());
+  EXPECT_EQ(at("jdk21/"), runtimes[0].folder);
+  EXPECT_EQ("21.0.1", runtimes[0].version);
+  EXPECT_TRUE(runtimes[0].jdk);
+  EXPECT_EQ(at("jdk17/"), runtimes[1].folder);
+  EXPECT_EQ("17.0.2", runtimes[1].version);
+  EXPECT_FALSE(runtimes[1].jdk);
+
+  listRegistered(system, registry, releases, noLeadBytes, kModernJreKey, "JavaHome", &runtimes);
+  EXPECT_EQ(2u, runtimes.size());
+}
+
+TEST(SameHome, IgnoresTrailingSeparatorAndOnWindowsCaseAndSlashes) {
+  EXPECT_TRUE(sameHome(native("/a/jdk/"), native("/a/jdk"), noLeadBytes));
+  EXPECT_TRUE(sameHome(native("/a/jdk//"), native("/a/jdk"), noLeadBytes));
+  EXPECT_FALSE(sameHome(native("/a/jdk"), native("/a/jdk2"), noLeadBytes));
+#ifdef _WIN32
+  EXPECT_TRUE(sameHome("C:\\Program Files\\JDK\\", "c:/program files/jdk", noLeadBytes));
+  // A trail byte with the separator's value is part of its character.
+  auto lead = [](unsigned char c) { return c == 0x81; };
+  EXPECT_FALSE(sameHome("C:\\x\x81\\", "C:\\x\x81", lead));
+#else
+  EXPECT_FALSE(sameHome("/a/JDK", "/a/jdk", noLeadBytes));
+#endif
+}
+
+InstalledRuntime runtime(const std::string& folder, const std::string& version, bool jdk) {
+  InstalledRuntime r;
+  r.folder = at(folder);
+  r.version = version;
+  r.jdk = jdk;
+  return r;
+}
+
+TEST(CollectFurther, OwnFolderOrJreFolderKindLimitsAndDuplicates) {
+  FakeSystem system;
+  system.add(at(std::string("jdk21/") + kServer));
+  system.add(at(std::string("jdk8/jre/") + kServer));
+  system.add(at("jdk8/jre/"));
+  system.add(at(std::string("jre11/") + kServer));
+  system.add(at(std::string("old/") + kClient));
+  RuntimeRules rules;
+  std::vector<JreCandidate> candidates(1);
+  candidates[0].home = native(kRoot) + native("OLD/");
+  std::vector<InstalledRuntime> runtimes = {
+      runtime("jdk21/", "21.0.1", true), runtime("jdk8", "1.8.0_392", true),
+      runtime("jre11/", "11.0.2", false), runtime("none/", "22", true),
+      runtime("old/", "1.6", false), runtime("jdk21", "21", false)};
+  collectFurther(system, noLeadBytes, rules, runtimes, &candidates);
+#ifdef _WIN32
+  // Reached again by another case: the place found first is kept.
+  ASSERT_EQ(4u, candidates.size());
+#else
+  ASSERT_EQ(5u, candidates.size());
+  EXPECT_EQ(at("old/"), candidates[4].home);
+#endif
+  EXPECT_EQ(at("jdk21/"), candidates[1].home);
+  EXPECT_EQ("21.0.1", format(candidates[1].version));
+  EXPECT_TRUE(candidates[1].serverVm);
+  EXPECT_TRUE(candidates[1].preferred);
+  EXPECT_EQ(at("jdk8/jre/"), candidates[2].home);
+  EXPECT_EQ(at("jre11/"), candidates[3].home);
+
+  // Outside favour mode an unwanted kind is not searched; limits apply.
+  rules.favorMode = false;
+  rules.jreWanted = false;
+  rules.minimum.parse("11", 0);
+  candidates.clear();
+  collectFurther(system, noLeadBytes, rules, runtimes, &candidates);
+  ASSERT_EQ(1u, candidates.size());
+  EXPECT_EQ(at("jdk21/"), candidates[0].home);
+
+  // Another vendor only: the modern runtimes count as JavaSoft ones.
+  rules = RuntimeRules();
+  rules.sunAllowed = rules.sunPreferred = false;
+  rules.jrockitAllowed = true;
+  candidates.clear();
+  collectFurther(system, noLeadBytes, rules, runtimes, &candidates);
+  EXPECT_TRUE(candidates.empty());
 }
 
 }  // namespace

@@ -56,6 +56,19 @@ struct InstalledSource : RuntimeSource {
     }
     collectInstalled(*machine.system, rules, key, installed, candidates);
   }
+  // JAVA_HOME after the system folders, by its real path so that a link
+  // into them is the runtime already found there.
+  void collectOthers(const RuntimeRules& rules, std::vector<JreCandidate>* candidates) override {
+    std::string javaHome;
+    if (!machine.system->getEnvironment("JAVA_HOME", &javaHome) || javaHome.empty()) return;
+    char real[PATH_MAX];
+    if (!realpath(javaHome.c_str(), real) || !isDirectory(real)) return;
+    DiskReleaseFiles releases;
+    InstalledRuntime runtime;
+    if (!describeRuntime(*machine.system, releases, machine.lead, real, std::string(), &runtime))
+      return;
+    collectFurther(*machine.system, machine.lead, rules, {runtime}, candidates);
+  }
   Machine& machine;
   bool scanned = false;
   std::vector<InstalledRuntime> installed;

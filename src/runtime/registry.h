@@ -14,7 +14,7 @@ namespace tarn {
 
 struct JreCandidate;
 
-// Read access to HKEY_LOCAL_MACHINE.
+// Read access to one registry hive.
 struct Registry {
   virtual ~Registry() = default;
   // The subkey names of the key, in the registry's order, up to the first
@@ -32,6 +32,8 @@ struct RuntimeSource {
   virtual ~RuntimeSource() = default;
   virtual void collect(const RuntimeRules& rules, const std::string& key,
                        std::vector<JreCandidate>* candidates) = 0;
+  // The runtimes found elsewhere, appended after the four keys.
+  virtual void collectOthers(const RuntimeRules&, std::vector<JreCandidate>*) {}
 };
 
 // This platform's source of registered runtimes.

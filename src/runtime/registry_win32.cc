@@ -16,10 +16,11 @@ std::string keyName(const std::string& key) {
 }
 
 struct RealRegistry : Registry {
+  explicit RealRegistry(HKEY root) : root(root) {}
   bool subkeyNames(const std::string& key, std::vector<std::string>* names) override {
     names->clear();
     HKEY handle;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName(key).c_str(), 0, KEY_READ, &handle) !=
+    if (RegOpenKeyExA(root, keyName(key).c_str(), 0, KEY_READ, &handle) !=
         ERROR_SUCCESS)
       return false;
     for (DWORD index = 0;; ++index) {
@@ -37,7 +38,7 @@ struct RealRegistry : Registry {
   bool readString(const std::string& key, const std::string& value, std::string* data) override {
     data->clear();
     HKEY handle;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName(key).c_str(), 0, KEY_READ, &handle) !=
+    if (RegOpenKeyExA(root, keyName(key).c_str(), 0, KEY_READ, &handle) !=
         ERROR_SUCCESS)
       return false;
     bool ok = false;
@@ -58,16 +59,34 @@ struct RealRegistry : Registry {
     RegCloseKey(handle);
     return ok;
   }
+  HKEY root;
 };
 
 struct RegistrySource : RuntimeSource {
   explicit RegistrySource(Machine& machine) : machine(machine) {}
   void collect(const RuntimeRules& rules, const std::string& key,
                std::vector<JreCandidate>* candidates) override {
-    collectFromKey(machine, registry, rules, key, candidates);
+    collectFromKey(machine, machine_wide, rules, key, candidates);
+  }
+  // Machine-wide registrations first, then the user's own installs, then
+  // JAVA_HOME.
+  void collectOthers(const RuntimeRules& rules, std::vector<JreCandidate>* candidates) override {
+    System& system = *machine.system;
+    DiskReleaseFiles releases;
+    std::vector<InstalledRuntime> runtimes;
+    for (Registry* hive : {static_cast<Registry*>(&machine_wide), static_cast<Registry*>(&user)})
+      for (const char* key : {kModernJdkKey, kModernJreKey})
+        listRegistered(system, *hive, releases, machine.lead, key, "JavaHome", &runtimes);
+    std::string javaHome;
+    InstalledRuntime runtime;
+    if (system.getEnvironment("JAVA_HOME", &javaHome) &&
+        describeRuntime(system, releases, machine.lead, javaHome, std::string(), &runtime))
+      runtimes.push_back(runtime);
+    collectFurther(system, machine.lead, rules, runtimes, candidates);
   }
   Machine& machine;
-  RealRegistry registry;
+  RealRegistry machine_wide{HKEY_LOCAL_MACHINE};
+  RealRegistry user{HKEY_CURRENT_USER};
 };
 
 }  // namespace

@@ -17,15 +17,6 @@ int rank(const RuntimeRules& rules, const JreCandidate& a, const JreCandidate& b
   return -compare(a.version, b.version);
 }
 
-bool searchKey(const RuntimeRules& rules, const std::string& key) {
-  bool jdk = key == kJavaSoftJdkKey || key == kJrockitJdkKey;
-  bool sun = key == kJavaSoftJdkKey || key == kJavaSoftJreKey;
-  bool kind = rules.favorMode || (jdk ? rules.jdkWanted : rules.jreWanted);
-  bool vendor = sun ? (rules.sunAllowed || rules.sunPreferred)
-                    : (rules.jrockitAllowed || rules.jrockitPreferred);
-  return kind && vendor;
-}
-
 struct DialogChooser : RuntimeChooser {
   explicit DialogChooser(Machine& machine) : machine(machine) {}
   int choose(const std::string& message, JvmType type, std::string* folder,
@@ -61,7 +52,8 @@ size_t pickCandidate(const RuntimeRules& rules, const std::vector<JreCandidate>&
 bool searchRegistry(const RuntimeRules& rules, RuntimeSource& source, JreCandidate* chosen) {
   std::vector<JreCandidate> candidates;
   for (const char* key : {kJavaSoftJdkKey, kJavaSoftJreKey, kJrockitJreKey, kJrockitJdkKey})
-    if (searchKey(rules, key)) source.collect(rules, key, &candidates);
+    if (keySearched(rules, key)) source.collect(rules, key, &candidates);
+  source.collectOthers(rules, &candidates);
   if (candidates.empty()) return false;
   sortCandidates(rules, &candidates);
   *chosen = candidates[pickCandidate(rules, candidates)];
