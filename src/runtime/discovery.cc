@@ -187,8 +187,6 @@ void collectInstalled(System& system, const RuntimeRules& rules, const std::stri
   }
 }
 
-const char* const kModernJdkKey = "Software\\JavaSoft\\JDK\\";
-const char* const kModernJreKey = "Software\\JavaSoft\\JRE\\";
 
 std::string DiskReleaseFiles::read(const std::string& folder) {
   std::ifstream in(folder + "release", std::ios::binary);
@@ -218,15 +216,27 @@ bool describeRuntime(System& system, ReleaseFiles& releases, LeadByteTest lead,
   return true;
 }
 
+// Sources in docs/runtimes.md.
+const Registration kModernRegistrations[] = {
+    {"Software\\JavaSoft\\JDK\\", "", "JavaHome"},
+    {"Software\\JavaSoft\\JRE\\", "", "JavaHome"},
+    {"Software\\Eclipse Adoptium\\JDK\\", "\\hotspot\\MSI", "Path"},
+    {"Software\\Eclipse Adoptium\\JRE\\", "\\hotspot\\MSI", "Path"},
+    {"Software\\AdoptOpenJDK\\JDK\\", "\\hotspot\\MSI", "Path"},
+    {"Software\\AdoptOpenJDK\\JRE\\", "\\hotspot\\MSI", "Path"},
+    {"Software\\Microsoft\\JDK\\", "\\hotspot\\MSI", "Path"},
+};
+const size_t kModernRegistrationCount = sizeof kModernRegistrations / sizeof kModernRegistrations[0];
+
 void listRegistered(System& system, Registry& registry, ReleaseFiles& releases, LeadByteTest lead,
-                    const std::string& key, const std::string& value,
-                    std::vector<InstalledRuntime>* runtimes) {
+                    const Registration& registration, std::vector<InstalledRuntime>* runtimes) {
   std::vector<std::string> names;
-  if (!registry.subkeyNames(key, &names)) return;
+  if (!registry.subkeyNames(registration.key, &names)) return;
   for (const std::string& name : names) {
     std::string folder;
     InstalledRuntime runtime;
-    if (registry.readString(key + name, value, &folder) &&
+    if (registry.readString(registration.key + name + registration.subpath, registration.value,
+                            &folder) &&
         describeRuntime(system, releases, lead, folder, name, &runtime))
       runtimes->push_back(runtime);
   }

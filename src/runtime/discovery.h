@@ -72,10 +72,6 @@ void collectInstalled(System& system, const RuntimeRules& rules, const std::stri
                       const std::vector<InstalledRuntime>& installed,
                       std::vector<JreCandidate>* candidates);
 
-// The JavaSoft keys of runtimes 9 and later, below either hive.
-extern const char* const kModernJdkKey;
-extern const char* const kModernJreKey;
-
 // Reads a runtime's release file.
 struct ReleaseFiles {
   virtual ~ReleaseFiles() = default;
@@ -98,11 +94,23 @@ bool describeRuntime(System& system, ReleaseFiles& releases, LeadByteTest lead,
                      const std::string& folder, const std::string& fallbackVersion,
                      InstalledRuntime* runtime);
 
-// Appends the runtimes registered under the key's subkeys by the value
-// holding their folder; a subkey's name stands in for a missing version.
+// Where a kind of registration keeps a runtime's folder: below each version
+// subkey of the key, in the subpath's value.
+struct Registration {
+  const char* key;      // ends in a backslash
+  const char* subpath;  // "" or starts with a backslash
+  const char* value;
+};
+
+// The registrations of runtimes 9 and later, in search order: the JavaSoft
+// keys, then the installers' own.
+extern const Registration kModernRegistrations[];
+extern const size_t kModernRegistrationCount;
+
+// Appends the runtimes of the registration; a subkey's name stands in for a
+// missing version.
 void listRegistered(System& system, Registry& registry, ReleaseFiles& releases, LeadByteTest lead,
-                    const std::string& key, const std::string& value,
-                    std::vector<InstalledRuntime>* runtimes);
+                    const Registration& registration, std::vector<InstalledRuntime>* runtimes);
 
 // Two runtime homes are the same folder, compared without a trailing
 // separator and, on Windows, without case and separator differences.

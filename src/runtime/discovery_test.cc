@@ -111,13 +111,13 @@ TEST(FindPrivateJre, FailsWithoutTheModulePath) {
   EXPECT_NE("", testing::internal::GetCapturedStdout());
 }
 
-// Subkeys with their "JavaHome", and release files by folder.
+// Subkeys with their folder values, and release files by folder.
 struct FakeRegistry : Registry {
   std::map<std::string, std::vector<std::string>> keys;
   std::map<std::string, std::string> homes;
-  void add(const std::string& key, const std::string& name, const std::string& home) {
-    keys[key].push_back(name);
-    homes[key + name] = home;
+  void add(const Registration& r, const std::string& name, const std::string& home) {
+    keys[r.key].push_back(name);
+    homes[r.key + name + r.subpath + "|" + r.value] = home;
   }
   bool subkeyNames(const std::string& key, std::vector<std::string>* names) override {
     auto it = keys.find(key);
@@ -127,8 +127,8 @@ struct FakeRegistry : Registry {
   }
   bool readString(const std::string& key, const std::string& value,
                   std::string* data) override {
-    auto it = homes.find(key);
-    if (value != "JavaHome" || it == homes.end() || it->second.empty()) return false;
+    auto it = homes.find(key + "|" + value);
+    if (it == homes.end() || it->second.empty()) return false;
     *data = it->second;
     return true;
   }
@@ -146,13 +146,18 @@ TEST(ListRegistered, VersionFromReleaseElseKeyNameAndKindFromCompiler) {
   FakeSystem system;
   FakeRegistry registry;
   FakeReleases releases;
-  registry.add(kModernJdkKey, "21", at("jdk21"));
-  registry.add(kModernJdkKey, "17.0.2", at("jdk17/"));
-  registry.add(kModernJdkKey, "empty", "");
+  const Registration& jdk = kModernRegistrations[0];
+  const Registration& temurin = kModernRegistrations[2];
+  registry.add(jdk, "21", at("jdk21"));
+  registry.add(temurin, "17.0.2", at("jdk17/"));
+  registry.add(jdk, "empty", "");
+  registry.add(temurin, "other value", "");
+  registry.homes[std::string(temurin.key) + "other value|JavaHome"] = at("jdk21");
   releases.texts[at("jdk21/")] = "IMPLEMENTOR=\"X\"\nJAVA_VERSION=\"21.0.1\"\n";
   system.add(at(std::string("jdk21/") + kCompiler));
   std::vector<InstalledRuntime> runtimes;
-  listRegistered(system, registry, releases, noLeadBytes, kModernJdkKey, "JavaHome", &runtimes);
+  listRegistered(system, registry, releases, noLeadBytes, jdk, &runtimes);
+  listRegistered(system, registry, releases, noLeadBytes, temurin, &runtimes);
   ASSERT_EQ(2u, runtimes.size());
   EXPECT_EQ(at("jdk21/"), runtimes[0].folder);
   EXPECT_EQ("21.0.1", runtimes[0].version);
@@ -161,8 +166,10 @@ TEST(ListRegistered, VersionFromReleaseElseKeyNameAndKindFromCompiler) {
   EXPECT_EQ("17.0.2", runtimes[1].version);
   EXPECT_FALSE(runtimes[1].jdk);
 
-  listRegistered(system, registry, releases, noLeadBytes, kModernJreKey, "JavaHome", &runtimes);
+  listRegistered(system, registry, releases, noLeadBytes, kModernRegistrations[1], &runtimes);
   EXPECT_EQ(2u, runtimes.size());
+  EXPECT_EQ("Software\\JavaSoft\\JDK\\", std::string(jdk.key));
+  EXPECT_EQ("Path", std::string(temurin.value));
 }
 
 TEST(SameHome, IgnoresTrailingSeparatorAndOnWindowsCaseAndSlashes) {

@@ -75,8 +75,8 @@ struct RegistrySource : RuntimeSource {
     DiskReleaseFiles releases;
     std::vector<InstalledRuntime> runtimes;
     for (Registry* hive : {static_cast<Registry*>(&machine_wide), static_cast<Registry*>(&user)})
-      for (const char* key : {kModernJdkKey, kModernJreKey})
-        listRegistered(system, *hive, releases, machine.lead, key, "JavaHome", &runtimes);
+      for (size_t i = 0; i < kModernRegistrationCount; ++i)
+        listRegistered(system, *hive, releases, machine.lead, kModernRegistrations[i], &runtimes);
     std::string javaHome;
     InstalledRuntime runtime;
     if (system.getEnvironment("JAVA_HOME", &javaHome) &&
