@@ -134,7 +134,8 @@ bool probeVersionKey(Machine& machine, Registry& registry, const RuntimeRules& r
 }
 
 void collectFromKey(Machine& machine, Registry& registry, const RuntimeRules& rules,
-                    const std::string& key, std::vector<JreCandidate>* candidates) {
+                    const std::string& key, std::vector<JreCandidate>* candidates,
+                    RuntimeFiles* files) {
   std::vector<std::string> names;
   if (!registry.subkeyNames(key, &names)) return;
   for (const std::string& name : names) {
@@ -143,6 +144,9 @@ void collectFromKey(Machine& machine, Registry& registry, const RuntimeRules& ru
     if (!withinLimits(rules, candidate.version)) continue;
     if (!probeVersionKey(machine, registry, rules, key, name, &candidate.home,
                          &candidate.serverVm))
+      continue;
+    if (files && foreignArchitecture(*files, chooseJvmDll(*machine.system, candidate.home,
+                                                          probeType(rules, key))))
       continue;
     candidate.preferred = isPreferred(rules, key);
     candidates->push_back(candidate);
@@ -187,8 +191,7 @@ void collectInstalled(System& system, const RuntimeRules& rules, const std::stri
   }
 }
 
-
-std::string DiskReleaseFiles::read(const std::string& folder) {
+std::string DiskRuntimeFiles::read(const std::string& folder) {
   std::ifstream in(folder + "release", std::ios::binary);
   if (!in) return std::string();
   // A release file is a few lines; more than this is not one.
@@ -205,7 +208,7 @@ bool keySearched(const RuntimeRules& rules, const std::string& key) {
   return kind && vendor;
 }
 
-bool describeRuntime(System& system, ReleaseFiles& releases, LeadByteTest lead,
+bool describeRuntime(System& system, RuntimeFiles& releases, LeadByteTest lead,
                      const std::string& folder, const std::string& fallbackVersion,
                      InstalledRuntime* runtime) {
   if (folder.empty()) return false;
@@ -228,7 +231,7 @@ const Registration kModernRegistrations[] = {
 };
 const size_t kModernRegistrationCount = sizeof kModernRegistrations / sizeof kModernRegistrations[0];
 
-void listRegistered(System& system, Registry& registry, ReleaseFiles& releases, LeadByteTest lead,
+void listRegistered(System& system, Registry& registry, RuntimeFiles& releases, LeadByteTest lead,
                     const Registration& registration, std::vector<InstalledRuntime>* runtimes) {
   std::vector<std::string> names;
   if (!registry.subkeyNames(registration.key, &names)) return;
@@ -246,7 +249,8 @@ bool sameHome(const std::string& a, const std::string& b, LeadByteTest lead) {
   return comparableHome(a, lead) == comparableHome(b, lead);
 }
 
-void collectFurther(System& system, LeadByteTest lead, const RuntimeRules& rules,
+void collectFurther(System& system, RuntimeFiles& files, LeadByteTest lead,
+                    const RuntimeRules& rules,
                     const std::vector<InstalledRuntime>& runtimes,
                     std::vector<JreCandidate>* candidates) {
   for (const InstalledRuntime& runtime : runtimes) {
@@ -262,11 +266,59 @@ void collectFurther(System& system, LeadByteTest lead, const RuntimeRules& rules
     for (const JreCandidate& other : *candidates)
       if (sameHome(other.home, home, lead)) known = true;
     if (known) continue;
-    if (chooseJvmDll(system, home, probeType(rules, key), &candidate.serverVm).empty()) continue;
+    std::string library = chooseJvmDll(system, home, probeType(rules, key), &candidate.serverVm);
+    if (library.empty() || foreignArchitecture(files, library)) continue;
     candidate.home = home;
     candidate.preferred = isPreferred(rules, key);
     candidates->push_back(candidate);
   }
+}
+
+std::string DiskRuntimeFiles::head(const std::string& path, size_t size) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::string();
+  std::string bytes(size, '\0');
+  in.read(&bytes[0], static_cast<std::streamsize>(size));
+  bytes.resize(static_cast<size_t>(in.gcount()));
+  return bytes;
+}
+
+namespace {
+uint32_t littleEndian(const std::string& bytes, size_t at, size_t count) {
+  uint32_t value = 0;
+  for (size_t i = count; i-- > 0;) value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+  return value;
+}
+// Where the PE header may start: the header is read from the file's start.
+const size_t kHeadSize = 4096;
+}  // namespace
+
+uint16_t peMachine(const std::string& bytes) {
+  if (bytes.size() < 0x40 || bytes[0] != 'M' || bytes[1] != 'Z') return 0;
+  uint32_t offset = littleEndian(bytes, 0x3c, 4);
+  // Compared without adding to the offset, which may be near its maximum.
+  if (offset > bytes.size() || bytes.size() - offset < 6) return 0;
+  if (bytes.compare(offset, 4, std::string("PE\0\0", 4)) != 0) return 0;
+  return static_cast<uint16_t>(littleEndian(bytes, offset + 4, 2));
+}
+
+uint16_t launcherMachine() {
+#if defined(_WIN32) && (defined(__x86_64__) || defined(_M_X64))
+  return 0x8664;
+#elif defined(_WIN32) && (defined(__i386__) || defined(_M_IX86))
+  return 0x14c;
+#elif defined(_WIN32) && (defined(__aarch64__) || defined(_M_ARM64))
+  return 0xaa64;
+#else
+  return 0;
+#endif
+}
+
+bool foreignArchitecture(RuntimeFiles& files, const std::string& library) {
+  uint16_t own = launcherMachine();
+  if (own == 0 || library.empty()) return false;
+  uint16_t machine = peMachine(files.head(library, kHeadSize));
+  return machine != 0 && machine != own;
 }
 
 std::string withTrailingSeparator(const std::string& folder, LeadByteTest lead) {

@@ -3,6 +3,7 @@
 #ifndef TARN_RUNTIME_DISCOVERY_H
 #define TARN_RUNTIME_DISCOVERY_H
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,8 @@
 #include "runtime/registry.h"
 
 namespace tarn {
+
+struct RuntimeFiles;
 
 struct JreCandidate {
   JavaVersion version;
@@ -50,8 +53,10 @@ bool probeVersionKey(Machine& machine, Registry& registry, const RuntimeRules& r
                      bool* serverVm);
 
 // Appends the runtimes registered under the key that the rules admit.
+// With files, a runtime of another architecture is left out.
 void collectFromKey(Machine& machine, Registry& registry, const RuntimeRules& rules,
-                    const std::string& key, std::vector<JreCandidate>* candidates);
+                    const std::string& key, std::vector<JreCandidate>* candidates,
+                    RuntimeFiles* files = nullptr);
 
 // A runtime found in the system's Java folders (the registry's counterpart
 // on Linux): its folder, the version text from its release file, and
@@ -72,25 +77,40 @@ void collectInstalled(System& system, const RuntimeRules& rules, const std::stri
                       const std::vector<InstalledRuntime>& installed,
                       std::vector<JreCandidate>* candidates);
 
-// Reads a runtime's release file.
-struct ReleaseFiles {
-  virtual ~ReleaseFiles() = default;
+// Reads a runtime's files.
+struct RuntimeFiles {
+  virtual ~RuntimeFiles() = default;
   // The text of the release file in the folder (ending in the separator);
   // "" when there is none.
   virtual std::string read(const std::string& folder) = 0;
+  // Up to size bytes from the start of the file; "" when it cannot be read.
+  virtual std::string head(const std::string& path, size_t size) = 0;
 };
 
-// The release files on disk.
-struct DiskReleaseFiles : ReleaseFiles {
+// The runtime files on disk.
+struct DiskRuntimeFiles : RuntimeFiles {
   std::string read(const std::string& folder) override;
+  std::string head(const std::string& path, size_t size) override;
 };
+
+// The machine type in the header of a PE image; 0 when the bytes do not
+// hold one.
+uint16_t peMachine(const std::string& bytes);
+
+// The machine type of the VM libraries this launcher can load; 0 where they
+// are not PE images.
+uint16_t launcherMachine();
+
+// The library is a PE image of another machine type than the launcher's. A
+// machine type that cannot be read does not count.
+bool foreignArchitecture(RuntimeFiles& files, const std::string& library);
 
 // The vendor and kind key is searched under the rules.
 bool keySearched(const RuntimeRules& rules, const std::string& key);
 
 // The runtime in the folder: its version from its release file, else the
 // fallback; a JDK when it has a compiler. False for an empty folder.
-bool describeRuntime(System& system, ReleaseFiles& releases, LeadByteTest lead,
+bool describeRuntime(System& system, RuntimeFiles& releases, LeadByteTest lead,
                      const std::string& folder, const std::string& fallbackVersion,
                      InstalledRuntime* runtime);
 
@@ -109,7 +129,7 @@ extern const size_t kModernRegistrationCount;
 
 // Appends the runtimes of the registration; a subkey's name stands in for a
 // missing version.
-void listRegistered(System& system, Registry& registry, ReleaseFiles& releases, LeadByteTest lead,
+void listRegistered(System& system, Registry& registry, RuntimeFiles& releases, LeadByteTest lead,
                     const Registration& registration, std::vector<InstalledRuntime>* runtimes);
 
 // Two runtime homes are the same folder, compared without a trailing
@@ -117,8 +137,10 @@ void listRegistered(System& system, Registry& registry, ReleaseFiles& releases, 
 bool sameHome(const std::string& a, const std::string& b, LeadByteTest lead);
 
 // Appends the runtimes that the rules admit as JavaSoft runtimes of their
-// kind, leaving out any whose home is already a candidate.
-void collectFurther(System& system, LeadByteTest lead, const RuntimeRules& rules,
+// kind, leaving out any whose home is already a candidate and any of
+// another architecture.
+void collectFurther(System& system, RuntimeFiles& files, LeadByteTest lead,
+                    const RuntimeRules& rules,
                     const std::vector<InstalledRuntime>& runtimes,
                     std::vector<JreCandidate>* candidates);
 

@@ -134,18 +134,50 @@ struct FakeRegistry : Registry {
   }
 };
 
-struct FakeReleases : ReleaseFiles {
-  std::map<std::string, std::string> texts;
+struct FakeRuntimeFiles : RuntimeFiles {
+  std::map<std::string, std::string> texts;  // release files by folder
+  std::map<std::string, std::string> libraries;
   std::string read(const std::string& folder) override {
     auto it = texts.find(folder);
     return it == texts.end() ? std::string() : it->second;
   }
+  std::string head(const std::string& path, size_t size) override {
+    auto it = libraries.find(path);
+    return it == libraries.end() ? std::string() : it->second.substr(0, size);
+  }
 };
+
+// The start of a PE image of the machine type, its header at offset.
+std::string peImage(uint16_t machine, uint32_t offset = 0x80) {
+  std::string bytes(offset + 24, '\0');
+  bytes[0] = 'M';
+  bytes[1] = 'Z';
+  for (int i = 0; i < 4; ++i) bytes[0x3c + i] = static_cast<char>(offset >> (8 * i));
+  bytes.replace(offset, 4, std::string("PE\0\0", 4));
+  bytes[offset + 4] = static_cast<char>(machine & 0xff);
+  bytes[offset + 5] = static_cast<char>(machine >> 8);
+  return bytes;
+}
+
+TEST(PeMachine, ReadsTheHeaderAndRejectsWhatIsNotOne) {
+  EXPECT_EQ(0x14c, peMachine(peImage(0x14c)));
+  EXPECT_EQ(0x8664, peMachine(peImage(0x8664, 0x40)));
+  EXPECT_EQ(0, peMachine(""));
+  EXPECT_EQ(0, peMachine(std::string(0x40, 'M')));
+  std::string cut = peImage(0x8664);
+  EXPECT_EQ(0, peMachine(cut.substr(0, 0x80 + 5)));
+  std::string far = peImage(0x8664);
+  far[0x3f] = '\xff';  // header offset beyond the bytes, near the maximum
+  EXPECT_EQ(0, peMachine(far));
+  std::string noSignature = peImage(0x8664);
+  noSignature[0x80] = 'X';
+  EXPECT_EQ(0, peMachine(noSignature));
+}
 
 TEST(ListRegistered, VersionFromReleaseElseKeyNameAndKindFromCompiler) {
   FakeSystem system;
   FakeRegistry registry;
-  FakeReleases releases;
+  FakeRuntimeFiles releases;
   const Registration& jdk = kModernRegistrations[0];
   const Registration& temurin = kModernRegistrations[2];
   registry.add(jdk, "21", at("jdk21"));
@@ -202,13 +234,14 @@ TEST(CollectFurther, OwnFolderOrJreFolderKindLimitsAndDuplicates) {
   system.add(at(std::string("jre11/") + kServer));
   system.add(at(std::string("old/") + kClient));
   RuntimeRules rules;
+  FakeRuntimeFiles releases;
   std::vector<JreCandidate> candidates(1);
   candidates[0].home = native(kRoot) + native("OLD/");
   std::vector<InstalledRuntime> runtimes = {
       runtime("jdk21/", "21.0.1", true), runtime("jdk8", "1.8.0_392", true),
       runtime("jre11/", "11.0.2", false), runtime("none/", "22", true),
       runtime("old/", "1.6", false), runtime("jdk21", "21", false)};
-  collectFurther(system, noLeadBytes, rules, runtimes, &candidates);
+  collectFurther(system, releases, noLeadBytes, rules, runtimes, &candidates);
 #ifdef _WIN32
   // Reached again by another case: the place found first is kept.
   ASSERT_EQ(4u, candidates.size());
@@ -228,7 +261,7 @@ TEST(CollectFurther, OwnFolderOrJreFolderKindLimitsAndDuplicates) {
   rules.jreWanted = false;
   rules.minimum.parse("11", 0);
   candidates.clear();
-  collectFurther(system, noLeadBytes, rules, runtimes, &candidates);
+  collectFurther(system, releases, noLeadBytes, rules, runtimes, &candidates);
   ASSERT_EQ(1u, candidates.size());
   EXPECT_EQ(at("jdk21/"), candidates[0].home);
 
@@ -237,8 +270,29 @@ TEST(CollectFurther, OwnFolderOrJreFolderKindLimitsAndDuplicates) {
   rules.sunAllowed = rules.sunPreferred = false;
   rules.jrockitAllowed = true;
   candidates.clear();
-  collectFurther(system, noLeadBytes, rules, runtimes, &candidates);
+  collectFurther(system, releases, noLeadBytes, rules, runtimes, &candidates);
   EXPECT_TRUE(candidates.empty());
+}
+
+TEST(CollectFurther, SkipsALibraryOfAnotherArchitectureOnly) {
+  FakeSystem system;
+  FakeRuntimeFiles files;
+  for (const char* name : {"x86/", "own/", "unreadable/"}) system.add(at(name + std::string(kServer)));
+  files.libraries[at(std::string("x86/") + kServer)] = peImage(0x14c);
+  files.libraries[at(std::string("own/") + kServer)] = peImage(launcherMachine());
+  files.libraries[at(std::string("unreadable/") + kServer)] = "MZ";
+  std::vector<InstalledRuntime> runtimes = {runtime("x86/", "21", true), runtime("own/", "17", true),
+                                            runtime("unreadable/", "11", true)};
+  std::vector<JreCandidate> candidates;
+  collectFurther(system, files, noLeadBytes, RuntimeRules(), runtimes, &candidates);
+  std::string homes;
+  for (const JreCandidate& c : candidates) homes += c.home + " ";
+#ifdef _WIN32
+  EXPECT_EQ(at("own/") + " " + at("unreadable/") + " ", homes);
+#else
+  // Linux libraries are not PE images: nothing is skipped for this.
+  EXPECT_EQ(3u, candidates.size());
+#endif
 }
 
 }  // namespace

@@ -63,11 +63,11 @@ struct InstalledSource : RuntimeSource {
     if (!machine.system->getEnvironment("JAVA_HOME", &javaHome) || javaHome.empty()) return;
     char real[PATH_MAX];
     if (!realpath(javaHome.c_str(), real) || !isDirectory(real)) return;
-    DiskReleaseFiles releases;
+    DiskRuntimeFiles releases;
     InstalledRuntime runtime;
     if (!describeRuntime(*machine.system, releases, machine.lead, real, std::string(), &runtime))
       return;
-    collectFurther(*machine.system, machine.lead, rules, {runtime}, candidates);
+    collectFurther(*machine.system, releases, machine.lead, rules, {runtime}, candidates);
   }
   Machine& machine;
   bool scanned = false;

@@ -66,25 +66,25 @@ struct RegistrySource : RuntimeSource {
   explicit RegistrySource(Machine& machine) : machine(machine) {}
   void collect(const RuntimeRules& rules, const std::string& key,
                std::vector<JreCandidate>* candidates) override {
-    collectFromKey(machine, machine_wide, rules, key, candidates);
+    collectFromKey(machine, machine_wide, rules, key, candidates, &files);
   }
   // Machine-wide registrations first, then the user's own installs, then
   // JAVA_HOME.
   void collectOthers(const RuntimeRules& rules, std::vector<JreCandidate>* candidates) override {
     System& system = *machine.system;
-    DiskReleaseFiles releases;
     std::vector<InstalledRuntime> runtimes;
     for (Registry* hive : {static_cast<Registry*>(&machine_wide), static_cast<Registry*>(&user)})
       for (size_t i = 0; i < kModernRegistrationCount; ++i)
-        listRegistered(system, *hive, releases, machine.lead, kModernRegistrations[i], &runtimes);
+        listRegistered(system, *hive, files, machine.lead, kModernRegistrations[i], &runtimes);
     std::string javaHome;
     InstalledRuntime runtime;
     if (system.getEnvironment("JAVA_HOME", &javaHome) &&
-        describeRuntime(system, releases, machine.lead, javaHome, std::string(), &runtime))
+        describeRuntime(system, files, machine.lead, javaHome, std::string(), &runtime))
       runtimes.push_back(runtime);
-    collectFurther(system, machine.lead, rules, runtimes, candidates);
+    collectFurther(system, files, machine.lead, rules, runtimes, candidates);
   }
   Machine& machine;
+  DiskRuntimeFiles files;
   RealRegistry machine_wide{HKEY_LOCAL_MACHINE};
   RealRegistry user{HKEY_CURRENT_USER};
 };

@@ -17,6 +17,12 @@ int rank(const RuntimeRules& rules, const JreCandidate& a, const JreCandidate& b
   return -compare(a.version, b.version);
 }
 
+bool usableArchitecture(RuntimeFiles& files, const std::string& library) {
+  if (!foreignArchitecture(files, library)) return true;
+  printError(formatMessage(IDS_JVM_WRONG_ARCHITECTURE, library));
+  return false;
+}
+
 struct DialogChooser : RuntimeChooser {
   explicit DialogChooser(Machine& machine) : machine(machine) {}
   int choose(const std::string& message, JvmType type, std::string* folder,
@@ -85,10 +91,12 @@ bool selectRuntimeWith(Launcher& launcher, RuntimeSource& source, RuntimeChooser
 
   // A configured folder and a private runtime are taken whatever their
   // version; a configured folder without a VM is skipped silently.
+  // One of another architecture would fail to load with a bare error code.
+  DiskRuntimeFiles files;
   if (!rules.jrePath.empty()) {
     jvmPath = chooseJvmDll(system, withTrailingSeparator(rules.jrePath, machine.lead),
                            rules.jvmType);
-    if (!jvmPath.empty()) return true;
+    if (!jvmPath.empty()) return usableArchitecture(files, jvmPath);
   }
 
   // Without a private runtime the bare relative VM paths are not tried: they
@@ -96,7 +104,7 @@ bool selectRuntimeWith(Launcher& launcher, RuntimeSource& source, RuntimeChooser
   std::string home;
   if (findPrivateJre(machine, &home) && !home.empty()) {
     jvmPath = chooseJvmDll(system, home, rules.jvmType);
-    if (!jvmPath.empty()) return true;
+    if (!jvmPath.empty()) return usableArchitecture(files, jvmPath);
   }
 
   // The registered runtime is loaded with the configured VM type, so a
