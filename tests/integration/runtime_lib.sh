@@ -21,6 +21,29 @@ registry_begin() {
   printf 'Windows Registry Editor Version 5.00\r\n\r\n' >"$reg_file"
   printf '[-HKEY_LOCAL_MACHINE\\Software\\JavaSoft]\r\n\r\n' >>"$reg_file"
   printf '[-HKEY_LOCAL_MACHINE\\Software\\JRockit]\r\n\r\n' >>"$reg_file"
+  local hive key
+  for hive in HKEY_LOCAL_MACHINE HKEY_CURRENT_USER; do
+    for key in JavaSoft 'Eclipse Adoptium' AdoptOpenJDK 'Microsoft\JDK'; do
+      printf '[-%s\\Software\\%s]\r\n\r\n' "$hive" "$key" >>"$reg_file"
+    done
+  done
+}
+
+# register_value <hive> <key below Software, / between parts> <value> <Linux home>
+register_value() {
+  local home
+  home=$(winpath "$4")
+  home=${home//\\/\\\\}
+  printf '[%s\\Software\\%s]\r\n"%s"="%s"\r\n\r\n' "$1" "${2//\//\\}" "$3" "$home" >>"$reg_file"
+}
+
+# A runtime of the JDK 9+ layout: a server VM, a release file with the
+# version, a compiler when the kind is jdk.
+make_modern_runtime() {
+  local home=$1 version=$2 kind=$3
+  make_runtime "$home" server
+  printf 'IMPLEMENTOR="Test"\nJAVA_VERSION="%s"\n' "$version" >"$home/release"
+  if [ "$kind" = jdk ]; then : >"$home/bin/javac.exe"; fi
 }
 
 # register <vendor key below Software> <version subkey> <Linux home>

@@ -5,7 +5,7 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/runtime_lib.sh"
 trap 'registry_clear; rm -rf "$work"' EXIT
-unset DISPLAY
+unset DISPLAY JAVA_HOME
 
 rt=$work/rt
 jdk='JavaSoft/Java Development Kit'
