@@ -18,6 +18,10 @@ std::vector<std::string> systemJavaFolders();
 // out. Missing roots are skipped.
 std::vector<InstalledRuntime> scanJavaFolders(const std::vector<std::string>& roots);
 
+// The runtime JAVA_HOME names, by its real path so that a link into the
+// system folders is the runtime found there. False when it names no folder.
+bool javaHomeRuntime(System& system, const std::string& javaHome, InstalledRuntime* runtime);
+
 }  // namespace tarn
 
 #endif

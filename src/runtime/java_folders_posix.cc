@@ -56,18 +56,15 @@ struct InstalledSource : RuntimeSource {
     }
     collectInstalled(*machine.system, rules, key, installed, candidates);
   }
-  // JAVA_HOME after the system folders, by its real path so that a link
-  // into them is the runtime already found there.
+  // JAVA_HOME after the system folders.
   void collectOthers(const RuntimeRules& rules, std::vector<JreCandidate>* candidates) override {
     std::string javaHome;
-    if (!machine.system->getEnvironment("JAVA_HOME", &javaHome) || javaHome.empty()) return;
-    char real[PATH_MAX];
-    if (!realpath(javaHome.c_str(), real) || !isDirectory(real)) return;
-    DiskRuntimeFiles releases;
     InstalledRuntime runtime;
-    if (!describeRuntime(*machine.system, releases, machine.lead, real, std::string(), &runtime))
+    if (!machine.system->getEnvironment("JAVA_HOME", &javaHome) ||
+        !javaHomeRuntime(*machine.system, javaHome, &runtime))
       return;
-    collectFurther(*machine.system, releases, machine.lead, rules, {runtime}, candidates);
+    DiskRuntimeFiles files;
+    collectFurther(*machine.system, files, machine.lead, rules, {runtime}, candidates);
   }
   Machine& machine;
   bool scanned = false;
@@ -97,6 +94,13 @@ std::vector<InstalledRuntime> scanJavaFolders(const std::vector<std::string>& ro
     }
   }
   return found;
+}
+
+bool javaHomeRuntime(System& system, const std::string& javaHome, InstalledRuntime* runtime) {
+  char real[PATH_MAX];
+  if (javaHome.empty() || !realpath(javaHome.c_str(), real) || !isDirectory(real)) return false;
+  DiskRuntimeFiles files;
+  return describeRuntime(system, files, noLeadBytes, real, std::string(), runtime);
 }
 
 namespace {

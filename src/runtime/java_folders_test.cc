@@ -101,6 +101,37 @@ TEST(JavaFolders, CandidatesFollowTheRegistryRules) {
   EXPECT_FALSE(searchRegistry(rules, source, &chosen));
 }
 
+TEST(JavaFolders, JavaHomeAfterTheSystemFoldersAndOnceOnly) {
+  Tree tree;
+  install(tree, "jvm/jdk17", "17.0.15", true);
+  install(tree, "unzipped/jdk-22", "22.0.1", true);
+  fs::create_directory_symlink(tree.at("jvm/jdk17"), tree.at("link"));
+  RealSystem system;
+  DiskRuntimeFiles files;
+  RuntimeRules rules;
+  std::vector<InstalledRuntime> installed = scanJavaFolders({tree.at("jvm")});
+
+  // Through a link into the system folders: the runtime found there.
+  InstalledRuntime home;
+  ASSERT_TRUE(javaHomeRuntime(system, tree.at("link") + "/", &home));
+  EXPECT_EQ(tree.at("jvm/jdk17/"), home.folder);
+  EXPECT_EQ("17.0.15", home.version);
+  EXPECT_TRUE(home.jdk);
+  std::vector<JreCandidate> candidates;
+  collectInstalled(system, rules, kJavaSoftJdkKey, installed, &candidates);
+  collectFurther(system, files, noLeadBytes, rules, {home}, &candidates);
+  EXPECT_EQ(1u, candidates.size());
+
+  // An unzipped runtime elsewhere is one more, and the newest.
+  ASSERT_TRUE(javaHomeRuntime(system, tree.at("unzipped/jdk-22"), &home));
+  collectFurther(system, files, noLeadBytes, rules, {home}, &candidates);
+  ASSERT_EQ(2u, candidates.size());
+  EXPECT_EQ(tree.at("unzipped/jdk-22/"), candidates[1].home);
+
+  EXPECT_FALSE(javaHomeRuntime(system, tree.at("missing"), &home));
+  EXPECT_FALSE(javaHomeRuntime(system, "", &home));
+}
+
 TEST(ReleaseFile, JavaVersionValue) {
   EXPECT_EQ("17.0.15", releaseJavaVersion("JAVA_VERSION_DATE=\"2025\"\nJAVA_VERSION=\"17.0.15\"\n"));
   EXPECT_EQ("1.8.0_392", releaseJavaVersion("JAVA_VERSION=1.8.0_392\r\n"));
