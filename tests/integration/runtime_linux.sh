@@ -26,6 +26,7 @@ app_dir=$work/app
 app=$(make_app "$app_dir" probe)
 cp "$classes"/*.class "$app_dir/"
 ini=$app_dir/probe.ini
+unset JAVA_HOME
 export XDG_CONFIG_HOME=$work/config
 mkdir -p "$XDG_CONFIG_HOME"
 settings() {
