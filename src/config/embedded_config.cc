@@ -2,20 +2,9 @@
 
 #include <cstring>
 
+#include "os/little_endian.h"
+
 namespace tarn {
-
-namespace {
-
-uint32_t readLittle32(const unsigned char* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
-void writeLittle32(unsigned char* p, uint32_t value) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(value >> (8 * i));
-}
-
-}  // namespace
 
 std::array<unsigned char, kEmbeddedMarkerSize> embeddedMarker() {
   // Stored masked; the mask passes through an empty asm statement so that

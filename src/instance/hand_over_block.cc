@@ -2,19 +2,16 @@
 
 #include <cstring>
 
+#include "os/little_endian.h"
+
 namespace tarn {
 
 uint32_t readBlockField(const uint8_t* block, size_t offset) {
-  const uint8_t* p = block + offset;
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+  return readLittle32(block + offset);
 }
 
 void writeBlockField(uint8_t* block, size_t offset, uint32_t value) {
-  uint8_t* p = block + offset;
-  p[0] = uint8_t(value);
-  p[1] = uint8_t(value >> 8);
-  p[2] = uint8_t(value >> 16);
-  p[3] = uint8_t(value >> 24);
+  writeLittle32(block + offset, value);
 }
 
 bool writeArgumentArea(uint8_t* area, const std::vector<std::string>& arguments) {

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "launcher/messages.h"
+#include "os/little_endian.h"
 
 namespace tarn {
 
@@ -284,22 +285,17 @@ std::string DiskRuntimeFiles::head(const std::string& path, size_t size) {
 }
 
 namespace {
-uint32_t littleEndian(const std::string& bytes, size_t at, size_t count) {
-  uint32_t value = 0;
-  for (size_t i = count; i-- > 0;) value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
-  return value;
-}
 // Where the PE header may start: the header is read from the file's start.
 const size_t kHeadSize = 4096;
 }  // namespace
 
 uint16_t peMachine(const std::string& bytes) {
   if (bytes.size() < 0x40 || bytes[0] != 'M' || bytes[1] != 'Z') return 0;
-  uint32_t offset = littleEndian(bytes, 0x3c, 4);
+  uint32_t offset = readLittle32(reinterpret_cast<const unsigned char*>(&bytes[0x3c]));
   // Compared without adding to the offset, which may be near its maximum.
   if (offset > bytes.size() || bytes.size() - offset < 6) return 0;
   if (bytes.compare(offset, 4, std::string("PE\0\0", 4)) != 0) return 0;
-  return static_cast<uint16_t>(littleEndian(bytes, offset + 4, 2));
+  return readLittle16(reinterpret_cast<const unsigned char*>(&bytes[offset + 4]));
 }
 
 uint16_t launcherMachine() {

@@ -4,22 +4,16 @@
 #include <cstring>
 
 #include "config/embedded_config.h"
+#include "os/little_endian.h"
 #include "zip_directory.h"
 
 namespace tarn {
 
 namespace {
 
-uint16_t read16(const Bytes& b, size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
-
-uint32_t read32(const Bytes& b, size_t at) {
-  return static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8 |
-         static_cast<uint32_t>(b[at + 2]) << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
-}
-
-void write32(Bytes& b, size_t at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<unsigned char>(value >> (8 * i));
-}
+uint16_t read16(const Bytes& b, size_t at) { return readLittle16(&b[at]); }
+uint32_t read32(const Bytes& b, size_t at) { return readLittle32(&b[at]); }
+void write32(Bytes& b, size_t at, uint32_t value) { writeLittle32(&b[at], value); }
 
 // Position of the PE signature, 0 when there is none.
 size_t peHeader(const Bytes& file) {

@@ -1,5 +1,7 @@
 #include "zip_directory.h"
 
+#include "os/little_endian.h"
+
 namespace tarn {
 
 namespace {
@@ -13,17 +15,6 @@ constexpr size_t kCentralSize = 46;
 constexpr size_t kLocalSize = 30;
 constexpr size_t kZip64LocatorSize = 20;
 constexpr size_t kMaxComment = 0xFFFF;
-
-uint16_t read16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-
-uint32_t read32(const unsigned char* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
-void write32(unsigned char* p, uint32_t value) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(value >> (8 * i));
-}
 
 const char kZip64[] =
     "ZIP64 archives (more than 65535 entries or 4 GiB) are not supported";
@@ -41,7 +32,7 @@ bool readZipDirectory(const unsigned char* data, size_t size, ZipDirectory* dire
   size_t end = size;
   const size_t lowest = size - kEndSize > kMaxComment ? size - kEndSize - kMaxComment : 0;
   for (size_t at = size - kEndSize + 1; at-- > lowest;) {
-    if (read32(data + at) == kEndSignature && at + kEndSize + read16(data + at + 20) == size) {
+    if (readLittle32(data + at) == kEndSignature && at + kEndSize + readLittle16(data + at + 20) == size) {
       end = at;
       break;
     }
@@ -51,10 +42,10 @@ bool readZipDirectory(const unsigned char* data, size_t size, ZipDirectory* dire
     return false;
   }
   const unsigned char* record = data + end;
-  const uint16_t disk = read16(record + 4), directoryDisk = read16(record + 6);
-  const uint16_t entriesHere = read16(record + 8), entries = read16(record + 10);
-  const uint32_t directorySize = read32(record + 12), directoryOffset = read32(record + 16);
-  if (end >= kZip64LocatorSize && read32(data + end - kZip64LocatorSize) == kZip64LocatorSignature) {
+  const uint16_t disk = readLittle16(record + 4), directoryDisk = readLittle16(record + 6);
+  const uint16_t entriesHere = readLittle16(record + 8), entries = readLittle16(record + 10);
+  const uint32_t directorySize = readLittle32(record + 12), directoryOffset = readLittle32(record + 16);
+  if (end >= kZip64LocatorSize && readLittle32(data + end - kZip64LocatorSize) == kZip64LocatorSignature) {
     *error = kZip64;
     return false;
   }
@@ -74,23 +65,23 @@ bool readZipDirectory(const unsigned char* data, size_t size, ZipDirectory* dire
   size_t at = directoryOffset;
   const size_t limit = static_cast<size_t>(directoryOffset) + directorySize;
   for (uint32_t i = 0; i < entries; ++i) {
-    if (limit - at < kCentralSize || read32(data + at) != kCentralSignature) {
+    if (limit - at < kCentralSize || readLittle32(data + at) != kCentralSignature) {
       *error = "damaged central directory (entry " + std::to_string(i + 1) + ")";
       return false;
     }
     const size_t variable =
-        static_cast<size_t>(read16(data + at + 28)) + read16(data + at + 30) + read16(data + at + 32);
+        static_cast<size_t>(readLittle16(data + at + 28)) + readLittle16(data + at + 30) + readLittle16(data + at + 32);
     if (limit - at - kCentralSize < variable) {
       *error = "damaged central directory (entry " + std::to_string(i + 1) + ")";
       return false;
     }
-    const uint32_t local = read32(data + at + 42);
+    const uint32_t local = readLittle32(data + at + 42);
     if (local == 0xFFFFFFFF) {
       *error = kZip64;
       return false;
     }
     if (local > directoryOffset || directoryOffset - local < kLocalSize ||
-        read32(data + local) != kLocalSignature) {
+        readLittle32(data + local) != kLocalSignature) {
       *error = "entry " + std::to_string(i + 1) + " names no local header";
       return false;
     }
@@ -115,9 +106,9 @@ bool shiftZipOffsets(std::vector<unsigned char>* archive, const ZipDirectory& di
     return false;
   }
   unsigned char* data = archive->data();
-  write32(data + directory.endRecord + 16, static_cast<uint32_t>(directory.directoryOffset + shift));
+  writeLittle32(data + directory.endRecord + 16, static_cast<uint32_t>(directory.directoryOffset + shift));
   for (size_t field : directory.offsetFields)
-    write32(data + field, static_cast<uint32_t>(read32(data + field) + shift));
+    writeLittle32(data + field, static_cast<uint32_t>(readLittle32(data + field) + shift));
   return true;
 }
 
