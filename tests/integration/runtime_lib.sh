@@ -65,3 +65,16 @@ expect_vm() {
   expect_status 255
   expect_output "Error: Failed to load Java VM library: $(winpath "$1") (errno = 193)."$'\n \n'
 }
+
+# A launcher copy "viewer" with a main class; `settings LINE...` writes its
+# INI from the Java Runtime Environment lines given, `launch LINE...` also runs it.
+make_selection_app() {
+  app=$(make_app "$work/app" viewer)
+  ini=$work/app/viewer.ini
+}
+settings() {
+  printf '[Java Runtime Environment]\r\nMain Class=a.Main\r\n' >"$ini"
+  local line
+  for line in "$@"; do printf '%s\r\n' "$line" >>"$ini"; done
+}
+launch() { settings "$@"; run_app "$app"; }

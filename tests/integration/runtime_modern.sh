@@ -21,14 +21,7 @@ make_runtime "$rt/jre17" client
 # A 32-bit VM library: just the headers' machine type (0x14c).
 printf 'MZ%058d\x40\0\0\0PE\0\0\x4c\x01%018d' 0 0 | tr 0 '\0' >"$rt/x86/bin/server/jvm.dll"
 
-app=$(make_app "$work/app" viewer)
-ini=$work/app/viewer.ini
-settings() {
-  printf '[Java Runtime Environment]\r\nMain Class=a.Main\r\n' >"$ini"
-  local line
-  for line in "$@"; do printf '%s\r\n' "$line" >>"$ini"; done
-}
-launch() { settings "$@"; run_app "$app"; }
+make_selection_app
 
 registry_begin
 register_value $LM 'JavaSoft/JDK/21' JavaHome "$rt/jdk21"

@@ -21,14 +21,7 @@ make_runtime "$rt/jrockit18" jrockit
 make_runtime "$rt/jrockitjdk19/jre" jrockit
 make_runtime "$rt/nothing"
 
-app=$(make_app "$work/app" viewer)
-ini=$work/app/viewer.ini
-settings() {
-  printf '[Java Runtime Environment]\r\nMain Class=a.Main\r\n' >"$ini"
-  local line
-  for line in "$@"; do printf '%s\r\n' "$line" >>"$ini"; done
-}
-launch() { settings "$@"; run_app "$app"; }
+make_selection_app
 
 registry_begin
 register "$jdk" 1.5.0_22 "$rt/jdk15"
