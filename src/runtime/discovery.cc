@@ -229,6 +229,11 @@ const Registration kModernRegistrations[] = {
     {"Software\\AdoptOpenJDK\\JDK\\", "\\hotspot\\MSI", "Path"},
     {"Software\\AdoptOpenJDK\\JRE\\", "\\hotspot\\MSI", "Path"},
     {"Software\\Microsoft\\JDK\\", "\\hotspot\\MSI", "Path"},
+    // Subkeys such as "zulu-21", "zulu-8-jre", "jdk-17": the number in the
+    // name stands in for a missing release file.
+    {"Software\\Azul Systems\\Zulu\\", "", "InstallationPath"},
+    {"Software\\Azul Systems\\Zulu 32-bit\\", "", "InstallationPath"},
+    {"Software\\BellSoft\\Liberica\\", "", "InstallationPath"},
 };
 const size_t kModernRegistrationCount = sizeof kModernRegistrations / sizeof kModernRegistrations[0];
 

@@ -120,6 +120,8 @@ bool selectRuntimeWith(Launcher& launcher, RuntimeSource& source, RuntimeChooser
   if (chooser.choose(runtimeNotFoundMessage(rules), rules.jvmType, &folder, &picked) != 1 ||
       picked.empty())
     return false;
+  // A folder that could never load is not remembered either.
+  if (!usableArchitecture(files, picked)) return false;
   jvmPath = picked;
   rememberRuntimeFolder(launcher, folder);
   return true;

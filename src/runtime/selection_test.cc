@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <map>
 
 #include "launcher/launcher.h"
@@ -392,6 +395,33 @@ TEST(SelectRuntime, ConfirmedChoiceIsRemembered) {
   ASSERT_TRUE(c.select());
   testing::internal::GetCapturedStdout();
   EXPECT_EQ(2u, c.m.fake.profiles.writes.size());
+}
+
+TEST(SelectRuntime, PickedRuntimeOfAnotherArchitectureIsRefused) {
+  uint16_t own = launcherMachine();
+  if (own == 0) GTEST_SKIP() << "no architecture check on this platform";
+  std::string library =
+      (std::filesystem::temp_directory_path() / "tarn-foreign-jvm.dll").string();
+  std::string header(0x98, '\0');
+  header[0] = 'M';
+  header[1] = 'Z';
+  header[0x3c] = '\x80';
+  header.replace(0x80, 4, std::string("PE\0\0", 4));
+  uint16_t other = own == 0x14c ? 0x8664 : 0x14c;
+  header[0x84] = static_cast<char>(other & 0xff);
+  header[0x85] = static_cast<char>(other >> 8);
+  std::ofstream(library, std::ios::binary) << header;
+
+  SelectionCase c;
+  c.chooser.result = 1;
+  c.chooser.folder = native("/picked/");
+  c.chooser.jvmPath = library;
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(c.select());
+  std::string printed = testing::internal::GetCapturedStdout();
+  std::remove(library.c_str());
+  EXPECT_EQ("Error: " + formatMessage(IDS_JVM_WRONG_ARCHITECTURE, library) + " \n", printed);
+  EXPECT_TRUE(c.m.fake.profiles.writes.empty());
 }
 
 TEST(SelectRuntime, CancelFailsQuietly) {

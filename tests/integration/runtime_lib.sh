@@ -23,7 +23,7 @@ registry_begin() {
   printf '[-HKEY_LOCAL_MACHINE\\Software\\JRockit]\r\n\r\n' >>"$reg_file"
   local hive key
   for hive in HKEY_LOCAL_MACHINE HKEY_CURRENT_USER; do
-    for key in JavaSoft 'Eclipse Adoptium' AdoptOpenJDK 'Microsoft\JDK'; do
+    for key in JavaSoft 'Eclipse Adoptium' AdoptOpenJDK 'Microsoft\JDK' 'Azul Systems' 'BellSoft'; do
       printf '[-%s\\Software\\%s]\r\n\r\n' "$hive" "$key" >>"$reg_file"
     done
   done

@@ -17,6 +17,9 @@ make_modern_runtime "$rt/adoptjre11" 11.0.2 jre
 make_modern_runtime "$rt/dual" 21.0.2 jdk
 make_modern_runtime "$rt/unzipped" 19.0.1 jdk
 make_modern_runtime "$rt/x86" 23 jdk
+make_modern_runtime "$rt/zulu10" 10.0.2 jre
+rm "$rt/zulu10/release"
+make_modern_runtime "$rt/liberica9" 9.0.4 jdk
 make_runtime "$rt/jre17" client
 # A 32-bit VM library: just the headers' machine type (0x14c).
 printf 'MZ%058d\x40\0\0\0PE\0\0\x4c\x01%018d' 0 0 | tr 0 '\0' >"$rt/x86/bin/server/jvm.dll"
@@ -31,6 +34,8 @@ register_value $CU 'Eclipse Adoptium/JDK/17.0.9.9/hotspot/MSI' Path "$rt/temurin
 register_value $LM 'Microsoft/JDK/11.0.20.8/hotspot/MSI' Path "$rt/ms11"
 register_value $CU 'AdoptOpenJDK/JRE/11.0.2.7/hotspot/MSI' Path "$rt/adoptjre11"
 register_value $LM 'JavaSoft/JDK/23' JavaHome "$rt/x86"
+register_value $LM 'Azul Systems/Zulu/zulu-10-jre' InstallationPath "$rt/zulu10"
+register_value $CU 'BellSoft/Liberica/jdk-9' InstallationPath "$rt/liberica9"
 register "JavaSoft/Java Runtime Environment" 1.7 "$rt/jre17"
 registry_apply
 
@@ -46,6 +51,12 @@ expect_vm "$rt/ms11/bin/server/jvm.dll"
 echo "a runtime without a compiler is a JRE"
 launch "JVM Source=only_JRE" "Maximum Version=16"
 expect_vm "$rt/adoptjre11/bin/server/jvm.dll"
+echo "the Zulu key, its version from the key's name"
+launch "Maximum Version=10.5"
+expect_vm "$rt/zulu10/bin/server/jvm.dll"
+echo "the Liberica key, per user"
+launch "Maximum Version=9.5"
+expect_vm "$rt/liberica9/bin/server/jvm.dll"
 echo "classic and modern by the same rules"
 launch "Maximum Version=1.8"
 expect_vm "$rt/jre17/bin/client/jvm.dll"
