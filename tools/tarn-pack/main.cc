@@ -7,6 +7,8 @@
 #include <iterator>
 #include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "pack.h"
 
@@ -15,13 +17,24 @@ namespace fs = std::filesystem;
 namespace {
 
 const char kUsage[] =
-    "usage: tarn-pack LAUNCHER CONFIG.ini [APP.jar] -o OUTPUT\n"
+    "usage: tarn-pack LAUNCHER CONFIG.ini [APP.jar] [IDENTITY...] -o OUTPUT\n"
     "       tarn-pack --print EXECUTABLE\n"
     "\n"
     "Writes OUTPUT: a copy of LAUNCHER (tarn or tarn.exe) carrying CONFIG.ini as its\n"
     "embedded configuration and, when given, APP.jar appended so that the executable\n"
     "itself serves as that jar (set \"Embedded Jar=Yes\" in the configuration).\n"
-    "--print shows the configuration an executable carries.\n";
+    "--print shows the configuration an executable carries.\n"
+    "\n"
+    "IDENTITY, for a Windows launcher (tarn.exe, tarnw.exe):\n"
+    "  --icon FILE.ico            the executable's icon, every image of the file\n"
+    "  --file-version 1.2.3.4     file version (\"1.2\" means 1.2.0.0)\n"
+    "  --product-version 1.2      product version (default: the file version)\n"
+    "  --product-name TEXT        product name\n"
+    "  --company TEXT             company name\n"
+    "  --description TEXT         file description (default: the product name)\n"
+    "  --copyright TEXT           legal copyright\n"
+    "  --original-name NAME       original file name (default: OUTPUT's name)\n"
+    "Any of the version options replaces the launcher's version information.\n";
 
 int fail(const std::string& message) {
   std::cerr << "tarn-pack: " << message << "\n";
@@ -88,11 +101,29 @@ bool writeExecutable(const std::string& path, const tarn::Bytes& bytes, fs::perm
 
 int main(int argc, char** argv) {
   std::vector<std::string> inputs;
-  std::string output;
+  std::string output, iconPath;
   bool print = false;
+  tarn::Identity identity;
+  const std::pair<const char*, std::string*> valued[] = {
+      {"--icon", &iconPath},
+      {"--file-version", &identity.fileVersion},
+      {"--product-version", &identity.productVersion},
+      {"--product-name", &identity.productName},
+      {"--company", &identity.company},
+      {"--description", &identity.description},
+      {"--copyright", &identity.copyright},
+      {"--original-name", &identity.originalName},
+  };
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
-    if (argument == "-h" || argument == "--help") {
+    std::string* value = nullptr;
+    for (const auto& option : valued)
+      if (argument == option.first) value = option.second;
+    if (value != nullptr) {
+      if (++i == argc) return fail(argument + " needs a value\n" + std::string(kUsage));
+      *value = argv[i];
+      if (value->empty()) return fail(argument + " needs a value that is not empty");
+    } else if (argument == "-h" || argument == "--help") {
       std::cout << kUsage;
       return 0;
     } else if (argument == "-o" || argument == "--output") {
@@ -110,7 +141,7 @@ int main(int argc, char** argv) {
 
   std::string error;
   if (print) {
-    if (inputs.size() != 1 || !output.empty()) {
+    if (inputs.size() != 1 || !output.empty() || identity.any() || !iconPath.empty()) {
       std::cerr << kUsage;
       return 2;
     }
@@ -127,7 +158,9 @@ int main(int argc, char** argv) {
     std::cerr << kUsage;
     return 2;
   }
-  for (const std::string& input : inputs)
+  std::vector<std::string> read = inputs;
+  if (!iconPath.empty()) read.push_back(iconPath);
+  for (const std::string& input : read)
     if (samePath(input, output))
       return fail("the output " + output + " is one of the inputs; choose another name");
 
@@ -138,11 +171,20 @@ int main(int argc, char** argv) {
     input.hasJar = true;
     if (!readFile(inputs[2], &input.jar, &error)) return fail(error);
   }
+  if (!iconPath.empty()) {
+    identity.hasIcon = true;
+    if (!readFile(iconPath, &identity.icon, &error)) return fail(error);
+  }
+  if (identity.hasVersion() && identity.originalName.empty())
+    identity.originalName = fs::path(output).filename().string();
+  input.identity = identity;
   tarn::Bytes packed;
   if (!tarn::pack(input, &packed, &error)) {
+    if (error.rfind("the version", 0) == 0) return fail(error);
     const std::string& culprit =
         error.rfind("the jar", 0) == 0 ? inputs[2]
-        : error.rfind("the configuration", 0) == 0 ? inputs[1] : inputs[0];
+        : error.rfind("the configuration", 0) == 0 ? inputs[1]
+        : error.rfind("the icon", 0) == 0 ? iconPath : inputs[0];
     return fail(culprit + ": " + error);
   }
   std::error_code code;

@@ -4,7 +4,10 @@
 #include <cstring>
 
 #include "config/embedded_config.h"
+#include "icon_file.h"
 #include "os/little_endian.h"
+#include "pe_resources.h"
+#include "version_info.h"
 #include "zip_directory.h"
 
 namespace tarn {
@@ -107,7 +110,201 @@ std::u16string embeddedLine(const std::u16string& raw) {
   return key + u"=" + value;
 }
 
+constexpr uint16_t kUsEnglish = 0x409;
+constexpr size_t kLongestVersionText = 4000;
+
+// The archive that starts at `start` in file, on its own: its offsets
+// counted from its first byte again.
+Bytes detachedZip(const Bytes& file, const ZipDirectory& directory, size_t start) {
+  Bytes jar(file.begin() + static_cast<long>(start), file.end());
+  for (size_t field : directory.offsetFields)
+    write32(jar, field - start, read32(file, field) - static_cast<uint32_t>(start));
+  write32(jar, directory.endRecord + 16 - start, directory.directoryOffset - static_cast<uint32_t>(start));
+  return jar;
+}
+
+// Puts the icon in place of the launcher's: every RT_ICON image and icon
+// group goes, the new group takes the name and language of the first one.
+bool replaceIcon(const Bytes& file, ResourceTree* tree, std::string* error) {
+  IconResources icon;
+  if (!readIconFile(file, 1, &icon, error)) {
+    *error = "the icon is not usable: " + *error;
+    return false;
+  }
+  ResourceKey groupName = resourceId(1);
+  uint16_t language = kUsEnglish;
+  for (const Resource& resource : tree->resources) {
+    if (resource.type == resourceId(kRtGroupIcon)) {
+      groupName = resource.name;
+      language = resource.language;
+      break;
+    }
+  }
+  auto& all = tree->resources;
+  all.erase(std::remove_if(all.begin(), all.end(), [](const Resource& r) {
+              return r.type == resourceId(kRtIcon) || r.type == resourceId(kRtGroupIcon);
+            }), all.end());
+  for (size_t i = 0; i < icon.images.size(); ++i) {
+    Resource image;
+    image.type = resourceId(kRtIcon);
+    image.name = resourceId(static_cast<uint16_t>(1 + i));
+    image.language = language;
+    image.data = std::move(icon.images[i]);
+    all.push_back(std::move(image));
+  }
+  Resource group;
+  group.type = resourceId(kRtGroupIcon);
+  group.name = groupName;
+  group.language = language;
+  group.data = std::move(icon.group);
+  all.push_back(std::move(group));
+  return true;
+}
+
+bool replaceVersion(const Identity& identity, ResourceTree* tree, std::string* error) {
+  VersionInfo info;
+  const std::string& fileText = identity.fileVersion.empty() ? identity.productVersion : identity.fileVersion;
+  const std::string& productText = identity.productVersion.empty() ? identity.fileVersion : identity.productVersion;
+  if (!fileText.empty() && !parseVersionNumber(fileText, info.fileVersion)) {
+    *error = "the version \"" + fileText + "\" is not one to four numbers up to 65535 with dots between";
+    return false;
+  }
+  if (!productText.empty() && !parseVersionNumber(productText, info.productVersion)) {
+    *error = "the version \"" + productText + "\" is not one to four numbers up to 65535 with dots between";
+    return false;
+  }
+  const std::pair<const char16_t*, const std::string*> strings[] = {
+      {u"CompanyName", &identity.company},
+      {u"FileDescription", identity.description.empty() ? &identity.productName : &identity.description},
+      {u"FileVersion", &fileText},
+      {u"LegalCopyright", &identity.copyright},
+      {u"OriginalFilename", &identity.originalName},
+      {u"ProductName", &identity.productName},
+      {u"ProductVersion", &productText},
+  };
+  for (const auto& entry : strings) {
+    if (entry.second->empty()) continue;
+    std::u16string value;
+    if (!utf8ToUtf16(*entry.second, &value) || value.size() > kLongestVersionText ||
+        value.find(u'\0') != std::u16string::npos) {
+      *error = "the version text for " + utf16ToUtf8(entry.first) +
+               " is no UTF-8, holds NUL or is longer than " + std::to_string(kLongestVersionText) +
+               " characters";
+      return false;
+    }
+    info.strings.emplace_back(entry.first, value);
+  }
+  auto& all = tree->resources;
+  all.erase(std::remove_if(all.begin(), all.end(),
+                           [](const Resource& r) { return r.type == resourceId(kRtVersion); }),
+            all.end());
+  Resource version;
+  version.type = resourceId(kRtVersion);
+  version.name = resourceId(1);
+  version.language = kUsEnglish;
+  version.data = encodeVersionInfo(info);
+  all.push_back(std::move(version));
+  return true;
+}
+
+// The Windows path with an identity: the resource tree is read, changed and
+// written back, the configuration going into its own resource.
+bool packWithResources(const PackInput& input, Bytes* output, std::string* error) {
+  const Bytes& launcher = input.launcher;
+  if (peCertificateSize(launcher, peHeader(launcher)) != 0) {
+    *error = "the launcher is signed; pack the unsigned launcher and sign the result";
+    return false;
+  }
+  ResourceTree tree;
+  std::string why;
+  if (!readImageResources(launcher, &tree, &why)) {
+    *error = "the launcher's resources cannot be edited: " + why;
+    return false;
+  }
+  Resource* block = nullptr;
+  size_t blocks = 0;
+  for (Resource& resource : tree.resources) {
+    if (resource.type == resourceId(kRtRcdata) && resource.name == resourceId(TARN_EMBEDDED_CONFIG_ID)) {
+      block = &resource;
+      ++blocks;
+    }
+  }
+  if (blocks > 1) {
+    *error = "the launcher holds " + std::to_string(blocks) +
+             " configuration resources, so the reserved space cannot be told apart";
+    return false;
+  }
+  const auto marker = embeddedMarker();
+  if (block == nullptr || block->data.size() < kEmbeddedHeaderSize ||
+      !std::equal(marker.begin(), marker.end(), block->data.begin())) {
+    *error = "the launcher has no space reserved for a configuration: not a Tarn launcher";
+    return false;
+  }
+  const size_t room = block->data.size() - kEmbeddedHeaderSize;
+
+  std::u16string text;
+  if (!embeddedTextFromIni(input.ini, &text, error)) return false;
+  if (text.size() * 2 > room) {
+    *error = "the configuration takes " + std::to_string(text.size() * 2) +
+             " bytes as embedded text, but the launcher reserves only " + std::to_string(room);
+    return false;
+  }
+  encodeEmbeddedBlock(text, block->data.data(), block->data.size());
+  if (input.identity.hasIcon && !replaceIcon(input.identity.icon, &tree, error)) return false;
+  if (input.identity.hasVersion() && !replaceVersion(input.identity, &tree, error)) return false;
+
+  // Whatever follows the image must be the jar of an earlier packing; it
+  // moves behind the new resources unless a new one replaces it.
+  const size_t imageEnd = peImageEnd(launcher);
+  Bytes jar;
+  bool hasJar = false;
+  if (imageEnd < launcher.size()) {
+    ZipDirectory previous;
+    std::string ignored;
+    size_t start = 0;
+    if (readZipDirectory(launcher.data(), launcher.size(), &previous, &ignored)) {
+      start = previous.directoryOffset;
+      for (size_t field : previous.offsetFields) start = std::min<size_t>(start, read32(launcher, field));
+    }
+    if (start != imageEnd) {
+      *error = "the launcher carries data after its image that is no jar of an earlier packing";
+      return false;
+    }
+    if (!input.hasJar) {
+      jar = detachedZip(launcher, previous, start);
+      hasJar = true;
+    }
+  }
+  if (input.hasJar) {
+    jar = input.jar;
+    hasJar = true;
+  }
+  Bytes result(launcher.begin(), launcher.begin() + static_cast<long>(imageEnd));
+  if (!writeImageResources(&result, tree, &why)) {
+    *error = "the launcher's resources cannot be edited: " + why;
+    return false;
+  }
+  if (hasJar) {
+    ZipDirectory directory;
+    if (!readZipDirectory(jar.data(), jar.size(), &directory, &why)) {
+      *error = "the jar is not usable: " + why;
+      return false;
+    }
+    if (!shiftZipOffsets(&jar, directory, result.size(), error)) return false;
+    result.insert(result.end(), jar.begin(), jar.end());
+  }
+  const size_t field = peChecksumField(result);
+  if (read32(result, field) != 0) write32(result, field, peChecksum(result, field));
+  *output = std::move(result);
+  return true;
+}
+
 }  // namespace
+
+bool Identity::hasVersion() const {
+  return !fileVersion.empty() || !productVersion.empty() || !productName.empty() || !company.empty() ||
+         !description.empty() || !copyright.empty() || !originalName.empty();
+}
 
 ExecutableKind executableKind(const Bytes& file) {
   if (peHeader(file) != 0) return ExecutableKind::Pe;
@@ -188,6 +385,13 @@ bool pack(const PackInput& input, Bytes* output, std::string* error) {
     *error = "the launcher is neither a Windows (PE) nor a Linux (ELF) executable";
     return false;
   }
+  if (input.identity.any()) {
+    if (kind != ExecutableKind::Pe) {
+      *error = "the launcher is a Linux executable, which carries no icon or version information";
+      return false;
+    }
+    return packWithResources(input, output, error);
+  }
   const std::vector<size_t> markers = findMarkers(launcher);
   if (markers.empty()) {
     *error = "the launcher has no space reserved for a configuration: not a Tarn launcher";
@@ -262,6 +466,11 @@ bool embeddedTextOf(const Bytes& file, std::string* text, std::string* error) {
   }
   *text = utf16ToUtf8(decodeEmbeddedBlock(&file[markers[0]], file.size() - markers[0]));
   return true;
+}
+
+bool utf8ToUtf16(const std::string& text, std::u16string* wide) {
+  wide->clear();
+  return validUtf8(Bytes(text.begin(), text.end()), 0, wide);
 }
 
 std::string utf16ToUtf8(const std::u16string& text) {

@@ -35,18 +35,36 @@ size_t peChecksumField(const Bytes& file);
 // The PE checksum of file, its CheckSum field counted as zero.
 uint32_t peChecksum(const Bytes& file, size_t checksumField);
 
+// What makes a Windows executable look like the application's own: its
+// icon and its version information. Empty texts are left out; the product
+// version defaults to the file version and the other way round, the
+// description to the product name.
+struct Identity {
+  bool hasIcon = false;
+  Bytes icon;  // the .ico file
+  std::string fileVersion, productVersion;  // "1.2" means 1.2.0.0
+  std::string productName, company, description, copyright, originalName;  // UTF-8
+
+  bool hasVersion() const;
+  bool any() const { return hasIcon || hasVersion(); }
+};
+
 struct PackInput {
   Bytes launcher;
   Bytes ini;
   bool hasJar = false;
   Bytes jar;
+  Identity identity;
 };
 
 // Builds the application's executable into *output. False with *error when
 // the launcher is not one, the configuration does not fit or the jar is no
 // zip the tool can move. An executable packed before may serve as the
 // launcher: its configuration is replaced, and so is its jar when a new
-// one is given (without one, the old jar stays).
+// one is given (without one, the old jar stays). An identity, for a
+// Windows launcher only, rebuilds the resource section with the new icon
+// and version and the configuration in its resource; everything else in
+// it is kept.
 bool pack(const PackInput& input, Bytes* output, std::string* error);
 
 // The configuration an executable carries, as UTF-8; false when it is not
@@ -54,6 +72,8 @@ bool pack(const PackInput& input, Bytes* output, std::string* error);
 bool embeddedTextOf(const Bytes& file, std::string* text, std::string* error);
 
 std::string utf16ToUtf8(const std::u16string& text);
+// False for text that is no UTF-8.
+bool utf8ToUtf16(const std::string& text, std::u16string* wide);
 
 }  // namespace tarn
 

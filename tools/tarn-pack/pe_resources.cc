@@ -1,0 +1,536 @@
+#include "pe_resources.h"
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+
+#include "os/little_endian.h"
+
+namespace tarn {
+
+namespace {
+
+constexpr uint32_t kHighBit = 0x80000000u;
+constexpr size_t kDirectorySize = 16;
+constexpr size_t kEntrySize = 8;
+constexpr size_t kDataEntrySize = 16;
+constexpr size_t kSectionHeaderSize = 40;
+constexpr size_t kResourceDirectoryIndex = 2;
+
+uint16_t read16(const unsigned char* p) { return readLittle16(p); }
+uint32_t read32(const unsigned char* p) { return readLittle32(p); }
+
+size_t alignUp(size_t value, size_t alignment) {
+  return (value + alignment - 1) / alignment * alignment;
+}
+
+struct Parser {
+  const unsigned char* section;
+  size_t size;
+  uint32_t rva;
+  std::set<uint32_t> seen;  // directories and data entries, each taken once
+  size_t dataTotal = 0;
+  std::string* error;
+
+  bool fail(const std::string& why) {
+    *error = "the resource section is damaged: " + why;
+    return false;
+  }
+
+  bool key(uint32_t field, ResourceKey* key) {
+    if (!(field & kHighBit)) {
+      if (field > 0xFFFF) return fail("an entry's number is out of range");
+      *key = resourceId(static_cast<uint16_t>(field));
+      return true;
+    }
+    const uint32_t at = field & ~kHighBit;
+    if (at > size || size - at < 2) return fail("a name lies outside the section");
+    const size_t length = read16(section + at);
+    if ((size - at - 2) / 2 < length) return fail("a name runs past the section");
+    key->named = true;
+    key->id = 0;
+    key->text.resize(length);
+    for (size_t i = 0; i < length; ++i)
+      key->text[i] = static_cast<char16_t>(read16(section + at + 2 + 2 * i));
+    return true;
+  }
+
+  bool take(uint32_t at) {
+    if (!seen.insert(at).second) return fail("a table is reached twice");
+    return true;
+  }
+
+  bool directory(uint32_t at, int level, Resource* path, ResourceTree* tree) {
+    if (!take(at)) return false;
+    if (at > size || size - at < kDirectorySize) return fail("a table lies outside the section");
+    const unsigned char* table = section + at;
+    if (level == 0) {
+      tree->characteristics = read32(table);
+      tree->timeDateStamp = read32(table + 4);
+      tree->majorVersion = read16(table + 8);
+      tree->minorVersion = read16(table + 10);
+    }
+    const size_t count = static_cast<size_t>(read16(table + 12)) + read16(table + 14);
+    if ((size - at - kDirectorySize) / kEntrySize < count) return fail("a table runs past the section");
+    for (size_t i = 0; i < count; ++i) {
+      const unsigned char* entry = table + kDirectorySize + i * kEntrySize;
+      const uint32_t name = read32(entry);
+      const uint32_t target = read32(entry + 4);
+      if (level == 0) {
+        if (!key(name, &path->type)) return false;
+      } else if (level == 1) {
+        if (!key(name, &path->name)) return false;
+      } else {
+        if (name & kHighBit) return fail("a language is given as a string");
+        if (name > 0xFFFF) return fail("a language is out of range");
+        path->language = static_cast<uint16_t>(name);
+      }
+      const bool subdirectory = (target & kHighBit) != 0;
+      if (subdirectory != (level < 2)) return fail("the tree is not three levels deep");
+      if (subdirectory) {
+        if (!directory(target & ~kHighBit, level + 1, path, tree)) return false;
+      } else if (!leaf(target, *path, tree)) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  bool leaf(uint32_t at, Resource resource, ResourceTree* tree) {
+    if (!take(at)) return false;
+    if (at > size || size - at < kDataEntrySize) return fail("a data entry lies outside the section");
+    const uint32_t dataRva = read32(section + at);
+    const uint32_t length = read32(section + at + 4);
+    if (dataRva < rva || dataRva - rva > size || size - (dataRva - rva) < length)
+      return fail("a resource's data lies outside the section");
+    dataTotal += length;
+    if (dataTotal > size) return fail("resources overlap");
+    const unsigned char* data = section + (dataRva - rva);
+    resource.data.assign(data, data + length);
+    resource.codePage = read32(section + at + 8);
+    tree->resources.push_back(std::move(resource));
+    return true;
+  }
+};
+
+bool resourceLess(const Resource& a, const Resource& b) {
+  if (!(a.type == b.type)) return a.type < b.type;
+  if (!(a.name == b.name)) return a.name < b.name;
+  return a.language < b.language;
+}
+
+// The image's headers, as far as the resource editing needs them.
+struct Section {
+  size_t header;
+  uint32_t virtualSize, virtualAddress, rawSize, rawPointer, characteristics;
+  uint32_t loadedEnd() const { return virtualAddress + std::max(virtualSize, rawSize); }
+};
+
+struct Layout {
+  size_t pe = 0;
+  size_t optional = 0;
+  uint32_t sectionAlignment = 0;
+  uint32_t fileAlignment = 0;
+  uint32_t sizeOfHeaders = 0;
+  uint32_t sizeOfImage = 0;
+  size_t directories = 0;
+  uint32_t directoryCount = 0;
+  size_t sectionTable = 0;
+  std::vector<Section> sections;
+};
+
+bool powerOfTwo(uint32_t value) { return value != 0 && (value & (value - 1)) == 0; }
+
+bool readLayout(const Bytes& file, Layout* layout, std::string* error) {
+  *error = "not a Windows (PE) image";
+  if (file.size() < 0x40 || file[0] != 'M' || file[1] != 'Z') return false;
+  const uint32_t pe = read32(&file[0x3C]);
+  if (pe < 0x40 || pe > file.size() || file.size() - pe < 24) return false;
+  if (std::memcmp(&file[pe], "PE\0\0", 4) != 0) return false;
+  const size_t optionalSize = read16(&file[pe + 20]);
+  const size_t optional = pe + 24;
+  if (file.size() - optional < optionalSize || optionalSize < 96) return false;
+  const uint16_t magic = read16(&file[optional]);
+  if (magic != 0x10B && magic != 0x20B) return false;
+  const bool plus = magic == 0x20B;
+  const size_t fixedSize = plus ? 112 : 96;
+  if (optionalSize < fixedSize) return false;
+  layout->pe = pe;
+  layout->optional = optional;
+  layout->sectionAlignment = read32(&file[optional + 32]);
+  layout->fileAlignment = read32(&file[optional + 36]);
+  layout->sizeOfImage = read32(&file[optional + 56]);
+  layout->sizeOfHeaders = read32(&file[optional + 60]);
+  layout->directories = optional + fixedSize;
+  layout->directoryCount = std::min<uint32_t>(read32(&file[optional + fixedSize - 4]),
+                                              static_cast<uint32_t>((optionalSize - fixedSize) / 8));
+  layout->sectionTable = optional + optionalSize;
+  const size_t count = read16(&file[pe + 6]);
+  *error = "the image's headers are damaged";
+  if (!powerOfTwo(layout->fileAlignment) || !powerOfTwo(layout->sectionAlignment) ||
+      layout->fileAlignment > 0x10000 || layout->sectionAlignment < layout->fileAlignment)
+    return false;
+  if ((file.size() - layout->sectionTable) / kSectionHeaderSize < count) return false;
+  layout->sections.clear();
+  for (size_t i = 0; i < count; ++i) {
+    const size_t header = layout->sectionTable + i * kSectionHeaderSize;
+    Section section{header,
+                    read32(&file[header + 8]),
+                    read32(&file[header + 12]),
+                    read32(&file[header + 16]),
+                    read32(&file[header + 20]),
+                    read32(&file[header + 36])};
+    if (section.rawSize != 0 &&
+        (section.rawPointer > file.size() || file.size() - section.rawPointer < section.rawSize))
+      return false;
+    if (section.loadedEnd() < section.virtualAddress) return false;  // wraps around
+    layout->sections.push_back(section);
+  }
+  error->clear();
+  return true;
+}
+
+// The section that holds the resource directory, -1 with *error if none.
+int resourceSection(const Bytes& file, const Layout& layout, std::string* error) {
+  if (layout.directoryCount <= kResourceDirectoryIndex ||
+      read32(&file[layout.directories + 8 * kResourceDirectoryIndex]) == 0) {
+    *error = "the image has no resources";
+    return -1;
+  }
+  const uint32_t rva = read32(&file[layout.directories + 8 * kResourceDirectoryIndex]);
+  for (size_t i = 0; i < layout.sections.size(); ++i) {
+    const Section& section = layout.sections[i];
+    if (section.virtualAddress == rva && section.rawSize != 0) return static_cast<int>(i);
+  }
+  *error = "the image's resources do not start a section of their own";
+  return -1;
+}
+
+void putHeader(Bytes* image, const Section& section, const char* name) {
+  unsigned char* header = &(*image)[section.header];
+  if (name != nullptr) {
+    std::memset(header, 0, 8);
+    std::memcpy(header, name, std::strlen(name));
+  }
+  writeLittle32(header + 8, section.virtualSize);
+  writeLittle32(header + 12, section.virtualAddress);
+  writeLittle32(header + 16, section.rawSize);
+  writeLittle32(header + 20, section.rawPointer);
+  writeLittle32(header + 36, section.characteristics);
+}
+
+}  // namespace
+
+bool operator==(const ResourceKey& a, const ResourceKey& b) {
+  return a.named == b.named && (a.named ? a.text == b.text : a.id == b.id);
+}
+
+bool operator<(const ResourceKey& a, const ResourceKey& b) {
+  if (a.named != b.named) return a.named;
+  return a.named ? a.text < b.text : a.id < b.id;
+}
+
+ResourceKey resourceId(uint16_t id) {
+  ResourceKey key;
+  key.id = id;
+  return key;
+}
+
+bool operator==(const Resource& a, const Resource& b) {
+  return a.type == b.type && a.name == b.name && a.language == b.language &&
+         a.codePage == b.codePage && a.data == b.data;
+}
+
+bool operator==(const ResourceTree& a, const ResourceTree& b) {
+  return a.characteristics == b.characteristics && a.timeDateStamp == b.timeDateStamp &&
+         a.majorVersion == b.majorVersion && a.minorVersion == b.minorVersion &&
+         a.resources == b.resources;
+}
+
+void sortResources(ResourceTree* tree) {
+  std::stable_sort(tree->resources.begin(), tree->resources.end(), resourceLess);
+}
+
+bool parseResourceTree(const unsigned char* section, size_t size, uint32_t sectionRva,
+                       ResourceTree* tree, std::string* error) {
+  ResourceTree result;
+  Parser parser{section, size, sectionRva, {}, 0, error};
+  Resource path;
+  if (!parser.directory(0, 0, &path, &result)) return false;
+  sortResources(&result);
+  for (size_t i = 1; i < result.resources.size(); ++i) {
+    if (!resourceLess(result.resources[i - 1], result.resources[i]))
+      return parser.fail("a resource is named twice");
+  }
+  *tree = std::move(result);
+  return true;
+}
+
+Bytes serializeResourceTree(const ResourceTree& input, uint32_t sectionRva) {
+  ResourceTree tree = input;
+  sortResources(&tree);
+  const std::vector<Resource>& all = tree.resources;
+
+  // The tables' shape: per type the range of its resources, per name too.
+  struct Range {
+    size_t first, last;
+  };
+  std::vector<Range> types, names;
+  for (size_t i = 0; i < all.size(); ++i) {
+    if (i == 0 || !(all[i].type == all[i - 1].type)) types.push_back({i, i});
+    types.back().last = i + 1;
+    if (i == 0 || !(all[i].type == all[i - 1].type) || !(all[i].name == all[i - 1].name))
+      names.push_back({i, i});
+    names.back().last = i + 1;
+  }
+
+  // Offsets, depth first: the root, then each type's table followed by its
+  // names' tables.
+  size_t at = kDirectorySize + kEntrySize * types.size();
+  std::vector<size_t> typeTable(types.size()), nameTable(names.size());
+  size_t nameIndex = 0;
+  for (size_t t = 0; t < types.size(); ++t) {
+    typeTable[t] = at;
+    const size_t first = nameIndex;
+    while (nameIndex < names.size() && names[nameIndex].first < types[t].last) ++nameIndex;
+    at += kDirectorySize + kEntrySize * (nameIndex - first);
+    for (size_t n = first; n < nameIndex; ++n) {
+      nameTable[n] = at;
+      at += kDirectorySize + kEntrySize * (names[n].last - names[n].first);
+    }
+  }
+  const size_t dataEntries = at;
+  at += kDataEntrySize * all.size();
+  // Strings: one per named type and per named name, in table order.
+  std::vector<size_t> typeString(types.size()), nameString(names.size());
+  for (size_t t = 0; t < types.size(); ++t) {
+    if (!all[types[t].first].type.named) continue;
+    typeString[t] = at;
+    at += 2 + 2 * all[types[t].first].type.text.size();
+  }
+  for (size_t n = 0; n < names.size(); ++n) {
+    if (!all[names[n].first].name.named) continue;
+    nameString[n] = at;
+    at += 2 + 2 * all[names[n].first].name.text.size();
+  }
+  std::vector<size_t> dataAt(all.size());
+  for (size_t i = 0; i < all.size(); ++i) {
+    at = alignUp(at, 8);
+    dataAt[i] = at;
+    at += all[i].data.size();
+  }
+  Bytes out(alignUp(at, 8), 0);
+
+  auto table = [&](size_t offset, const std::vector<ResourceKey>& keys) {
+    writeLittle32(&out[offset], tree.characteristics);
+    writeLittle32(&out[offset + 4], tree.timeDateStamp);
+    writeLittle16(&out[offset + 8], tree.majorVersion);
+    writeLittle16(&out[offset + 10], tree.minorVersion);
+    const auto named = std::count_if(keys.begin(), keys.end(), [](const ResourceKey& k) { return k.named; });
+    writeLittle16(&out[offset + 12], static_cast<uint16_t>(named));
+    writeLittle16(&out[offset + 14], static_cast<uint16_t>(keys.size() - static_cast<size_t>(named)));
+  };
+  auto entry = [&](size_t offset, const ResourceKey& key, size_t stringAt, uint32_t target) {
+    writeLittle32(&out[offset], key.named ? kHighBit | static_cast<uint32_t>(stringAt) : key.id);
+    writeLittle32(&out[offset + 4], target);
+  };
+  auto string = [&](size_t offset, const std::u16string& text) {
+    writeLittle16(&out[offset], static_cast<uint16_t>(text.size()));
+    for (size_t i = 0; i < text.size(); ++i) writeLittle16(&out[offset + 2 + 2 * i], text[i]);
+  };
+
+  std::vector<ResourceKey> keys;
+  for (const Range& t : types) keys.push_back(all[t.first].type);
+  table(0, keys);
+  nameIndex = 0;
+  for (size_t t = 0; t < types.size(); ++t) {
+    entry(kDirectorySize + kEntrySize * t, all[types[t].first].type, typeString[t],
+          kHighBit | static_cast<uint32_t>(typeTable[t]));
+    if (all[types[t].first].type.named) string(typeString[t], all[types[t].first].type.text);
+    keys.clear();
+    const size_t first = nameIndex;
+    while (nameIndex < names.size() && names[nameIndex].first < types[t].last)
+      keys.push_back(all[names[nameIndex++].first].name);
+    table(typeTable[t], keys);
+    for (size_t n = first; n < nameIndex; ++n) {
+      entry(typeTable[t] + kDirectorySize + kEntrySize * (n - first), all[names[n].first].name,
+            nameString[n], kHighBit | static_cast<uint32_t>(nameTable[n]));
+      if (all[names[n].first].name.named) string(nameString[n], all[names[n].first].name.text);
+      keys.assign(names[n].last - names[n].first, ResourceKey());
+      table(nameTable[n], keys);
+      for (size_t i = names[n].first; i < names[n].last; ++i) {
+        entry(nameTable[n] + kDirectorySize + kEntrySize * (i - names[n].first),
+              resourceId(all[i].language), 0,
+              static_cast<uint32_t>(dataEntries + kDataEntrySize * i));
+      }
+    }
+  }
+  for (size_t i = 0; i < all.size(); ++i) {
+    unsigned char* data = &out[dataEntries + kDataEntrySize * i];
+    writeLittle32(data, sectionRva + static_cast<uint32_t>(dataAt[i]));
+    writeLittle32(data + 4, static_cast<uint32_t>(all[i].data.size()));
+    writeLittle32(data + 8, all[i].codePage);
+    if (!all[i].data.empty()) std::memcpy(&out[dataAt[i]], all[i].data.data(), all[i].data.size());
+  }
+  return out;
+}
+
+bool readImageResources(const Bytes& file, ResourceTree* tree, std::string* error) {
+  Layout layout;
+  if (!readLayout(file, &layout, error)) return false;
+  const int index = resourceSection(file, layout, error);
+  if (index < 0) return false;
+  const Section& section = layout.sections[static_cast<size_t>(index)];
+  const size_t loaded = section.virtualSize == 0 ? section.rawSize
+                                                 : std::min(section.virtualSize, section.rawSize);
+  return parseResourceTree(&file[section.rawPointer], loaded, section.virtualAddress, tree, error);
+}
+
+namespace {
+
+// The COFF symbol table and the string table after it, [*start, *end) in
+// file; false when the image has none that fits in the file.
+bool symbolTable(const Bytes& file, const Layout& layout, size_t* start, size_t* end) {
+  const uint32_t symbols = read32(&file[layout.pe + 12]);
+  const uint64_t count = read32(&file[layout.pe + 16]);
+  if (symbols == 0 || symbols > file.size() || (file.size() - symbols) / 18 < count) return false;
+  *start = symbols;
+  *end = symbols + static_cast<size_t>(count) * 18;
+  if (file.size() - *end >= 4) {
+    const uint32_t strings = read32(&file[*end]);
+    if (strings >= 4 && strings <= file.size() - *end) *end += strings;
+  }
+  return true;
+}
+
+size_t sectionDataEnd(const Bytes& file, const Layout& layout) {
+  size_t end = std::min<size_t>(layout.sizeOfHeaders, file.size());
+  for (const Section& section : layout.sections)
+    if (section.rawSize != 0) end = std::max<size_t>(end, section.rawPointer + section.rawSize);
+  return end;
+}
+
+}  // namespace
+
+size_t peImageEnd(const Bytes& file) {
+  Layout layout;
+  std::string ignored;
+  if (!readLayout(file, &layout, &ignored)) return 0;
+  size_t end = sectionDataEnd(file, layout);
+  size_t symbolsStart, symbolsEnd;
+  if (symbolTable(file, layout, &symbolsStart, &symbolsEnd)) end = std::max(end, symbolsEnd);
+  return end;
+}
+
+bool writeImageResources(Bytes* image, const ResourceTree& tree, std::string* error) {
+  Layout layout;
+  if (!readLayout(*image, &layout, error)) return false;
+  const int index = resourceSection(*image, layout, error);
+  if (index < 0) return false;
+  if (image->size() != peImageEnd(*image)) {
+    *error = "the image carries appended data";
+    return false;
+  }
+  const Section old = layout.sections[static_cast<size_t>(index)];
+  uint32_t nextAddress = 0xFFFFFFFFu, lastEnd = 0;
+  bool last = true;
+  for (const Section& other : layout.sections) {
+    lastEnd = std::max(lastEnd, other.loadedEnd());
+    if (other.virtualAddress > old.virtualAddress) {
+      last = false;
+      nextAddress = std::min(nextAddress, other.virtualAddress);
+    }
+  }
+  // Section data, then at most the symbol table: that table moves behind
+  // resources that grow at the end, so section data stays contiguous.
+  const size_t dataEnd = sectionDataEnd(*image, layout);
+  size_t symbolsStart = image->size(), symbolsEnd = image->size();
+  const bool symbols = symbolTable(*image, layout, &symbolsStart, &symbolsEnd);
+  if (symbols && (symbolsStart < dataEnd || symbolsEnd != image->size())) {
+    *error = "the image's symbol table lies among its sections";
+    return false;
+  }
+  const Bytes tail(image->begin() + static_cast<long>(symbols ? symbolsStart : image->size()), image->end());
+  const bool endsData = old.rawPointer + static_cast<size_t>(old.rawSize) == dataEnd;
+
+  Bytes result = *image;
+  const size_t initializedField = layout.optional + 8;
+  auto addInitialized = [&](int64_t change) {
+    const int64_t value = static_cast<int64_t>(read32(&result[initializedField])) + change;
+    writeLittle32(&result[initializedField], static_cast<uint32_t>(std::max<int64_t>(0, value)));
+  };
+  // Puts blob at rawPointer, padded, and the symbol table after it.
+  auto place = [&](uint64_t rawPointer, const Bytes& blob) {
+    const uint64_t rawSize = alignUp(blob.size(), layout.fileAlignment);
+    result.resize(rawPointer, 0);
+    result.insert(result.end(), blob.begin(), blob.end());
+    result.resize(rawPointer + rawSize, 0);
+    if (symbols) writeLittle32(&result[layout.pe + 12], static_cast<uint32_t>(result.size()));
+    result.insert(result.end(), tail.begin(), tail.end());
+    return static_cast<uint32_t>(rawSize);
+  };
+  Section written = old;
+  Bytes blob = serializeResourceTree(tree, old.virtualAddress);
+
+  if (last && endsData) {
+    // The resources end the image (a file packed before): they grow or
+    // shrink where they are.
+    if (old.virtualAddress + alignUp(blob.size(), layout.fileAlignment) > 0xFFFFFFFFu ||
+        old.rawPointer + alignUp(blob.size(), layout.fileAlignment) + tail.size() > 0xFFFFFFFFu) {
+      *error = "the resources are too large";
+      return false;
+    }
+    written.rawSize = place(old.rawPointer, blob);
+    written.virtualSize = static_cast<uint32_t>(blob.size());
+    addInitialized(static_cast<int64_t>(written.rawSize) - old.rawSize);
+    putHeader(&result, written, nullptr);
+    writeLittle32(&result[layout.optional + 56], static_cast<uint32_t>(alignUp(
+        written.virtualAddress + static_cast<uint64_t>(written.virtualSize), layout.sectionAlignment)));
+  } else if (blob.size() <= old.rawSize && old.virtualAddress + blob.size() <= nextAddress) {
+    // It fits where the old tree stood; the section keeps its extent.
+    std::copy(blob.begin(), blob.end(), result.begin() + old.rawPointer);
+    std::fill(result.begin() + old.rawPointer + static_cast<long>(blob.size()),
+              result.begin() + old.rawPointer + old.rawSize, 0);
+    written.virtualSize = std::max<uint32_t>(old.virtualSize, static_cast<uint32_t>(blob.size()));
+    putHeader(&result, written, nullptr);
+  } else {
+    // A new section after the last one; the old one stays mapped, zeroed.
+    const size_t slot = layout.sectionTable + kSectionHeaderSize * layout.sections.size();
+    size_t firstData = layout.sizeOfHeaders;
+    for (const Section& section : layout.sections)
+      if (section.rawSize != 0) firstData = std::min<size_t>(firstData, section.rawPointer);
+    if (slot + kSectionHeaderSize > firstData ||
+        std::any_of(result.begin() + slot, result.begin() + slot + kSectionHeaderSize,
+                    [](unsigned char c) { return c != 0; })) {
+      *error = "the image's headers have no room for another section";
+      return false;
+    }
+    const uint64_t address = alignUp(std::max(lastEnd, layout.sizeOfImage), layout.sectionAlignment);
+    const uint64_t rawPointer = alignUp(dataEnd, layout.fileAlignment);
+    blob = serializeResourceTree(tree, static_cast<uint32_t>(address));
+    const uint64_t rawSize = alignUp(blob.size(), layout.fileAlignment);
+    if (address + rawSize > 0xFFFFFFFFu || rawPointer + rawSize + tail.size() > 0xFFFFFFFFu) {
+      *error = "the resources are too large";
+      return false;
+    }
+    std::fill(result.begin() + old.rawPointer, result.begin() + old.rawPointer + old.rawSize, 0);
+    putHeader(&result, old, ".unused");
+    written.header = slot;
+    written.virtualAddress = static_cast<uint32_t>(address);
+    written.virtualSize = static_cast<uint32_t>(blob.size());
+    written.rawPointer = static_cast<uint32_t>(rawPointer);
+    written.rawSize = place(rawPointer, blob);
+    putHeader(&result, written, ".rsrc");
+    writeLittle16(&result[layout.pe + 6], static_cast<uint16_t>(layout.sections.size() + 1));
+    addInitialized(static_cast<int64_t>(rawSize));
+    writeLittle32(&result[layout.optional + 56],
+                  static_cast<uint32_t>(alignUp(address + blob.size(), layout.sectionAlignment)));
+  }
+  const size_t directory = layout.directories + 8 * kResourceDirectoryIndex;
+  writeLittle32(&result[directory], written.virtualAddress);
+  writeLittle32(&result[directory + 4], static_cast<uint32_t>(blob.size()));
+  *image = std::move(result);
+  return true;
+}
+
+}  // namespace tarn

@@ -1,0 +1,292 @@
+#include "pe_resources.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "testing_pe.h"
+
+namespace tarn {
+namespace {
+
+using testing_pe::get32;
+using testing_pe::image;
+using testing_pe::resource;
+using testing_pe::set32;
+
+ResourceKey named(const std::u16string& text) {
+  ResourceKey key;
+  key.named = true;
+  key.text = text;
+  return key;
+}
+
+ResourceTree sampleTree() {
+  ResourceTree tree;
+  tree.resources.push_back(resource(kRtManifest, 1, 1033, "<assembly/>"));
+  tree.resources.push_back(resource(6, 13, 1033, "strings"));
+  tree.resources.push_back(resource(6, 13, 1031, "Zeichenketten"));
+  tree.resources.push_back(resource(kRtRcdata, 250, 1033, std::string(40, 'c')));
+  Resource custom = resource(0, 0, 0, "custom data");
+  custom.type = named(u"TYPELIB");
+  custom.name = named(u"MAIN");
+  custom.codePage = 1252;
+  tree.resources.push_back(custom);
+  return tree;
+}
+
+ResourceTree parsed(const Bytes& section, uint32_t rva) {
+  ResourceTree tree;
+  std::string error;
+  EXPECT_TRUE(parseResourceTree(section.data(), section.size(), rva, &tree, &error)) << error;
+  return tree;
+}
+
+TEST(ResourceTree, RoundTripsInDirectoryOrder) {
+  const ResourceTree tree = sampleTree();
+  const Bytes section = serializeResourceTree(tree, 0x5000);
+  ResourceTree back = parsed(section, 0x5000);
+  ASSERT_EQ(5u, back.resources.size());
+  // Strings before numbers, numbers ascending, languages ascending.
+  EXPECT_EQ(u"TYPELIB", back.resources[0].type.text);
+  EXPECT_EQ(1252u, back.resources[0].codePage);
+  EXPECT_EQ(1031, back.resources[1].language);
+  EXPECT_EQ(1033, back.resources[2].language);
+  EXPECT_EQ(kRtRcdata, back.resources[3].type.id);
+  EXPECT_EQ(kRtManifest, back.resources[4].type.id);
+  ResourceTree sorted = tree;
+  sortResources(&sorted);
+  EXPECT_EQ(sorted, back);
+  // Written again, the bytes are the same; at another address only the
+  // data addresses differ.
+  EXPECT_EQ(section, serializeResourceTree(back, 0x5000));
+  EXPECT_EQ(sorted, parsed(serializeResourceTree(back, 0x9000), 0x9000));
+  EXPECT_EQ(0u, section.size() % 8);
+}
+
+Bytes launcherSection(uint32_t* rva) {
+  const char* source = std::getenv("TARN_SOURCE_DIR");
+  if (source == nullptr) return Bytes();
+  std::ifstream in(std::string(source) + "/tests/fuzz/seeds/pe_resources/launcher_rsrc", std::ios::binary);
+  Bytes seed((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (seed.size() < 4) return Bytes();
+  *rva = readLittle32(seed.data());
+  return Bytes(seed.begin() + 4, seed.end());
+}
+
+TEST(ResourceTree, TheLaunchersOwnSectionIsWrittenBackByteForByte) {
+  uint32_t rva = 0;
+  const Bytes section = launcherSection(&rva);
+  if (section.empty()) GTEST_SKIP() << "TARN_SOURCE_DIR is not set";
+  const ResourceTree tree = parsed(section, rva);
+  bool icon = false, group = false, version = false, manifest = false, block = false;
+  for (const Resource& r : tree.resources) {
+    icon |= r.type == resourceId(kRtIcon);
+    group |= r.type == resourceId(kRtGroupIcon) && r.name == resourceId(1);
+    version |= r.type == resourceId(kRtVersion);
+    manifest |= r.type == resourceId(kRtManifest) && r.name == resourceId(1);
+    block |= r.type == resourceId(kRtRcdata) && r.name == resourceId(250) && r.data.size() == 16384;
+  }
+  EXPECT_TRUE(icon && group && version && manifest && block);
+  EXPECT_EQ(section, serializeResourceTree(tree, rva));
+}
+
+TEST(ResourceTree, RefusesDamagedTables) {
+  const Bytes good = serializeResourceTree(sampleTree(), 0x1000);
+  ResourceTree tree;
+  std::string error;
+  auto refused = [&](const Bytes& section, uint32_t rva = 0x1000) {
+    error.clear();
+    const bool ok = parseResourceTree(section.data(), section.size(), rva, &tree, &error);
+    return !ok && !error.empty();
+  };
+  // Cut anywhere inside the tables and data entries.
+  for (size_t size = 0; size < 0xA0; size += 7) EXPECT_TRUE(refused(Bytes(good.begin(), good.begin() + size))) << size;
+  // The data addressed from elsewhere.
+  EXPECT_TRUE(refused(good, 0x2000));
+  EXPECT_NE(std::string::npos, error.find("outside")) << error;
+
+  Bytes loop(16 + 8, 0);
+  loop[14] = 1;
+  set32(loop, 20, 0x80000000u);  // the root's one entry is the root again
+  EXPECT_TRUE(refused(loop));
+
+  Bytes shallow(16 + 8 + 16, 0);
+  shallow[14] = 1;
+  set32(shallow, 20, 24);  // a leaf right under the root
+  EXPECT_TRUE(refused(shallow));
+  EXPECT_NE(std::string::npos, error.find("three levels")) << error;
+
+  // Two entries for one resource: the second name made equal to the first.
+  ResourceTree two;
+  two.resources.push_back(resource(10, 1, 0, "a"));
+  two.resources.push_back(resource(10, 2, 0, "b"));
+  Bytes duplicate = serializeResourceTree(two, 0x1000);
+  const size_t typeTable = 16 + 8;
+  set32(duplicate, typeTable + 16 + 8, 1);  // name 2 becomes name 1
+  EXPECT_TRUE(refused(duplicate));
+  EXPECT_NE(std::string::npos, error.find("twice")) << error;
+
+  // Two data entries sharing their bytes count as overlap once they add up
+  // past the section.
+  ResourceTree big;
+  big.resources.push_back(resource(10, 1, 0, std::string(100, 'x')));
+  big.resources.push_back(resource(10, 2, 0, std::string(100, 'y')));
+  Bytes overlapping = serializeResourceTree(big, 0x1000);
+  const size_t entries = 16 + 8 + 16 + 16 + 2 * (16 + 8);
+  set32(overlapping, entries + 16, get32(overlapping, entries));
+  set32(overlapping, entries + 16 + 4, static_cast<uint32_t>(overlapping.size() - (get32(overlapping, entries) - 0x1000)));
+  set32(overlapping, entries + 4, get32(overlapping, entries + 16 + 4));
+  EXPECT_TRUE(refused(overlapping));
+}
+
+ResourceTree smallTree() {
+  ResourceTree tree;
+  tree.resources.push_back(resource(kRtManifest, 1, 1033, "<assembly/>"));
+  tree.resources.push_back(resource(kRtRcdata, 250, 1033, "block"));
+  return tree;
+}
+
+ResourceTree sorted(ResourceTree tree) {
+  sortResources(&tree);
+  return tree;
+}
+
+ResourceTree resourcesOf(const Bytes& file) {
+  ResourceTree tree;
+  std::string error;
+  EXPECT_TRUE(readImageResources(file, &tree, &error)) << error;
+  return tree;
+}
+
+TEST(ImageResources, ATreeThatFitsStaysInItsSection) {
+  Bytes file = image(smallTree());
+  EXPECT_EQ(0xA00u, peImageEnd(file));
+  ResourceTree tree = resourcesOf(file);
+  EXPECT_EQ(sorted(smallTree()), tree);
+  tree.resources[0].data.assign(200, 'm');
+  std::string error;
+  ASSERT_TRUE(writeImageResources(&file, tree, &error)) << error;
+  EXPECT_EQ(0xA00u, file.size());
+  EXPECT_EQ(3, file[testing_pe::kPe + 6]);
+  EXPECT_EQ(sorted(tree), resourcesOf(file));
+  EXPECT_EQ(0x2000u, get32(file, testing_pe::kResourceDirectory));
+  EXPECT_EQ(0x4000u, get32(file, testing_pe::kOptional + 56));
+}
+
+TEST(ImageResources, AGrownTreeMovesIntoANewLastSectionAndGrowsThere) {
+  const Bytes original = image(smallTree());
+  Bytes file = original;
+  ResourceTree tree = resourcesOf(file);
+  tree.resources.push_back(resource(kRtIcon, 1, 1033, std::string(0x300, 'i')));
+  std::string error;
+  ASSERT_TRUE(writeImageResources(&file, tree, &error)) << error;
+  EXPECT_EQ(4, file[testing_pe::kPe + 6]);
+  const size_t added = testing_pe::kSections + 3 * 40;
+  EXPECT_EQ(0, std::memcmp(&file[added], ".rsrc\0\0\0", 8));
+  EXPECT_EQ(0x4000u, get32(file, added + 12));  // after .reloc
+  EXPECT_EQ(0xA00u, get32(file, added + 20));   // after the old end of the file
+  EXPECT_EQ(0x400u, get32(file, added + 16));
+  EXPECT_EQ(0x4000u, get32(file, testing_pe::kResourceDirectory));
+  EXPECT_EQ(0x5000u, get32(file, testing_pe::kOptional + 56));
+  EXPECT_EQ(0x800u, get32(file, testing_pe::kOptional + 8));
+  EXPECT_EQ(0xE00u, file.size());
+  EXPECT_EQ(sorted(tree), resourcesOf(file));
+  // The old section is renamed and holds nothing of the old tree; the
+  // other sections are untouched.
+  EXPECT_EQ(0, std::memcmp(&file[testing_pe::kSections + 40], ".unused\0", 8));
+  EXPECT_TRUE(std::all_of(file.begin() + 0x600, file.begin() + 0x800, [](unsigned char c) { return c == 0; }));
+  EXPECT_TRUE(std::equal(original.begin() + 0x400, original.begin() + 0x600, file.begin() + 0x400));
+  EXPECT_TRUE(std::equal(original.begin() + 0x800, original.end(), file.begin() + 0x800));
+
+  // Once last, the section grows and shrinks where it is.
+  tree.resources.back().data.assign(0x1100, 'j');
+  ASSERT_TRUE(writeImageResources(&file, tree, &error)) << error;
+  EXPECT_EQ(4, file[testing_pe::kPe + 6]);
+  EXPECT_EQ(0xA00u + 0x1200u, file.size());
+  EXPECT_EQ(0x6000u, get32(file, testing_pe::kOptional + 56));
+  EXPECT_EQ(sorted(tree), resourcesOf(file));
+  tree.resources.pop_back();
+  ASSERT_TRUE(writeImageResources(&file, tree, &error)) << error;
+  EXPECT_EQ(0xC00u, file.size());
+  EXPECT_EQ(0x5000u, get32(file, testing_pe::kOptional + 56));
+  EXPECT_EQ(0x600u, get32(file, testing_pe::kOptional + 8));
+  EXPECT_EQ(sorted(tree), resourcesOf(file));
+}
+
+TEST(ImageResources, RefusesLayoutsItCannotEditSoundly) {
+  ResourceTree tree = smallTree();
+  tree.resources.push_back(resource(kRtIcon, 1, 1033, std::string(0x300, 'i')));
+  std::string error;
+  // No room for another section header.
+  Bytes file = image(smallTree(), false);
+  const Bytes before = file;
+  EXPECT_FALSE(writeImageResources(&file, tree, &error));
+  EXPECT_NE(std::string::npos, error.find("no room")) << error;
+  EXPECT_EQ(before, file);
+  // Appended data is the caller's to move.
+  file.push_back(1);
+  EXPECT_FALSE(writeImageResources(&file, tree, &error));
+  // No resource directory at all.
+  file = image(smallTree());
+  set32(file, testing_pe::kResourceDirectory, 0);
+  EXPECT_FALSE(readImageResources(file, &tree, &error));
+  EXPECT_NE(std::string::npos, error.find("no resources")) << error;
+  EXPECT_FALSE(writeImageResources(&file, tree, &error));
+  // A directory that does not start a section.
+  set32(file, testing_pe::kResourceDirectory, 0x2010);
+  EXPECT_FALSE(readImageResources(file, &tree, &error));
+  // Headers that do not add up.
+  file = image(smallTree());
+  set32(file, testing_pe::kOptional + 36, 0x300);  // file alignment no power of two
+  EXPECT_FALSE(readImageResources(file, &tree, &error));
+  file = image(smallTree());
+  set32(file, testing_pe::kSections + 40 + 20, 0x900);  // resource data past the end
+  EXPECT_FALSE(readImageResources(file, &tree, &error));
+  EXPECT_FALSE(readImageResources(Bytes(10, 'M'), &tree, &error));
+}
+
+TEST(ImageResources, TheSymbolTableBelongsToTheImage) {
+  Bytes file = image(smallTree());
+  // 2 symbols and a string table of 8 bytes after the last section.
+  set32(file, testing_pe::kPe + 12, 0xA00);
+  set32(file, testing_pe::kPe + 16, 2);
+  file.resize(0xA00 + 36, 0);
+  file.insert(file.end(), {8, 0, 0, 0, 'a', 'b', 'c', 0});
+  EXPECT_EQ(file.size(), peImageEnd(file));
+  const Bytes symbols(file.begin() + 0xA00, file.end());
+  file.push_back('P');
+  EXPECT_EQ(file.size() - 1, peImageEnd(file));
+  file.pop_back();
+  EXPECT_EQ(0u, peImageEnd(Bytes(100, 0)));
+
+  // Resources that outgrow their section go where the symbol table was;
+  // the table follows them, its pointer updated.
+  ResourceTree tree = smallTree();
+  tree.resources.push_back(resource(kRtIcon, 1, 1033, std::string(0x300, 'i')));
+  std::string error;
+  ASSERT_TRUE(writeImageResources(&file, tree, &error)) << error;
+  EXPECT_EQ(0xA00u, get32(file, testing_pe::kSections + 3 * 40 + 20));
+  EXPECT_EQ(0xE00u, get32(file, testing_pe::kPe + 12));
+  EXPECT_EQ(symbols, Bytes(file.begin() + 0xE00, file.end()));
+  EXPECT_EQ(file.size(), peImageEnd(file));
+  EXPECT_EQ(sorted(tree), resourcesOf(file));
+  tree.resources.back().data.assign(0x500, 'j');
+  ASSERT_TRUE(writeImageResources(&file, tree, &error)) << error;
+  EXPECT_EQ(0x1000u, get32(file, testing_pe::kPe + 12));
+  EXPECT_EQ(symbols, Bytes(file.begin() + 0x1000, file.end()));
+  EXPECT_EQ(sorted(tree), resourcesOf(file));
+
+  // A symbol table among the sections is left alone.
+  file = image(smallTree());
+  set32(file, testing_pe::kPe + 12, 0x500);
+  set32(file, testing_pe::kPe + 16, 1);
+  set32(file, 0x500 + 18, 4);
+  EXPECT_FALSE(writeImageResources(&file, tree, &error));
+  EXPECT_NE(std::string::npos, error.find("symbol table")) << error;
+}
+
+}  // namespace
+}  // namespace tarn
