@@ -1,0 +1,106 @@
+# tarn.exe packed with an icon and version information: the resources read
+# back with wrestool and objdump hold the new icon and version strings and
+# still the string table, dialogs and manifest; the executable starts
+# under Wine against the test VM; packing the same input twice gives the
+# same bytes; a packed file packs again.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/jvm_lib.sh"
+source "$(dirname "$0")/pack_lib.sh"
+
+pack=${2:?tarn-pack}
+testvm=${3:?test VM library}
+for tool in wrestool icotool convert x86_64-w64-mingw32-objdump; do
+  command -v "$tool" >/dev/null || fail "$tool is missing (icoutils, imagemagick, mingw-w64)"
+done
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+jre=$work/jre
+mkdir -p "$jre/bin/server" "$work/jar/app" "$work/one" "$work/two"
+cp "$testvm" "$jre/bin/server/jvm.dll"
+echo "inside" >"$work/jar/app/data.txt"
+make_jar "$work/app.jar" "$work/jar" app/data.txt
+record=$work/record
+export TESTVM_RECORD
+TESTVM_RECORD=$(windows_path "$record")
+printf '%s\r\n' "[Java Runtime Environment]" "Main Class=app.Main" "JRE Path=$(windows_path "$jre")" \
+  "[Application]" "Embedded Jar=yes" >"$work/app.ini"
+
+# An icon of two images, one of them larger than the launcher's whole
+# icon, so that the resources need a section of their own.
+convert -size 16x16 xc:red "$work/small.png"
+convert -size 64x64 plasma:red-blue -depth 8 "$work/large.png"
+icotool -c -o "$work/app.ico" "$work/small.png" "$work/large.png"
+
+identity=(--icon "$work/app.ico" --file-version 2.5 --product-name "Viewer" --company "Example Ltd"
+          --description "Image viewer" --copyright "(c) 2026 Example")
+app=$work/one/viewer.exe
+"$pack" "$launcher" "$work/app.ini" "$work/app.jar" "${identity[@]}" -o "$app"
+"$pack" "$launcher" "$work/app.ini" "$work/app.jar" "${identity[@]}" -o "$work/two/viewer.exe"
+cmp -s "$app" "$work/two/viewer.exe" || fail "packing twice gave different bytes"
+expect_clean_zip "$app"
+
+# The resource list: the new icons, everything else of the launcher.
+wrestool -l "$launcher" | sed 's/ \[.*//' | grep -v -e '--type=3 ' -e '--type=14 ' -e '--type=16 ' \
+  >"$work/kept.expected"
+wrestool -l "$app" >"$work/list" 2>"$work/list.err" || fail "wrestool -l: $(cat "$work/list.err")"
+[ ! -s "$work/list.err" ] || fail "wrestool -l: $(cat "$work/list.err")"
+sed 's/ \[.*//' "$work/list" | grep -v -e '--type=3 ' -e '--type=14 ' -e '--type=16 ' >"$work/kept"
+cmp -s "$work/kept.expected" "$work/kept" || fail "resources lost: $(diff "$work/kept.expected" "$work/kept")"
+grep -q -- '--type=5 --name=201 ' "$work/kept" || fail "no dialog 201"
+grep -q -- '--type=5 --name=231 ' "$work/kept" || fail "no dialog 231"
+grep -q -- '--type=6 ' "$work/kept" || fail "no string table"
+grep -q -- '--type=24 --name=1 ' "$work/kept" || fail "no manifest"
+[ "$(grep -c -- '--type=3 ' "$work/list")" = 2 ] || fail "not two icon images: $(cat "$work/list")"
+grep -q -- '--type=14 --name=1 ' "$work/list" || fail "no icon group 1"
+
+# Each image as in the icon file; the group lists the same images.
+icotool -l "$work/app.ico" >"$work/icons.expected"
+wrestool -x -t14 -n1 "$app" >"$work/group.ico"
+icotool -l "$work/group.ico" | sed 's/group/app/' >"$work/icons"
+cmp -s "$work/icons.expected" "$work/icons" || fail "icon group: $(cat "$work/icons")"
+offsets=$(od -An -tu4 -j 18 -N4 "$work/app.ico"; od -An -tu4 -j 34 -N4 "$work/app.ico")
+sizes=$(od -An -tu4 -j 14 -N4 "$work/app.ico"; od -An -tu4 -j 30 -N4 "$work/app.ico")
+for n in 1 2; do
+  offset=$(echo $offsets | cut -d' ' -f$n)
+  size=$(echo $sizes | cut -d' ' -f$n)
+  tail -c +$(( offset + 1 )) "$work/app.ico" | head -c "$size" >"$work/image.expected"
+  wrestool -x -t3 -n$n --raw "$app" >"$work/image"
+  cmp -s "$work/image.expected" "$work/image" || fail "icon image $n differs"
+done
+
+# The version strings.
+wrestool -x -t16 --raw "$app" | iconv -f UTF-16LE -t UTF-8 | tr -c '[:print:]' '\n' | grep . >"$work/version"
+for text in "CompanyName" "Example Ltd" "FileDescription" "Image viewer" "FileVersion" "2.5" \
+    "LegalCopyright" "(c) 2026 Example" "OriginalFilename" "viewer.exe" "ProductName" "Viewer" \
+    "ProductVersion" "040904B0"; do
+  grep -qxF -- "$text" "$work/version" || fail "version strings lack '$text': $(tr '\n' '|' <"$work/version")"
+done
+
+# objdump reads the headers and the resource directory without a complaint.
+x86_64-w64-mingw32-objdump -p "$app" >"$work/objdump" 2>"$work/objdump.err" || fail "objdump -p failed"
+[ ! -s "$work/objdump.err" ] || fail "objdump -p: $(cat "$work/objdump.err")"
+grep -q "Resource Directory \[.rsrc\]" "$work/objdump" || fail "objdump: no resource directory"
+grep -qE "^CheckSum[[:space:]]+0*[1-9a-f]" "$work/objdump" || fail "objdump: the checksum is gone"
+
+# The packed executable starts and reads its configuration and jar.
+rm -f "$record"
+touch "$record"
+run_app "$app" one
+sed -i 's/\r$//' "$record"
+expect_status 0
+expect_line "$record" "option -Djava.class.path=$(windows_path "$app")"
+expect_line "$record" "class app/Main"
+expect_line "$record" "arg 0 one"
+
+# Packed again with another version only: the icon stays, the jar moves
+# behind the resources and still reads.
+"$pack" "$app" "$work/app.ini" --file-version 3.0.1 -o "$work/again.exe"
+expect_clean_zip "$work/again.exe"
+wrestool -x -t3 -n2 --raw "$work/again.exe" | cmp -s - "$work/image" || fail "the icon was not kept"
+wrestool -x -t16 --raw "$work/again.exe" | iconv -f UTF-16LE -t UTF-8 | tr -c '[:print:]' '\n' |
+  grep -qxF "3.0.1" || fail "the new version is missing"
+rm -f "$record"
+touch "$record"
+run_app "$work/again.exe"
+expect_status 0
+echo ok
