@@ -170,7 +170,9 @@ bool readLayout(const Bytes& file, Layout* layout, std::string* error) {
   if (!powerOfTwo(layout->fileAlignment) || !powerOfTwo(layout->sectionAlignment) ||
       layout->fileAlignment > 0x10000 || layout->sectionAlignment < layout->fileAlignment)
     return false;
-  if ((file.size() - layout->sectionTable) / kSectionHeaderSize < count) return false;
+  if ((file.size() - layout->sectionTable) / kSectionHeaderSize < count ||
+      layout->sizeOfHeaders < layout->sectionTable + kSectionHeaderSize * count)
+    return false;
   layout->sections.clear();
   for (size_t i = 0; i < count; ++i) {
     const size_t header = layout->sectionTable + i * kSectionHeaderSize;
@@ -181,7 +183,8 @@ bool readLayout(const Bytes& file, Layout* layout, std::string* error) {
                     read32(&file[header + 20]),
                     read32(&file[header + 36])};
     if (section.rawSize != 0 &&
-        (section.rawPointer > file.size() || file.size() - section.rawPointer < section.rawSize))
+        (section.rawPointer < layout->sizeOfHeaders || section.rawPointer > file.size() ||
+         file.size() - section.rawPointer < section.rawSize))
       return false;
     if (section.loadedEnd() < section.virtualAddress) return false;  // wraps around
     layout->sections.push_back(section);
@@ -435,6 +438,11 @@ bool writeImageResources(Bytes* image, const ResourceTree& tree, std::string* er
   uint32_t nextAddress = 0xFFFFFFFFu, lastEnd = 0;
   bool last = true;
   for (const Section& other : layout.sections) {
+    if (other.header != old.header && other.rawSize != 0 && other.rawPointer < old.rawPointer + old.rawSize &&
+        old.rawPointer < other.rawPointer + other.rawSize) {
+      *error = "the image's resource section shares its file data with another section";
+      return false;
+    }
     lastEnd = std::max(lastEnd, other.loadedEnd());
     if (other.virtualAddress > old.virtualAddress) {
       last = false;

@@ -246,6 +246,18 @@ TEST(ImageResources, RefusesLayoutsItCannotEditSoundly) {
   set32(file, testing_pe::kSections + 40 + 20, 0x900);  // resource data past the end
   EXPECT_FALSE(readImageResources(file, &tree, &error));
   EXPECT_FALSE(readImageResources(Bytes(10, 'M'), &tree, &error));
+  // Section data inside the headers, or shared with another section.
+  file = image(smallTree());
+  set32(file, testing_pe::kSections + 40 + 20, 0);
+  EXPECT_FALSE(readImageResources(file, &tree, &error));
+  file = image(smallTree());
+  std::copy(file.begin() + 0x600, file.begin() + 0x800, file.begin() + 0x400);
+  set32(file, testing_pe::kSections + 40 + 20, 0x400);  // .rsrc over .text
+  ASSERT_TRUE(readImageResources(file, &tree, &error)) << error;
+  const Bytes shared = file;
+  EXPECT_FALSE(writeImageResources(&file, tree, &error));
+  EXPECT_NE(std::string::npos, error.find("shares")) << error;
+  EXPECT_EQ(shared, file);
 }
 
 TEST(ImageResources, TheSymbolTableBelongsToTheImage) {
