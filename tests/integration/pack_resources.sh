@@ -103,4 +103,17 @@ rm -f "$record"
 touch "$record"
 run_app "$work/again.exe"
 expect_status 0
+
+# Bad identities are refused by name, with no output left behind.
+refuse() {
+  local expected=$1
+  shift
+  rm -f "$work/out.exe"
+  ! "$pack" "$launcher" "$work/app.ini" "$@" -o "$work/out.exe" 2>"$work/pack.err" || fail "tarn-pack $* succeeded"
+  grep -qF -- "tarn-pack: $expected" "$work/pack.err" || fail "tarn-pack $*: $(cat "$work/pack.err")"
+  [ ! -e "$work/out.exe" ] || fail "tarn-pack $* left an output"
+}
+refuse "$work/small.png: the icon is not usable" --icon "$work/small.png"
+refuse "the version \"1.x\"" --file-version 1.x
+refuse "--company needs a value that is not empty" --company ""
 echo ok
