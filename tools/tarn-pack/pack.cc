@@ -112,6 +112,7 @@ std::u16string embeddedLine(const std::u16string& raw) {
 
 constexpr uint16_t kUsEnglish = 0x409;
 constexpr size_t kLongestVersionText = 4000;
+constexpr size_t kMostEmbeddedText = 16 * 1024 * 1024;
 
 // The archive that starts at `start` in file, on its own: its offsets
 // counted from its first byte again.
@@ -240,15 +241,18 @@ bool packWithResources(const PackInput& input, Bytes* output, std::string* error
     *error = "the launcher has no space reserved for a configuration: not a Tarn launcher";
     return false;
   }
-  const size_t room = block->data.size() - kEmbeddedHeaderSize;
-
   std::u16string text;
   if (!embeddedTextFromIni(input.ini, &text, error)) return false;
-  if (text.size() * 2 > room) {
+  // The resource grows to fit a larger text; it never shrinks below the
+  // reserved room, which a later packing without an identity writes into.
+  if (text.size() * 2 > kMostEmbeddedText) {
     *error = "the configuration takes " + std::to_string(text.size() * 2) +
-             " bytes as embedded text, but the launcher reserves only " + std::to_string(room);
+             " bytes as embedded text, more than the " + std::to_string(kMostEmbeddedText) +
+             " an executable can carry";
     return false;
   }
+  if (kEmbeddedHeaderSize + text.size() * 2 > block->data.size())
+    block->data.resize(kEmbeddedHeaderSize + text.size() * 2);
   encodeEmbeddedBlock(text, block->data.data(), block->data.size());
   if (input.identity.hasIcon && !replaceIcon(input.identity.icon, &tree, error)) return false;
   if (input.identity.hasVersion() && !replaceVersion(input.identity, &tree, error)) return false;

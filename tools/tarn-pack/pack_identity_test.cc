@@ -168,6 +168,36 @@ TEST(PackIdentity, RepackingKeepsOrReplacesTheJar) {
   EXPECT_EQ(1u, directory.offsetFields.size());
 }
 
+TEST(PackIdentity, ALargerConfigurationGrowsItsResource) {
+  PackInput input = identityInput();
+  const std::string value(300, 'v');
+  input.ini = bytes("[A]\nk=" + value + "\n");
+  Bytes output;
+  std::string error;
+  ASSERT_TRUE(pack(input, &output, &error)) << error;
+  ResourceTree tree;
+  ASSERT_TRUE(readImageResources(output, &tree, &error)) << error;
+  const Resource* block = find(tree, kRtRcdata, 250);
+  ASSERT_NE(nullptr, block);
+  const std::u16string text = u"[A]\r\nk=" + std::u16string(300, u'v');
+  EXPECT_EQ(kEmbeddedHeaderSize + 2 * text.size(), block->data.size());
+  EXPECT_EQ(text, decodeEmbeddedBlock(block->data.data(), block->data.size()));
+
+  // Without an identity a later packing writes into the grown room; a text
+  // beyond it is refused, the file untouched.
+  input.launcher = output;
+  input.identity = Identity();
+  input.ini = bytes("[A]\nk=short\n");
+  Bytes again;
+  ASSERT_TRUE(pack(input, &again, &error)) << error;
+  std::string shown;
+  ASSERT_TRUE(embeddedTextOf(again, &shown, &error)) << error;
+  EXPECT_EQ("[A]\r\nk=short", shown);
+  input.ini = bytes("[A]\nk=" + value + "more\n");
+  EXPECT_FALSE(pack(input, &again, &error));
+  EXPECT_NE(std::string::npos, error.find("reserves only")) << error;
+}
+
 TEST(PackIdentity, Refusals) {
   Bytes output = bytes("untouched");
   std::string error;
@@ -191,10 +221,6 @@ TEST(PackIdentity, Refusals) {
   input = identityInput();
   input.identity.company = "Bad \xC3";
   refused(input, "CompanyName");
-
-  input = identityInput();
-  input.ini = bytes("[A]\nk=" + std::string(200, 'v') + "\n");
-  refused(input, "reserves only 200");
 
   input = identityInput();
   input.launcher.insert(input.launcher.end(), {'j', 'u', 'n', 'k'});
