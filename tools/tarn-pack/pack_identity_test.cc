@@ -168,6 +168,22 @@ TEST(PackIdentity, RepackingKeepsOrReplacesTheJar) {
   EXPECT_EQ(1u, directory.offsetFields.size());
 }
 
+TEST(PackIdentity, A32BitLauncher) {
+  PackInput input = identityInput();
+  input.launcher = testing_pe::image32(launcherTree(), 0x1234);
+  Bytes output;
+  std::string error;
+  ASSERT_TRUE(pack(input, &output, &error)) << error;
+  ResourceTree tree;
+  ASSERT_TRUE(readImageResources(output, &tree, &error)) << error;
+  ASSERT_NE(nullptr, find(tree, kRtIcon, 2));
+  EXPECT_TRUE(holds(find(tree, kRtVersion, 1)->data, u"Viewer"));
+  std::string shown;
+  ASSERT_TRUE(embeddedTextOf(output, &shown, &error)) << error;
+  EXPECT_EQ("[Java Runtime Environment]\r\nMain Class=app.Main", shown);
+  EXPECT_EQ(peChecksum(output, testing_pe::kChecksumField), get32(output, testing_pe::kChecksumField));
+}
+
 TEST(PackIdentity, ALargerConfigurationGrowsItsResource) {
   PackInput input = identityInput();
   const std::string value(300, 'v');

@@ -216,6 +216,19 @@ TEST(ImageResources, AGrownTreeMovesIntoANewLastSectionAndGrowsThere) {
   EXPECT_EQ(sorted(tree), resourcesOf(file));
 }
 
+TEST(ImageResources, A32BitImageKeepsItsDirectoriesWhereTheyAre) {
+  Bytes file = testing_pe::image32(smallTree());
+  ResourceTree tree = resourcesOf(file);
+  EXPECT_EQ(sorted(smallTree()), tree);
+  tree.resources.push_back(resource(kRtIcon, 1, 1033, std::string(0x300, 'i')));
+  std::string error;
+  ASSERT_TRUE(writeImageResources(&file, tree, &error)) << error;
+  EXPECT_EQ(0x4000u, get32(file, testing_pe::kResourceDirectory32));
+  EXPECT_EQ(0u, get32(file, testing_pe::kResourceDirectory));  // no 64-bit field written
+  EXPECT_EQ(0x5000u, get32(file, testing_pe::kOptional + 56));
+  EXPECT_EQ(sorted(tree), resourcesOf(file));
+}
+
 TEST(ImageResources, RefusesLayoutsItCannotEditSoundly) {
   ResourceTree tree = smallTree();
   tree.resources.push_back(resource(kRtIcon, 1, 1033, std::string(0x300, 'i')));

@@ -67,6 +67,23 @@ inline Bytes image(const ResourceTree& tree, bool headerRoom = true, uint32_t ch
   return file;
 }
 
+// The same image as a 32-bit one (PE32): its data directories 16 bytes
+// earlier, the optional header keeping its size.
+constexpr size_t kResourceDirectory32 = kOptional + 96 + 2 * 8;
+
+inline Bytes image32(const ResourceTree& tree, uint32_t checksum = 0) {
+  Bytes file = image(tree, true, checksum);
+  file[kPe + 4] = 0x4C;  // i386
+  file[kPe + 5] = 0x01;
+  file[kOptional] = 0x0B;
+  file[kOptional + 1] = 0x01;
+  std::memmove(&file[kOptional + 96], &file[kOptional + 112], 16 * 8);
+  std::memset(&file[kOptional + 96 + 16 * 8], 0, 16);
+  set32(file, kOptional + 108, 0);
+  set32(file, kOptional + 92, 16);
+  return file;
+}
+
 inline Resource resource(uint16_t type, uint16_t name, uint16_t language, const std::string& data) {
   Resource r;
   r.type = resourceId(type);
