@@ -136,7 +136,7 @@ bool probeVersionKey(Machine& machine, Registry& registry, const RuntimeRules& r
 
 void collectFromKey(Machine& machine, Registry& registry, const RuntimeRules& rules,
                     const std::string& key, std::vector<JreCandidate>* candidates,
-                    RuntimeFiles* files) {
+                    RuntimeFiles* files, uint16_t machineType) {
   std::vector<std::string> names;
   if (!registry.subkeyNames(key, &names)) return;
   for (const std::string& name : names) {
@@ -146,8 +146,9 @@ void collectFromKey(Machine& machine, Registry& registry, const RuntimeRules& ru
     if (!probeVersionKey(machine, registry, rules, key, name, &candidate.home,
                          &candidate.serverVm))
       continue;
-    if (files && foreignArchitecture(*files, chooseJvmDll(*machine.system, candidate.home,
-                                                          probeType(rules, key))))
+    if (files && foreignArchitecture(machineType, *files,
+                                     chooseJvmDll(*machine.system, candidate.home,
+                                                  probeType(rules, key))))
       continue;
     candidate.preferred = isPreferred(rules, key);
     candidates->push_back(candidate);
@@ -255,7 +256,7 @@ bool sameHome(const std::string& a, const std::string& b, LeadByteTest lead) {
   return comparableHome(a, lead) == comparableHome(b, lead);
 }
 
-void collectFurther(System& system, RuntimeFiles& files, LeadByteTest lead,
+void collectFurther(System& system, RuntimeFiles& files, LeadByteTest lead, uint16_t machineType,
                     const RuntimeRules& rules,
                     const std::vector<InstalledRuntime>& runtimes,
                     std::vector<JreCandidate>* candidates) {
@@ -273,7 +274,7 @@ void collectFurther(System& system, RuntimeFiles& files, LeadByteTest lead,
       if (sameHome(other.home, home, lead)) known = true;
     if (known) continue;
     std::string library = chooseJvmDll(system, home, probeType(rules, key), &candidate.serverVm);
-    if (library.empty() || foreignArchitecture(files, library)) continue;
+    if (library.empty() || foreignArchitecture(machineType, files, library)) continue;
     candidate.home = home;
     candidate.preferred = isPreferred(rules, key);
     candidates->push_back(candidate);
@@ -303,23 +304,22 @@ uint16_t peMachine(const std::string& bytes) {
   return readLittle16(reinterpret_cast<const unsigned char*>(&bytes[offset + 4]));
 }
 
-uint16_t launcherMachine() {
+TargetArchitecture launcherArchitecture() {
 #if defined(_WIN32) && (defined(__x86_64__) || defined(_M_X64))
-  return 0x8664;
+  return {0x8664, RegistryView::Bits64};
 #elif defined(_WIN32) && (defined(__i386__) || defined(_M_IX86))
-  return 0x14c;
+  return {0x14c, RegistryView::Bits32};
 #elif defined(_WIN32) && (defined(__aarch64__) || defined(_M_ARM64))
-  return 0xaa64;
+  return {0xaa64, RegistryView::Bits64};
 #else
-  return 0;
+  return {0, RegistryView::Native};
 #endif
 }
 
-bool foreignArchitecture(RuntimeFiles& files, const std::string& library) {
-  uint16_t own = launcherMachine();
-  if (own == 0 || library.empty()) return false;
+bool foreignArchitecture(uint16_t machineType, RuntimeFiles& files, const std::string& library) {
+  if (machineType == 0 || library.empty()) return false;
   uint16_t machine = peMachine(files.head(library, kHeadSize));
-  return machine != 0 && machine != own;
+  return machine != 0 && machine != machineType;
 }
 
 std::string withTrailingSeparator(const std::string& folder, LeadByteTest lead) {

@@ -53,10 +53,10 @@ bool probeVersionKey(Machine& machine, Registry& registry, const RuntimeRules& r
                      bool* serverVm);
 
 // Appends the runtimes registered under the key that the rules admit.
-// With files, a runtime of another architecture is left out.
+// With files and a machine type, a runtime of another one is left out.
 void collectFromKey(Machine& machine, Registry& registry, const RuntimeRules& rules,
                     const std::string& key, std::vector<JreCandidate>* candidates,
-                    RuntimeFiles* files = nullptr);
+                    RuntimeFiles* files = nullptr, uint16_t machineType = 0);
 
 // A runtime found in the system's Java folders (the registry's counterpart
 // on Linux): its folder, the version text from its release file, and
@@ -97,13 +97,9 @@ struct DiskRuntimeFiles : RuntimeFiles {
 // hold one.
 uint16_t peMachine(const std::string& bytes);
 
-// The machine type of the VM libraries this launcher can load; 0 where they
-// are not PE images.
-uint16_t launcherMachine();
-
-// The library is a PE image of another machine type than the launcher's. A
-// machine type that cannot be read does not count.
-bool foreignArchitecture(RuntimeFiles& files, const std::string& library);
+// The library is a PE image of another machine type than the given one. A
+// machine type that cannot be read does not count, nor does a given 0.
+bool foreignArchitecture(uint16_t machineType, RuntimeFiles& files, const std::string& library);
 
 // The vendor and kind key is searched under the rules.
 bool keySearched(const RuntimeRules& rules, const std::string& key);
@@ -138,8 +134,8 @@ bool sameHome(const std::string& a, const std::string& b, LeadByteTest lead);
 
 // Appends the runtimes that the rules admit as JavaSoft runtimes of their
 // kind, leaving out any whose home is already a candidate and any of
-// another architecture.
-void collectFurther(System& system, RuntimeFiles& files, LeadByteTest lead,
+// another machine type.
+void collectFurther(System& system, RuntimeFiles& files, LeadByteTest lead, uint16_t machineType,
                     const RuntimeRules& rules,
                     const std::vector<InstalledRuntime>& runtimes,
                     std::vector<JreCandidate>* candidates);

@@ -241,7 +241,7 @@ TEST(CollectFurther, OwnFolderOrJreFolderKindLimitsAndDuplicates) {
       runtime("jdk21/", "21.0.1", true), runtime("jdk8", "1.8.0_392", true),
       runtime("jre11/", "11.0.2", false), runtime("none/", "22", true),
       runtime("old/", "1.6", false), runtime("jdk21", "21", false)};
-  collectFurther(system, releases, noLeadBytes, rules, runtimes, &candidates);
+  collectFurther(system, releases, noLeadBytes, 0, rules, runtimes, &candidates);
 #ifdef _WIN32
   // Reached again by another case: the place found first is kept.
   ASSERT_EQ(4u, candidates.size());
@@ -261,7 +261,7 @@ TEST(CollectFurther, OwnFolderOrJreFolderKindLimitsAndDuplicates) {
   rules.jreWanted = false;
   rules.minimum.parse("11", 0);
   candidates.clear();
-  collectFurther(system, releases, noLeadBytes, rules, runtimes, &candidates);
+  collectFurther(system, releases, noLeadBytes, 0, rules, runtimes, &candidates);
   ASSERT_EQ(1u, candidates.size());
   EXPECT_EQ(at("jdk21/"), candidates[0].home);
 
@@ -270,29 +270,30 @@ TEST(CollectFurther, OwnFolderOrJreFolderKindLimitsAndDuplicates) {
   rules.sunAllowed = rules.sunPreferred = false;
   rules.jrockitAllowed = true;
   candidates.clear();
-  collectFurther(system, releases, noLeadBytes, rules, runtimes, &candidates);
+  collectFurther(system, releases, noLeadBytes, 0, rules, runtimes, &candidates);
   EXPECT_TRUE(candidates.empty());
 }
 
 TEST(CollectFurther, SkipsALibraryOfAnotherArchitectureOnly) {
   FakeSystem system;
   FakeRuntimeFiles files;
-  for (const char* name : {"x86/", "own/", "unreadable/"}) system.add(at(name + std::string(kServer)));
+  for (const char* name : {"x86/", "x64/", "unreadable/"}) system.add(at(name + std::string(kServer)));
   files.libraries[at(std::string("x86/") + kServer)] = peImage(0x14c);
-  files.libraries[at(std::string("own/") + kServer)] = peImage(launcherMachine());
+  files.libraries[at(std::string("x64/") + kServer)] = peImage(0x8664);
   files.libraries[at(std::string("unreadable/") + kServer)] = "MZ";
-  std::vector<InstalledRuntime> runtimes = {runtime("x86/", "21", true), runtime("own/", "17", true),
+  std::vector<InstalledRuntime> runtimes = {runtime("x86/", "21", true), runtime("x64/", "17", true),
                                             runtime("unreadable/", "11", true)};
-  std::vector<JreCandidate> candidates;
-  collectFurther(system, files, noLeadBytes, RuntimeRules(), runtimes, &candidates);
-  std::string homes;
-  for (const JreCandidate& c : candidates) homes += c.home + " ";
-#ifdef _WIN32
-  EXPECT_EQ(at("own/") + " " + at("unreadable/") + " ", homes);
-#else
-  // Linux libraries are not PE images: nothing is skipped for this.
-  EXPECT_EQ(3u, candidates.size());
-#endif
+  auto homes = [&](uint16_t machineType) {
+    std::vector<JreCandidate> candidates;
+    collectFurther(system, files, noLeadBytes, machineType, RuntimeRules(), runtimes, &candidates);
+    std::string list;
+    for (const JreCandidate& c : candidates) list += c.home + " ";
+    return list;
+  };
+  EXPECT_EQ(at("x64/") + " " + at("unreadable/") + " ", homes(0x8664));
+  EXPECT_EQ(at("x86/") + " " + at("unreadable/") + " ", homes(0x14c));
+  // No machine type to hold to (Linux libraries are not PE images).
+  EXPECT_EQ(at("x86/") + " " + at("x64/") + " " + at("unreadable/") + " ", homes(0));
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ struct InstalledSource : RuntimeSource {
         !javaHomeRuntime(*machine.system, javaHome, &runtime))
       return;
     DiskRuntimeFiles files;
-    collectFurther(*machine.system, files, machine.lead, rules, {runtime}, candidates);
+    collectFurther(*machine.system, files, machine.lead, 0, rules, {runtime}, candidates);
   }
   Machine& machine;
   bool scanned = false;
@@ -107,7 +107,8 @@ namespace {
 std::vector<InstalledRuntime> scanSystemFolders() { return scanJavaFolders(systemJavaFolders()); }
 }  // namespace
 
-std::unique_ptr<RuntimeSource> systemRuntimeSource(Machine& machine) {
+// Linux libraries are not PE images and there is one view of the folders.
+std::unique_ptr<RuntimeSource> systemRuntimeSource(Machine& machine, const TargetArchitecture&) {
   return std::make_unique<InstalledSource>(machine);
 }
 

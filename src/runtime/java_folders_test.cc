@@ -119,12 +119,12 @@ TEST(JavaFolders, JavaHomeAfterTheSystemFoldersAndOnceOnly) {
   EXPECT_TRUE(home.jdk);
   std::vector<JreCandidate> candidates;
   collectInstalled(system, rules, kJavaSoftJdkKey, installed, &candidates);
-  collectFurther(system, files, noLeadBytes, rules, {home}, &candidates);
+  collectFurther(system, files, noLeadBytes, 0, rules, {home}, &candidates);
   EXPECT_EQ(1u, candidates.size());
 
   // An unzipped runtime elsewhere is one more, and the newest.
   ASSERT_TRUE(javaHomeRuntime(system, tree.at("unzipped/jdk-22"), &home));
-  collectFurther(system, files, noLeadBytes, rules, {home}, &candidates);
+  collectFurther(system, files, noLeadBytes, 0, rules, {home}, &candidates);
   ASSERT_EQ(2u, candidates.size());
   EXPECT_EQ(tree.at("unzipped/jdk-22/"), candidates[1].home);
 

@@ -3,6 +3,7 @@
 #ifndef TARN_RUNTIME_REGISTRY_H
 #define TARN_RUNTIME_REGISTRY_H
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,20 @@
 namespace tarn {
 
 struct JreCandidate;
+
+// The registry view a launcher reads: on 64-bit Windows a 32-bit program's
+// keys live apart from a 64-bit one's, and each finds its own runtimes there.
+enum class RegistryView { Native, Bits32, Bits64 };
+
+// What the launcher's own architecture decides in the search: the machine
+// type of the VM libraries it can load (0: not checked) and the view.
+struct TargetArchitecture {
+  uint16_t machine = 0;
+  RegistryView registryView = RegistryView::Native;
+};
+
+// The architecture this launcher is built for.
+TargetArchitecture launcherArchitecture();
 
 // Read access to one registry hive.
 struct Registry {
@@ -36,8 +51,10 @@ struct RuntimeSource {
   virtual void collectOthers(const RuntimeRules&, std::vector<JreCandidate>*) {}
 };
 
-// This platform's source of registered runtimes.
-std::unique_ptr<RuntimeSource> systemRuntimeSource(Machine& machine);
+// This platform's source of registered runtimes, as a launcher of the
+// architecture sees them.
+std::unique_ptr<RuntimeSource> systemRuntimeSource(Machine& machine,
+                                                   const TargetArchitecture& architecture);
 
 }  // namespace tarn
 

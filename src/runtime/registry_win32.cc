@@ -15,12 +15,22 @@ std::string keyName(const std::string& key) {
   return key;
 }
 
+// KEY_WOW64_32KEY and KEY_WOW64_64KEY choose the view whatever the
+// process's own bitness; 32-bit Windows has one view and ignores them.
+REGSAM viewFlag(RegistryView view) {
+  switch (view) {
+    case RegistryView::Bits32: return KEY_WOW64_32KEY;
+    case RegistryView::Bits64: return KEY_WOW64_64KEY;
+    default: return 0;
+  }
+}
+
 struct RealRegistry : Registry {
-  explicit RealRegistry(HKEY root) : root(root) {}
+  RealRegistry(HKEY root, RegistryView view) : root(root), access(KEY_READ | viewFlag(view)) {}
   bool subkeyNames(const std::string& key, std::vector<std::string>* names) override {
     names->clear();
     HKEY handle;
-    if (RegOpenKeyExA(root, keyName(key).c_str(), 0, KEY_READ, &handle) !=
+    if (RegOpenKeyExA(root, keyName(key).c_str(), 0, access, &handle) !=
         ERROR_SUCCESS)
       return false;
     for (DWORD index = 0;; ++index) {
@@ -38,7 +48,7 @@ struct RealRegistry : Registry {
   bool readString(const std::string& key, const std::string& value, std::string* data) override {
     data->clear();
     HKEY handle;
-    if (RegOpenKeyExA(root, keyName(key).c_str(), 0, KEY_READ, &handle) !=
+    if (RegOpenKeyExA(root, keyName(key).c_str(), 0, access, &handle) !=
         ERROR_SUCCESS)
       return false;
     bool ok = false;
@@ -60,13 +70,18 @@ struct RealRegistry : Registry {
     return ok;
   }
   HKEY root;
+  REGSAM access;
 };
 
 struct RegistrySource : RuntimeSource {
-  explicit RegistrySource(Machine& machine) : machine(machine) {}
+  RegistrySource(Machine& machine, const TargetArchitecture& architecture)
+      : machine(machine),
+        machineType(architecture.machine),
+        machine_wide(HKEY_LOCAL_MACHINE, architecture.registryView),
+        user(HKEY_CURRENT_USER, architecture.registryView) {}
   void collect(const RuntimeRules& rules, const std::string& key,
                std::vector<JreCandidate>* candidates) override {
-    collectFromKey(machine, machine_wide, rules, key, candidates, &files);
+    collectFromKey(machine, machine_wide, rules, key, candidates, &files, machineType);
   }
   // Machine-wide registrations first, then the user's own installs, then
   // JAVA_HOME.
@@ -81,18 +96,20 @@ struct RegistrySource : RuntimeSource {
     if (system.getEnvironment("JAVA_HOME", &javaHome) &&
         describeRuntime(system, files, machine.lead, javaHome, std::string(), &runtime))
       runtimes.push_back(runtime);
-    collectFurther(system, files, machine.lead, rules, runtimes, candidates);
+    collectFurther(system, files, machine.lead, machineType, rules, runtimes, candidates);
   }
   Machine& machine;
+  uint16_t machineType;
   DiskRuntimeFiles files;
-  RealRegistry machine_wide{HKEY_LOCAL_MACHINE};
-  RealRegistry user{HKEY_CURRENT_USER};
+  RealRegistry machine_wide;
+  RealRegistry user;
 };
 
 }  // namespace
 
-std::unique_ptr<RuntimeSource> systemRuntimeSource(Machine& machine) {
-  return std::make_unique<RegistrySource>(machine);
+std::unique_ptr<RuntimeSource> systemRuntimeSource(Machine& machine,
+                                                   const TargetArchitecture& architecture) {
+  return std::make_unique<RegistrySource>(machine, architecture);
 }
 
 }  // namespace tarn

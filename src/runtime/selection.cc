@@ -17,8 +17,8 @@ int rank(const RuntimeRules& rules, const JreCandidate& a, const JreCandidate& b
   return -compare(a.version, b.version);
 }
 
-bool usableArchitecture(RuntimeFiles& files, const std::string& library) {
-  if (!foreignArchitecture(files, library)) return true;
+bool usableArchitecture(uint16_t machineType, RuntimeFiles& files, const std::string& library) {
+  if (!foreignArchitecture(machineType, files, library)) return true;
   printError(formatMessage(IDS_JVM_WRONG_ARCHITECTURE, library));
   return false;
 }
@@ -83,7 +83,8 @@ void rememberRuntimeFolder(Launcher& launcher, const std::string& folder) {
     machine.profiles->writeString("Java Runtime Environment", "JRE Path", folder, path);
 }
 
-bool selectRuntimeWith(Launcher& launcher, RuntimeSource& source, RuntimeChooser& chooser) {
+bool selectRuntimeWith(Launcher& launcher, const TargetArchitecture& architecture,
+                       RuntimeSource& source, RuntimeChooser& chooser) {
   Machine& machine = *launcher.machine;
   System& system = *machine.system;
   const RuntimeRules& rules = launcher.settings.rules;
@@ -96,7 +97,7 @@ bool selectRuntimeWith(Launcher& launcher, RuntimeSource& source, RuntimeChooser
   if (!rules.jrePath.empty()) {
     jvmPath = chooseJvmDll(system, withTrailingSeparator(rules.jrePath, machine.lead),
                            rules.jvmType);
-    if (!jvmPath.empty()) return usableArchitecture(files, jvmPath);
+    if (!jvmPath.empty()) return usableArchitecture(architecture.machine, files, jvmPath);
   }
 
   // Without a private runtime the bare relative VM paths are not tried: they
@@ -104,7 +105,7 @@ bool selectRuntimeWith(Launcher& launcher, RuntimeSource& source, RuntimeChooser
   std::string home;
   if (findPrivateJre(machine, &home) && !home.empty()) {
     jvmPath = chooseJvmDll(system, home, rules.jvmType);
-    if (!jvmPath.empty()) return usableArchitecture(files, jvmPath);
+    if (!jvmPath.empty()) return usableArchitecture(architecture.machine, files, jvmPath);
   }
 
   // The registered runtime is loaded with the configured VM type, so a
@@ -121,16 +122,17 @@ bool selectRuntimeWith(Launcher& launcher, RuntimeSource& source, RuntimeChooser
       picked.empty())
     return false;
   // A folder that could never load is not remembered either.
-  if (!usableArchitecture(files, picked)) return false;
+  if (!usableArchitecture(architecture.machine, files, picked)) return false;
   jvmPath = picked;
   rememberRuntimeFolder(launcher, folder);
   return true;
 }
 
 bool selectRuntime(Launcher& launcher) {
-  std::unique_ptr<RuntimeSource> source = systemRuntimeSource(*launcher.machine);
+  TargetArchitecture architecture = launcherArchitecture();
+  std::unique_ptr<RuntimeSource> source = systemRuntimeSource(*launcher.machine, architecture);
   DialogChooser chooser(*launcher.machine);
-  return selectRuntimeWith(launcher, *source, chooser);
+  return selectRuntimeWith(launcher, architecture, *source, chooser);
 }
 
 }  // namespace tarn

@@ -39,11 +39,13 @@ std::string runtimeNotFoundMessage(const RuntimeRules& rules);
 // the configuration file.
 void rememberRuntimeFolder(Launcher& launcher, const std::string& folder);
 
-// Sets the launcher's jvmPath; false when the user cancelled.
-bool selectRuntimeWith(Launcher& launcher, RuntimeSource& source, RuntimeChooser& chooser);
+// Sets the launcher's jvmPath; false when the user cancelled or the runtime
+// found is of another machine type than the architecture's.
+bool selectRuntimeWith(Launcher& launcher, const TargetArchitecture& architecture,
+                       RuntimeSource& source, RuntimeChooser& chooser);
 
-// selectRuntimeWith this platform's registered runtimes and the JRE Not
-// Found dialog (on Linux its console counterpart).
+// selectRuntimeWith this build's architecture, this platform's registered
+// runtimes and the JRE Not Found dialog (on Linux its console counterpart).
 bool selectRuntime(Launcher& launcher);
 
 }  // namespace tarn

@@ -293,7 +293,8 @@ struct SelectionCase {
     m.fake.system.module = native("/app/tool.exe");
     launcher.settings.rules = anyVersion();
   }
-  bool select() { return selectRuntimeWith(launcher, m.source, chooser); }
+  TargetArchitecture architecture = launcherArchitecture();
+  bool select() { return selectRuntimeWith(launcher, architecture, m.source, chooser); }
 };
 
 TEST(SelectRuntime, ConfiguredFolderThenPrivateThenRegistry) {
@@ -397,9 +398,8 @@ TEST(SelectRuntime, ConfirmedChoiceIsRemembered) {
   EXPECT_EQ(2u, c.m.fake.profiles.writes.size());
 }
 
+// A 64-bit library: refused by a 32-bit launcher, taken by a 64-bit one.
 TEST(SelectRuntime, PickedRuntimeOfAnotherArchitectureIsRefused) {
-  uint16_t own = launcherMachine();
-  if (own == 0) GTEST_SKIP() << "no architecture check on this platform";
   std::string library =
       (std::filesystem::temp_directory_path() / "tarn-foreign-jvm.dll").string();
   std::string header(0x98, '\0');
@@ -407,21 +407,26 @@ TEST(SelectRuntime, PickedRuntimeOfAnotherArchitectureIsRefused) {
   header[1] = 'Z';
   header[0x3c] = '\x80';
   header.replace(0x80, 4, std::string("PE\0\0", 4));
-  uint16_t other = own == 0x14c ? 0x8664 : 0x14c;
-  header[0x84] = static_cast<char>(other & 0xff);
-  header[0x85] = static_cast<char>(other >> 8);
+  header[0x84] = '\x64';
+  header[0x85] = '\x86';
   std::ofstream(library, std::ios::binary) << header;
 
   SelectionCase c;
+  c.architecture = {0x14c, RegistryView::Bits32};
   c.chooser.result = 1;
   c.chooser.folder = native("/picked/");
   c.chooser.jvmPath = library;
   testing::internal::CaptureStdout();
   EXPECT_FALSE(c.select());
   std::string printed = testing::internal::GetCapturedStdout();
-  std::remove(library.c_str());
   EXPECT_EQ("Error: " + formatMessage(IDS_JVM_WRONG_ARCHITECTURE, library) + " \n", printed);
   EXPECT_TRUE(c.m.fake.profiles.writes.empty());
+
+  c.architecture = {0x8664, RegistryView::Bits64};
+  EXPECT_TRUE(c.select());
+  std::remove(library.c_str());
+  EXPECT_EQ(library, c.launcher.jvm.jvmPath);
+  EXPECT_EQ(1u, c.m.fake.profiles.writes.size());
 }
 
 TEST(SelectRuntime, CancelFailsQuietly) {
