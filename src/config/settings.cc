@@ -87,6 +87,7 @@ bool readSettings(Machine& machine, const std::string& embeddedText, LauncherSet
   ProfileFiles& files = *machine.profiles;
   settings->productCode = readProfileString(files, path, kProduct, "Product Code");
   settings->productName = readProfileString(files, path, kProduct, "Product Name");
+  setErrorTitle(settings->productName);
 
   IniFile ini(files, path, embeddedText, machine.lead);
   RuntimeRules& rules = settings->rules;

@@ -1,10 +1,15 @@
-// The process entry point.
+// The process entry point, of the console launcher and, compiled with
+// TARN_WINDOWED, of the windowed one.
 #include "launcher/arguments.h"
 #include "launcher/launcher.h"
 #include "launcher/locale.h"
+#include "launcher/messages.h"
 #include "os/real_system.h"
 
 int main(int argc, char** argv) {
+#ifdef TARN_WINDOWED
+  tarn::showErrorsInWindows();
+#endif
   tarn::useSystemLocale();
   tarn::RealSystem system;
   tarn::RealProfileFiles profiles;

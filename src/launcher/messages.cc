@@ -27,7 +27,33 @@ std::string vformat(const char* format, ...) {
   return result;
 }
 
+// See showErrorsInWindows.
+struct ErrorOutput {
+  bool windows = false;
+  std::string title;
+};
+
+ErrorOutput& errorOutput() {
+  static ErrorOutput output;
+  return output;
+}
+
+void writeLine(const std::string& line) {
+  std::fputs(line.c_str(), stdout);
+  // Flushed at once: the VM may end the process without the C runtime's help.
+  std::fflush(stdout);
+}
+
 }  // namespace
+
+void showErrorsInWindows() { errorOutput().windows = !standardOutputRedirected(); }
+
+void setErrorTitle(const std::string& productName) { errorOutput().title = productName; }
+
+std::string errorBoxText(const std::string& line) {
+  size_t end = line.find_last_not_of(" \n");
+  return end == std::string::npos ? std::string() : line.substr(0, end + 1);
+}
 
 // A value with a NUL byte is cut there, as the C formatting would cut it.
 std::string formatText(const std::string& format, const std::string& value) {
@@ -56,9 +82,13 @@ std::string formatMessage(int id, const std::string& first, const std::string& s
 }
 
 void printError(const std::string& text) {
-  std::printf("Error: %s \n", text.c_str());
-  // Flushed at once: the VM may end the process without the C runtime's help.
-  std::fflush(stdout);
+  // As "Error: %s \n" would print it: the text ends at a NUL byte.
+  std::string line = "Error: " + std::string(text.c_str()) + " \n";
+  const ErrorOutput& output = errorOutput();
+  // A box that cannot be shown (no desktop) still leaves the line on
+  // standard output, wherever that leads.
+  if (output.windows && showErrorBox(errorBoxText(line), output.title)) return;
+  writeLine(line);
 }
 
 void printErrorFormat(const std::string& format, const std::string& value) {

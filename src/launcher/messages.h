@@ -34,6 +34,28 @@ void printErrorFormat(const std::string& format, const std::string& value, int32
 void printErrorFormat(const std::string& format, const std::string& first,
                       const std::string& second);
 
+// Where error lines go. The console launcher keeps the default, standard
+// output. The windowed one has no console: it calls showErrorsInWindows once
+// at start, before any other thread runs, and from then on each line is shown
+// in a message box, unless standard output was redirected to a file or pipe,
+// where the line goes exactly as the console launcher writes it. This one
+// process-wide choice is the only state of the message service.
+void showErrorsInWindows();
+
+// The boxes' title: the product name once the configuration names one,
+// else the executable's file name. Set on the main thread before the
+// threads that may report start.
+void setErrorTitle(const std::string& productName);
+
+// The text a box shows for an error line: the line without its trailing
+// blanks and line feeds.
+std::string errorBoxText(const std::string& line);
+
+// Platform part. True when standard output is a file or a pipe.
+bool standardOutputRedirected();
+// Shows a modal error box; false when none could be shown.
+bool showErrorBox(const std::string& text, const std::string& title);
+
 // The executable's full path; a failure is reported (202 with 208).
 bool modulePath(System& system, std::string* path);
 

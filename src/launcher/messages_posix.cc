@@ -25,3 +25,12 @@ std::string loadMessage(int id) {
 }
 
 }  // namespace tarn
+
+namespace tarn {
+
+// Linux has no windowed launcher: lines always go to standard output.
+bool standardOutputRedirected() { return true; }
+
+bool showErrorBox(const std::string&, const std::string&) { return false; }
+
+}  // namespace tarn

@@ -41,6 +41,21 @@ TEST(Messages, ErrorLineForm) {
       testing::internal::GetCapturedStdout());
 }
 
+TEST(Messages, ErrorBoxShowsTheLineWithoutItsEnd) {
+  EXPECT_EQ("Error: Main class was not specified in INI file.",
+            errorBoxText("Error: Main class was not specified in INI file. \n"));
+  // Inner line feeds stay; the blank line after a text's own line feed goes.
+  EXPECT_EQ("Error: JNI exception: x\nReason: .",
+            errorBoxText("Error: JNI exception: x\nReason: .\n \n"));
+  EXPECT_EQ("", errorBoxText(" \n"));
+}
+
+TEST(Messages, ErrorLineEndsAtANulByte) {
+  testing::internal::CaptureStdout();
+  printError(std::string("a\0b", 3));
+  EXPECT_EQ("Error: a \n", testing::internal::GetCapturedStdout());
+}
+
 struct FailingSystem : System {
   bool modulePath(std::string*, uint32_t* error) override {
     *error = 5;

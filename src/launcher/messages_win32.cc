@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "os/text.h"
+
 namespace tarn {
 
 std::string loadMessage(int id) {
@@ -29,6 +31,34 @@ std::string loadMessage(int id) {
   std::string result(static_cast<size_t>(bytes), '\0');
   WideCharToMultiByte(CP_THREAD_ACP, 0, text, length, &result[0], bytes, nullptr, nullptr);
   return result;
+}
+
+}  // namespace tarn
+
+namespace tarn {
+
+bool standardOutputRedirected() {
+  // A windowed process has a usable handle only when its starter gave it
+  // one; a console (a character device) is not a redirection.
+  HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (output == nullptr || output == INVALID_HANDLE_VALUE) return false;
+  DWORD type = GetFileType(output);
+  return type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE;
+}
+
+bool showErrorBox(const std::string& text, const std::string& title) {
+  std::string caption = title;
+  if (caption.empty()) {
+    char path[MAX_PATH] = "";
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    if (length > 0 && length < sizeof path) {
+      std::string module(path, length);
+      size_t slash = findLastChar(module, '\\', systemLeadByte);
+      caption = slash == std::string::npos ? module : module.substr(slash + 1);
+    }
+  }
+  return MessageBoxA(nullptr, text.c_str(), caption.c_str(),
+                     MB_OK | MB_ICONERROR | MB_SETFOREGROUND) != 0;
 }
 
 }  // namespace tarn
