@@ -84,6 +84,28 @@ for text in "CompanyName" "Example Ltd" "FileDescription" "Image viewer" "FileVe
   grep -qxF -- "$text" "$work/version" || fail "version strings lack '$text': $(tr '\n' '|' <"$work/version")"
 done
 
+# The system's own readers see the same: the version strings of the
+# translation the file names, the fixed numbers, and for each size the
+# icon image made for it.
+if [ "$starts" = yes ]; then
+  probe=${TARN_BINARY_DIR:?}/tools/tarn-pack/resource_probe.exe
+  [ -f "$probe" ] || fail "$probe is missing"
+  run_app "$probe" "$(windows_path "$app")"
+  expect_status 0
+  expect_output "fixed 2.5.0.0 2.5.0.0
+translation 0409 04b0
+string CompanyName=Example Ltd
+string FileDescription=Image viewer
+string FileVersion=2.5
+string LegalCopyright=(c) 2026 Example
+string OriginalFilename=viewer.exe
+string ProductName=Viewer
+string ProductVersion=2.5
+icon 16 1 16
+icon 64 2 64
+"
+fi
+
 # objdump reads the headers and the resource directory without a complaint.
 "$objdump" -p "$app" >"$work/objdump" 2>"$work/objdump.err" || fail "objdump -p failed"
 [ ! -s "$work/objdump.err" ] || fail "objdump -p: $(cat "$work/objdump.err")"
