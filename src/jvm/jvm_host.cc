@@ -32,6 +32,8 @@ struct Jdk11InitArgs {
   jboolean debugging;
   jint debugPort;
 };
+// The record's size in the headers that declared it, for 32-bit VMs.
+static_assert(sizeof(void*) != 4 || sizeof(Jdk11InitArgs) == 72, "JDK 1.1 init-args layout");
 
 }  // namespace
 

@@ -74,6 +74,14 @@ void resolveMemoryShare(std::string& piece, const MemoryFigures& memory) {
   piece = piece.substr(0, list.start) + std::to_string(value) + "K";
 }
 
+MemoryFigures addressableFigures(uint64_t totalPhysical, uint64_t totalVirtual,
+                                 uint64_t availableVirtual) {
+  MemoryFigures figures;
+  figures.totalPhysical = totalPhysical < totalVirtual ? totalPhysical : totalVirtual;
+  figures.availableVirtual = availableVirtual;
+  return figures;
+}
+
 uint64_t unitMultiplier(const std::string& text) {
   if (text.empty()) return 1;
   switch (text.back()) {

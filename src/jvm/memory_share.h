@@ -28,6 +28,12 @@ NumberList parseNumberList(const std::string& text);
 // the minimum and maximum megabytes; the minimum wins over the maximum.
 void resolveMemoryShare(std::string& piece, const MemoryFigures& memory);
 
+// The figures shares are taken of, in a process whose address space holds
+// totalVirtual bytes: never more physical memory than that, so a 32-bit
+// process on a large machine is not told to reserve a heap it cannot hold.
+MemoryFigures addressableFigures(uint64_t totalPhysical, uint64_t totalVirtual,
+                                 uint64_t availableVirtual);
+
 // The factor of the last character: k/K 1024, m/M 1048576, g/G 1073741824, else 1.
 uint64_t unitMultiplier(const std::string& text);
 

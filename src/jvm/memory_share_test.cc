@@ -27,6 +27,18 @@ TEST(MemoryShare, SharesOfPhysicalMemory) {
   EXPECT_EQ("-Xmx1048576K", resolved("-Xmx25:0:0:99P", 4 * kGiB));    // a fourth number is ignored
 }
 
+TEST(MemoryShare, AThirtyTwoBitProcessTakesSharesOfWhatItCanAddress) {
+  // 16 GiB installed, 2 GiB of address space (a 32-bit process).
+  MemoryFigures memory = addressableFigures(16 * kGiB, 2 * kGiB, kGiB + 4096);
+  EXPECT_EQ(2 * kGiB, memory.totalPhysical);
+  EXPECT_EQ(kGiB + 4096, memory.availableVirtual);
+  std::string piece = "-Xmx50P";
+  resolveMemoryShare(piece, memory);
+  EXPECT_EQ("-Xmx1048576K", piece);
+  // A 64-bit process addresses far more than is installed.
+  EXPECT_EQ(16 * kGiB, addressableFigures(16 * kGiB, kGiB << 17, 0).totalPhysical);
+}
+
 TEST(MemoryShare, OtherPiecesPassUnchanged) {
   for (const char* piece : {"-Xmx512m", "-Xmx50", "-xmx50P", "-Xss", "-Dp=50P"})
     EXPECT_EQ(piece, resolved(piece, 2 * kGiB)) << piece;

@@ -15,7 +15,9 @@ uint32_t answer(void* parameter) {
 }
 
 TEST(RunThread, RunsTheBodyAndPassesItsExitCodeOn) {
-  for (int32_t size : {0, 1, 1 << 20}) {
+  // The largest is a reservation that could never be committed at once in
+  // a 32-bit process.
+  for (int32_t size : {0, 1, 1 << 20, 1 << 30}) {
     void* where = nullptr;
     uint32_t code = 0;
     ASSERT_TRUE(runThread(size, answer, &where, &code)) << size;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "jvm/memory_share.h"
+
 namespace tarn {
 
 void* openLibrary(const std::string& path, uint32_t* error) {
@@ -33,7 +35,11 @@ DWORD WINAPI threadMain(LPVOID start) {
 bool runThread(int32_t stackSize, ThreadBody body, void* parameter, uint32_t* exitCode) {
   ThreadStart start{body, parameter};
   SIZE_T size = stackSize > 0 ? static_cast<SIZE_T>(stackSize) : 0;
-  HANDLE thread = CreateThread(nullptr, size, threadMain, &start, 0, nullptr);
+  // The size is reserved, as the VM does for its own threads, not committed
+  // up front: a large -Xss would otherwise take that much memory at once
+  // and, in a 32-bit process, could fail for want of address space.
+  HANDLE thread = CreateThread(nullptr, size, threadMain, &start,
+                               size ? STACK_SIZE_PARAM_IS_A_RESERVATION : 0, nullptr);
   if (!thread) return false;
   WaitForSingleObject(thread, INFINITE);
   DWORD code = 1;
@@ -46,14 +52,10 @@ bool runThread(int32_t stackSize, ThreadBody body, void* parameter, uint32_t* ex
 MemoryFigures memoryFigures() {
   // GlobalMemoryStatusEx: the 32-bit figures of GlobalMemoryStatus cannot
   // hold the address space of a 64-bit process.
-  MemoryFigures figures;
   MEMORYSTATUSEX status = {};
   status.dwLength = sizeof status;
-  if (GlobalMemoryStatusEx(&status)) {
-    figures.totalPhysical = status.ullTotalPhys;
-    figures.availableVirtual = status.ullAvailVirtual;
-  }
-  return figures;
+  if (!GlobalMemoryStatusEx(&status)) return MemoryFigures();
+  return addressableFigures(status.ullTotalPhys, status.ullTotalVirtual, status.ullAvailVirtual);
 }
 
 std::u16string systemTextToUtf16(const std::string& text) {
