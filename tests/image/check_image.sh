@@ -1,0 +1,61 @@
+#!/bin/bash
+# Reads a built launcher image without running it: its machine type, its
+# subsystem, the DLLs it imports (Windows system DLLs only, so it starts on
+# a bare system) and the resources the launcher loads at run time.
+# usage: check_image.sh OBJDUMP MACHINE SUBSYSTEM IMAGE
+#   MACHINE: 14c (i386) or 8664 (x86-64); SUBSYSTEM: 2 (GUI) or 3 (console)
+set -uo pipefail
+objdump=$1 machine=$2 subsystem=$3 image=$4
+failures=0
+fail() { echo "FAIL: $image: $*"; failures=$((failures + 1)); }
+
+[ -f "$image" ] || { echo "FAIL: $image is missing"; exit 1; }
+
+# The machine field of the COFF header, behind the PE signature.
+u16() { od -An -tu2 -j "$1" -N2 "$image" | tr -d ' '; }
+u32() { od -An -tu4 -j "$1" -N4 "$image" | tr -d ' '; }
+pe=$(u32 60)
+[ "$(od -An -c -j "$pe" -N4 "$image" | tr -d ' ')" = 'PE\0\0' ] || fail "no PE signature"
+actual=$(printf '%x' "$(u16 $((pe + 4)))")
+[ "$actual" = "$machine" ] || fail "machine 0x$actual, expected 0x$machine"
+# The optional header's magic follows the 20-byte COFF header.
+magic=$(printf '%x' "$(u16 $((pe + 24)))")
+case $machine in
+  14c) [ "$magic" = 10b ] || fail "optional header magic 0x$magic, expected 0x10b (PE32)" ;;
+  *) [ "$magic" = 20b ] || fail "optional header magic 0x$magic, expected 0x20b (PE32+)" ;;
+esac
+# The subsystem sits at offset 68 of either form of the optional header.
+actual=$(u16 $((pe + 24 + 68)))
+[ "$actual" = "$subsystem" ] || fail "subsystem $actual, expected $subsystem"
+
+headers=$("$objdump" -p "$image") || { fail "objdump cannot read it"; exit 1; }
+
+allowed=" kernel32.dll user32.dll advapi32.dll gdi32.dll comctl32.dll shell32.dll ole32.dll msvcrt.dll "
+dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | tr 'A-Z' 'a-z')
+[ -n "$dlls" ] || fail "no import table"
+for dll in $dlls; do
+  [[ $allowed == *" $dll "* ]] || fail "imports $dll, not a Windows system DLL"
+done
+
+# type/name pairs of the resource directory: objdump indents a type entry
+# by three spaces and a name entry by five.
+resources=$(
+  type=
+  while read -r depth id; do
+    if [ "$depth" = 3 ]; then type=$((id)); else echo "$type/$((id))"; fi
+  done < <(sed -nE -e 's/^[0-9a-f]+ {3}Entry: ID: (0x[0-9a-f]+).*/3 \1/p' \
+                   -e 's/^[0-9a-f]+ {5}Entry: ID: (0x[0-9a-f]+).*/5 \1/p' <<<"$headers"))
+need() {
+  grep -qx "$1" <<<"$resources" || fail "no $2 resource ($1)"
+}
+need '6/[0-9]*' "string table"
+need '5/201' "dialog 201"
+need '5/231' "dialog 231"
+need '24/1' "manifest"
+need '14/[0-9]*' "icon group"
+need '3/[0-9]*' "icon image"
+need '10/250' "RCDATA 250 (embedded configuration)"
+need '16/1' "version information"
+
+[ $failures -eq 0 ] && echo "ok: $image"
+exit $((failures > 0))
