@@ -1,20 +1,6 @@
-# Cross-build for x86_64 Windows with MinGW-w64. The -posix compiler variant is
-# used because the win32-threads one lacks std::thread, which GoogleTest needs.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-build for x86_64 Windows with MinGW-w64; its programs run under Wine.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
 set(TARN_MINGW_PREFIX x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${TARN_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TARN_MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${TARN_MINGW_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${TARN_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# Self-contained executables: no libstdc++, libgcc or winpthread DLLs.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)
 
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)

@@ -31,20 +31,7 @@ if command -v script >/dev/null; then
   expect_status "$console_status"
 fi
 
-# A prefix and a display of their own: a wineserver that started without a
-# display never opens windows. The runtime dialog test shares them.
-export WINEPREFIX=${TARN_BINARY_DIR:?}/wine-prefix-dialog
-"$TARN_SOURCE_DIR/scripts/wine-prefix" "$WINEPREFIX"
-display=""
-for n in $(seq 90 140); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { display=$n; break; }
-done
-[ -n "$display" ] || fail "no free display"
-Xvfb ":$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
-xvfb=$!
-trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-export DISPLAY=:$display
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+start_dialog_display
 
 # Started with standard output on a terminal, in the background; its exit
 # code lands in $work/status.

@@ -11,18 +11,17 @@ broken=${4:?test VM needing a missing library}
 spawn=${5:?spawn helper}
 
 # Z:\ is the Linux root.
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 
 app=$(make_app "$work/app" probe)
-app_win=$(windows_path "$app")
+app_win=$(winpath "$app")
 jre=$work/jre
 mkdir -p "$jre/bin/server"
 cp "$testvm" "$jre/bin/server/jvm.dll"
-jre_win=$(windows_path "$jre")
+jre_win=$(winpath "$jre")
 ini=$work/app/probe.ini
 record=$work/record
 export TESTVM_RECORD
-TESTVM_RECORD=$(windows_path "$record")
+TESTVM_RECORD=$(winpath "$record")
 
 # run_vm <script> <command line after the executable>: the launch through
 # CreateProcess with the command line exactly as given.
@@ -60,7 +59,7 @@ options=${options/-Xmx${half}K/-Xmx<half>K}
 old_path=$(sed -n 's/^env Path=C:\\sys1;\(.*\);[^;]*$/\1/p' "$record")
 [ -n "$old_path" ] || fail "Path does not start with the System Path"
 printf '%s\n' \
-    "option -Djava.library.path=C:\\lib1;$(windows_path "$work/app")\\;.;$old_path;$jre_win\\lib" \
+    "option -Djava.library.path=C:\\lib1;$(winpath "$work/app")\\;.;$old_path;$jre_win\\lib" \
     "option -Djava.class.path=lib\\a.jar;$app_win" \
     "option -Xmx<half>K" \
     "option -Dprobe.value=v 1 q" \
@@ -117,10 +116,10 @@ expect_line "$record" "detach"
 mkdir -p "$work/logs"
 write_ini "$ini" "${base_ini[@]}" "[Class Path]" "Class Path=." \
   "[Application]" "Failure Check=yes" "Output File=%PROBE_DIR%\\out.log" \
-  "Error File=$(windows_path "$work/nowhere/err.log")"
-PROBE_DIR=$(windows_path "$work/logs") run_vm "main=throw" ""
+  "Error File=$(winpath "$work/nowhere/err.log")"
+PROBE_DIR=$(winpath "$work/logs") run_vm "main=throw" ""
 expect_status 0
-expect_line "$record" "setOut $(windows_path "$work/logs")\\out.log"
+expect_line "$record" "setOut $(winpath "$work/logs")\\out.log"
 expect_no_text "$record" "setErr"
 [ -f "$work/logs/out.log" ] || fail "output file not created"
 # The missing folder of the error file, main's exception, and the one

@@ -20,7 +20,6 @@ fi
 for tool in wrestool icotool convert "$objdump"; do
   command -v "$tool" >/dev/null || fail "$tool is missing (icoutils, imagemagick, mingw-w64)"
 done
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 
 jre=$work/jre
 mkdir -p "$jre/bin/server" "$work/jar/app" "$work/one" "$work/two"
@@ -29,8 +28,8 @@ echo "inside" >"$work/jar/app/data.txt"
 make_jar "$work/app.jar" "$work/jar" app/data.txt
 record=$work/record
 export TESTVM_RECORD
-TESTVM_RECORD=$(windows_path "$record")
-printf '%s\r\n' "[Java Runtime Environment]" "Main Class=app.Main" "JRE Path=$(windows_path "$jre")" \
+TESTVM_RECORD=$(winpath "$record")
+printf '%s\r\n' "[Java Runtime Environment]" "Main Class=app.Main" "JRE Path=$(winpath "$jre")" \
   "[Application]" "Embedded Jar=yes" >"$work/app.ini"
 
 # An icon of two images, one of them larger than the launcher's whole
@@ -90,7 +89,7 @@ done
 if [ "$starts" = yes ]; then
   probe=${TARN_BINARY_DIR:?}/tools/tarn-pack/resource_probe.exe
   [ -f "$probe" ] || fail "$probe is missing"
-  run_app "$probe" "$(windows_path "$app")"
+  run_app "$probe" "$(winpath "$app")"
   expect_status 0
   expect_output "fixed 2.5.0.0 2.5.0.0
 translation 0409 04b0
@@ -119,7 +118,7 @@ if [ "$starts" = yes ]; then
   run_app "$app" one
   sed -i 's/\r$//' "$record"
   expect_status 0
-  expect_line "$record" "option -Djava.class.path=$(windows_path "$app")"
+  expect_line "$record" "option -Djava.class.path=$(winpath "$app")"
   expect_line "$record" "class app/Main"
   expect_line "$record" "arg 0 one"
 fi

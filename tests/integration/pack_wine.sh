@@ -8,7 +8,6 @@ source "$(dirname "$0")/pack_lib.sh"
 
 pack=${2:?tarn-pack}
 testvm=${3:?test VM library}
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 
 jre=$work/jre
 mkdir -p "$jre/bin/server" "$work/jar/app" "$work/dist"
@@ -17,15 +16,15 @@ echo "hello from inside" >"$work/jar/app/greeting.txt"
 make_jar "$work/app.jar" "$work/jar" app/greeting.txt
 record=$work/record
 export TESTVM_RECORD
-TESTVM_RECORD=$(windows_path "$record")
+TESTVM_RECORD=$(winpath "$record")
 
-printf '%s\r\n' "[Java Runtime Environment]" "Main Class=app.Main" "JRE Path=$(windows_path "$jre")" \
+printf '%s\r\n' "[Java Runtime Environment]" "Main Class=app.Main" "JRE Path=$(winpath "$jre")" \
   "Virtual Machine Parameters=-Dlayer=embedded" "[Application]" "Embedded Jar=yes" \
   "Cmd=$(printf 'caf\xc3\xa9')" >"$work/app.ini"
 app=$work/dist/app.exe
 "$pack" "$launcher" "$work/app.ini" "$work/app.jar" -o "$app"
 expect_clean_zip "$app"
-app_win=$(windows_path "$app")
+app_win=$(winpath "$app")
 
 run_packed() {
   rm -f "$record"

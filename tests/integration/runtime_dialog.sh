@@ -8,20 +8,7 @@ source "$(dirname "$0")/runtime_lib.sh"
 probe=${2:?usage: runtime_dialog.sh <launcher> <dialog_probe.exe>}
 command -v Xvfb >/dev/null && command -v xdotool >/dev/null || { echo "no Xvfb/xdotool: skipped"; exit 0; }
 
-# A prefix of its own: a wineserver that started without a display keeps
-# the prefix's desktop from ever opening windows.
-export WINEPREFIX=${TARN_BINARY_DIR:?}/wine-prefix-dialog
-"$TARN_SOURCE_DIR/scripts/wine-prefix" "$WINEPREFIX"
-display=""
-for n in $(seq 90 140); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { display=$n; break; }
-done
-[ -n "$display" ] || fail "no free display"
-Xvfb ":$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
-xvfb=$!
-trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-export DISPLAY=:$display
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+start_dialog_display
 
 app=$(make_app "$work/app" viewer)
 printf '[Java Runtime Environment]\r\nMain Class=a.Main\r\nMinimum Version=99\r\n[Product Information]\r\nProduct Name=Dialog: Test\r\nProduct Code=D1\r\n' >"$work/app/viewer.ini"

@@ -1,9 +1,6 @@
 # Helpers of the runtime selection tests under Wine: runtime folders with
 # placeholder libraries, registry entries in the private prefix.
 
-# The Wine path of a Linux path (drive Z: is the root).
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
-
 # A runtime folder holding an empty jvm.dll in each named VM folder.
 make_runtime() {
   local home=$1; shift
