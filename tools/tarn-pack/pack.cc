@@ -14,33 +14,8 @@ namespace tarn {
 
 namespace {
 
-uint16_t read16(const Bytes& b, size_t at) { return readLittle16(&b[at]); }
 uint32_t read32(const Bytes& b, size_t at) { return readLittle32(&b[at]); }
 void write32(Bytes& b, size_t at, uint32_t value) { writeLittle32(&b[at], value); }
-
-// Position of the PE signature, 0 when there is none.
-size_t peHeader(const Bytes& file) {
-  if (file.size() < 0x40 || file[0] != 'M' || file[1] != 'Z') return 0;
-  const uint32_t at = read32(file, 0x3C);
-  if (at < 0x40 || at > file.size() || file.size() - at < 24 + 96) return 0;
-  if (std::memcmp(&file[at], "PE\0\0", 4) != 0) return 0;
-  const uint16_t magic = read16(file, at + 24);
-  if (magic != 0x10B && magic != 0x20B) return 0;
-  return at;
-}
-
-// The size of the certificate table (Authenticode signature), 0 if none.
-uint32_t peCertificateSize(const Bytes& file, size_t header) {
-  const size_t optional = header + 24;
-  const bool plus = read16(file, optional) == 0x20B;
-  const size_t countField = optional + (plus ? 108 : 92);
-  const size_t directories = optional + (plus ? 112 : 96);
-  const size_t optionalSize = read16(file, header + 20);
-  if (countField + 4 > file.size() || read32(file, countField) <= 4) return 0;
-  const size_t entry = directories + 4 * 8;
-  if (entry + 8 > optional + optionalSize || entry + 8 > file.size()) return 0;
-  return read32(file, entry + 4);
-}
 
 bool validUtf8(const Bytes& data, size_t from, std::u16string* text) {
   for (size_t i = from; i < data.size();) {
@@ -212,7 +187,7 @@ bool replaceVersion(const Identity& identity, ResourceTree* tree, std::string* e
 // written back, the configuration going into its own resource.
 bool packWithResources(const PackInput& input, Bytes* output, std::string* error) {
   const Bytes& launcher = input.launcher;
-  if (peCertificateSize(launcher, peHeader(launcher)) != 0) {
+  if (peDirectorySize(launcher, kCertificateDirectory) != 0) {
     *error = "the launcher is signed; pack the unsigned launcher and sign the result";
     return false;
   }
@@ -412,7 +387,7 @@ bool pack(const PackInput& input, Bytes* output, std::string* error) {
     *error = "the launcher's reserved configuration space is damaged";
     return false;
   }
-  if (kind == ExecutableKind::Pe && peCertificateSize(launcher, peHeader(launcher)) != 0) {
+  if (kind == ExecutableKind::Pe && peDirectorySize(launcher, kCertificateDirectory) != 0) {
     *error = "the launcher is signed; pack the unsigned launcher and sign the result";
     return false;
   }

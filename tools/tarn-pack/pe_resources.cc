@@ -141,29 +141,34 @@ struct Layout {
 
 bool powerOfTwo(uint32_t value) { return value != 0 && (value & (value - 1)) == 0; }
 
+// Where the optional header's data directories start, and how many of them
+// it holds and the file has room for the count of.
+void dataDirectories(const Bytes& file, size_t pe, size_t* at, uint32_t* count) {
+  const size_t optional = pe + 24;
+  const size_t optionalSize = read16(&file[pe + 20]);
+  const size_t fixedSize = read16(&file[optional]) == 0x20B ? 112 : 96;
+  *at = optional + fixedSize;
+  *count = 0;
+  if (optionalSize < fixedSize || file.size() < *at) return;
+  *count = std::min<uint32_t>(read32(&file[*at - 4]),
+                              static_cast<uint32_t>((optionalSize - fixedSize) / 8));
+}
+
 bool readLayout(const Bytes& file, Layout* layout, std::string* error) {
   *error = "not a Windows (PE) image";
-  if (file.size() < 0x40 || file[0] != 'M' || file[1] != 'Z') return false;
-  const uint32_t pe = read32(&file[0x3C]);
-  if (pe < 0x40 || pe > file.size() || file.size() - pe < 24) return false;
-  if (std::memcmp(&file[pe], "PE\0\0", 4) != 0) return false;
+  const size_t pe = peHeader(file);
+  if (pe == 0) return false;
   const size_t optionalSize = read16(&file[pe + 20]);
   const size_t optional = pe + 24;
-  if (file.size() - optional < optionalSize || optionalSize < 96) return false;
-  const uint16_t magic = read16(&file[optional]);
-  if (magic != 0x10B && magic != 0x20B) return false;
-  const bool plus = magic == 0x20B;
-  const size_t fixedSize = plus ? 112 : 96;
-  if (optionalSize < fixedSize) return false;
+  const size_t fixedSize = read16(&file[optional]) == 0x20B ? 112 : 96;
+  if (file.size() - optional < optionalSize || optionalSize < fixedSize) return false;
   layout->pe = pe;
   layout->optional = optional;
   layout->sectionAlignment = read32(&file[optional + 32]);
   layout->fileAlignment = read32(&file[optional + 36]);
   layout->sizeOfImage = read32(&file[optional + 56]);
   layout->sizeOfHeaders = read32(&file[optional + 60]);
-  layout->directories = optional + fixedSize;
-  layout->directoryCount = std::min<uint32_t>(read32(&file[optional + fixedSize - 4]),
-                                              static_cast<uint32_t>((optionalSize - fixedSize) / 8));
+  dataDirectories(file, pe, &layout->directories, &layout->directoryCount);
   layout->sectionTable = optional + optionalSize;
   const size_t count = read16(&file[pe + 6]);
   *error = "the image's headers are damaged";
@@ -223,6 +228,27 @@ void putHeader(Bytes* image, const Section& section, const char* name) {
 }
 
 }  // namespace
+
+size_t peHeader(const Bytes& file) {
+  if (file.size() < 0x40 || file[0] != 'M' || file[1] != 'Z') return 0;
+  const uint32_t at = read32(&file[0x3C]);
+  if (at < 0x40 || at > file.size() || file.size() - at < 24 + 96) return 0;
+  if (std::memcmp(&file[at], "PE\0\0", 4) != 0) return 0;
+  const uint16_t magic = read16(&file[at + 24]);
+  if (magic != 0x10B && magic != 0x20B) return 0;
+  return at;
+}
+
+uint32_t peDirectorySize(const Bytes& file, size_t index) {
+  const size_t pe = peHeader(file);
+  if (pe == 0) return 0;
+  size_t at;
+  uint32_t count;
+  dataDirectories(file, pe, &at, &count);
+  const size_t entry = at + 8 * index;
+  if (index >= count || entry + 8 > file.size()) return 0;
+  return read32(&file[entry + 4]);
+}
 
 bool operator==(const ResourceKey& a, const ResourceKey& b) {
   return a.named == b.named && (a.named ? a.text == b.text : a.id == b.id);

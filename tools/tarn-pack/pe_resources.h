@@ -71,6 +71,16 @@ Bytes serializeResourceTree(const ResourceTree& tree, uint32_t sectionRva);
 // Sorts the resources into directory order.
 void sortResources(ResourceTree* tree);
 
+// Position of the PE signature of a PE32 or PE32+ image, 0 when there is
+// none.
+size_t peHeader(const Bytes& file);
+
+enum : size_t { kCertificateDirectory = 4 };
+
+// The size the image's data directory entry gives (the certificate table's
+// is a signature's), 0 when the image has no such entry.
+uint32_t peDirectorySize(const Bytes& file, size_t index);
+
 // The resources of a PE image. False with *error when the file is no PE
 // image, has no resource directory or one outside a single section.
 bool readImageResources(const Bytes& file, ResourceTree* tree, std::string* error);
