@@ -111,29 +111,7 @@ TEST(FindPrivateJre, FailsWithoutTheModulePath) {
   EXPECT_NE("", testing::internal::GetCapturedStdout());
 }
 
-// Subkeys with their folder values, and release files by folder.
-struct FakeRegistry : Registry {
-  std::map<std::string, std::vector<std::string>> keys;
-  std::map<std::string, std::string> homes;
-  void add(const Registration& r, const std::string& name, const std::string& home) {
-    keys[r.key].push_back(name);
-    homes[r.key + name + r.subpath + "|" + r.value] = home;
-  }
-  bool subkeyNames(const std::string& key, std::vector<std::string>* names) override {
-    auto it = keys.find(key);
-    if (it == keys.end()) return false;
-    *names = it->second;
-    return true;
-  }
-  bool readString(const std::string& key, const std::string& value,
-                  std::string* data) override {
-    auto it = homes.find(key + "|" + value);
-    if (it == homes.end() || it->second.empty()) return false;
-    *data = it->second;
-    return true;
-  }
-};
-
+// Release files by folder and the first bytes of VM libraries by path.
 struct FakeRuntimeFiles : RuntimeFiles {
   std::map<std::string, std::string> texts;  // release files by folder
   std::map<std::string, std::string> libraries;
@@ -184,7 +162,7 @@ TEST(ListRegistered, VersionFromReleaseElseKeyNameAndKindFromCompiler) {
   registry.add(temurin, "17.0.2", at("jdk17/"));
   registry.add(jdk, "empty", "");
   registry.add(temurin, "other value", "");
-  registry.homes[std::string(temurin.key) + "other value|JavaHome"] = at("jdk21");
+  registry.values[std::string(temurin.key) + "other value|JavaHome"] = at("jdk21");
   releases.texts[at("jdk21/")] = "IMPLEMENTOR=\"X\"\nJAVA_VERSION=\"21.0.1\"\n";
   system.add(at(std::string("jdk21/") + kCompiler));
   std::vector<InstalledRuntime> runtimes;

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "os/machine.h"
+#include "runtime/discovery.h"
+#include "runtime/registry.h"
 
 namespace tarn {
 
@@ -86,6 +88,35 @@ struct FakeMachine {
   FakeMachine() {
     machine.system = &system;
     machine.profiles = &profiles;
+  }
+};
+
+// Registry contents: subkey names by key, and string values by key and
+// value name.
+struct FakeRegistry : Registry {
+  std::map<std::string, std::vector<std::string>> keys;
+  std::map<std::string, std::string> values;  // by key + "|" + value name
+  // A subkey of key whose subpath holds home in the named value.
+  void add(const std::string& key, const std::string& name, const std::string& home,
+           const std::string& subpath = "", const std::string& value = "JavaHome") {
+    keys[key].push_back(name);
+    values[key + name + subpath + "|" + value] = home;
+  }
+  void add(const Registration& r, const std::string& name, const std::string& home) {
+    add(r.key, name, home, r.subpath, r.value);
+  }
+  bool subkeyNames(const std::string& key, std::vector<std::string>* names) override {
+    auto it = keys.find(key);
+    if (it == keys.end()) return false;
+    *names = it->second;
+    return true;
+  }
+  bool readString(const std::string& key, const std::string& value,
+                  std::string* data) override {
+    auto it = values.find(key + "|" + value);
+    if (it == values.end() || it->second.empty()) return false;
+    *data = it->second;
+    return true;
   }
 };
 

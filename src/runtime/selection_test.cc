@@ -99,29 +99,6 @@ TEST(PickCandidate, PreferredVersionsInListOrder) {
   EXPECT_EQ(2u, pickCandidate(rules, list));
 }
 
-// Registry contents: key -> subkey names, and key + subkey -> JavaHome.
-struct FakeRegistry : Registry {
-  std::map<std::string, std::vector<std::string>> keys;
-  std::map<std::string, std::string> homes;
-  void add(const std::string& key, const std::string& name, const std::string& home) {
-    keys[key].push_back(name);
-    homes[key + name] = home;
-  }
-  bool subkeyNames(const std::string& key, std::vector<std::string>* names) override {
-    auto it = keys.find(key);
-    if (it == keys.end()) return false;
-    *names = it->second;
-    return true;
-  }
-  bool readString(const std::string& key, const std::string& value,
-                  std::string* data) override {
-    auto it = homes.find(key);
-    if (value != "JavaHome" || it == homes.end() || it->second.empty()) return false;
-    *data = it->second;
-    return true;
-  }
-};
-
 struct FakeSource : RuntimeSource {
   FakeSource(Machine& machine, Registry& registry) : machine(machine), registry(registry) {}
   void collect(const RuntimeRules& rules, const std::string& key,
