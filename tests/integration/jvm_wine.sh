@@ -10,18 +10,11 @@ partial=${3:?test VM without the defaults entry}
 broken=${4:?test VM needing a missing library}
 spawn=${5:?spawn helper}
 
-# Z:\ is the Linux root.
-
 app=$(make_app "$work/app" probe)
 app_win=$(winpath "$app")
-jre=$work/jre
-mkdir -p "$jre/bin/server"
-cp "$testvm" "$jre/bin/server/jvm.dll"
+use_test_vm "$testvm"
 jre_win=$(winpath "$jre")
 ini=$work/app/probe.ini
-record=$work/record
-export TESTVM_RECORD
-TESTVM_RECORD=$(winpath "$record")
 
 # run_vm <script> <command line after the executable>: the launch through
 # CreateProcess with the command line exactly as given.

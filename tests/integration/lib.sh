@@ -10,6 +10,17 @@ trap 'rm -rf "$work"' EXIT
 # The Wine path of a Linux path (drive Z: is the root).
 winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 
+# $jre: a runtime folder whose VM is the test VM library given, recording
+# what the launcher asks of it into $record.
+use_test_vm() {
+  jre=$work/jre
+  mkdir -p "$jre/bin/server"
+  cp "${1:?test VM library}" "$jre/bin/server/jvm.dll"
+  record=$work/record
+  export TESTVM_RECORD
+  TESTVM_RECORD=$(winpath "$record")
+}
+
 # A Wine prefix and an X display of their own for the tests that open
 # windows (they share them, serialised by a lock): a wineserver that started
 # without a display never opens windows. Ends both on exit.

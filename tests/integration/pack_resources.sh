@@ -21,14 +21,10 @@ for tool in wrestool icotool convert "$objdump"; do
   command -v "$tool" >/dev/null || fail "$tool is missing (icoutils, imagemagick, mingw-w64)"
 done
 
-jre=$work/jre
-mkdir -p "$jre/bin/server" "$work/jar/app" "$work/one" "$work/two"
-cp "$testvm" "$jre/bin/server/jvm.dll"
+use_test_vm "$testvm"
+mkdir -p "$work/jar/app" "$work/one" "$work/two"
 echo "inside" >"$work/jar/app/data.txt"
 make_jar "$work/app.jar" "$work/jar" app/data.txt
-record=$work/record
-export TESTVM_RECORD
-TESTVM_RECORD=$(winpath "$record")
 printf '%s\r\n' "[Java Runtime Environment]" "Main Class=app.Main" "JRE Path=$(winpath "$jre")" \
   "[Application]" "Embedded Jar=yes" >"$work/app.ini"
 

@@ -9,14 +9,10 @@ source "$(dirname "$0")/pack_lib.sh"
 pack=${2:?tarn-pack}
 testvm=${3:?test VM library}
 
-jre=$work/jre
-mkdir -p "$jre/bin/server" "$work/jar/app" "$work/dist"
-cp "$testvm" "$jre/bin/server/jvm.dll"
+use_test_vm "$testvm"
+mkdir -p "$work/jar/app" "$work/dist"
 echo "hello from inside" >"$work/jar/app/greeting.txt"
 make_jar "$work/app.jar" "$work/jar" app/greeting.txt
-record=$work/record
-export TESTVM_RECORD
-TESTVM_RECORD=$(winpath "$record")
 
 printf '%s\r\n' "[Java Runtime Environment]" "Main Class=app.Main" "JRE Path=$(winpath "$jre")" \
   "Virtual Machine Parameters=-Dlayer=embedded" "[Application]" "Embedded Jar=yes" \
