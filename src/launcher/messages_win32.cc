@@ -33,10 +33,6 @@ std::string loadMessage(int id) {
   return result;
 }
 
-}  // namespace tarn
-
-namespace tarn {
-
 bool standardOutputRedirected() {
   // A windowed process has a usable handle only when its starter gave it
   // one; a console (a character device) is not a redirection.
