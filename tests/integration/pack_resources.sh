@@ -66,7 +66,9 @@ sizes=$(od -An -tu4 -j 14 -N4 "$work/app.ico"; od -An -tu4 -j 30 -N4 "$work/app.
 for n in 1 2; do
   offset=$(echo $offsets | cut -d' ' -f$n)
   size=$(echo $sizes | cut -d' ' -f$n)
-  tail -c +$(( offset + 1 )) "$work/app.ico" | head -c "$size" >"$work/image.expected"
+  # dd rather than tail | head: head closing the pipe early fails the pipeline.
+  dd if="$work/app.ico" of="$work/image.expected" iflag=skip_bytes,count_bytes \
+     skip="$offset" count="$size" status=none
   wrestool -x -t3 -n$n --raw "$app" >"$work/image"
   cmp -s "$work/image.expected" "$work/image" || fail "icon image $n differs"
 done
