@@ -38,6 +38,7 @@ static_assert(sizeof(void*) != 4 || sizeof(Jdk11InitArgs) == 72, "JDK 1.1 init-a
 }  // namespace
 
 bool loadJvmLibrary(JvmHost& host) {
+  searchRuntimeLibraryFolder(host.jvmPath);
   uint32_t error = 0;
   void* library = openLibrary(host.jvmPath, &error);
   if (!library) {

@@ -8,6 +8,16 @@
 
 namespace tarn {
 
+// Libraries loaded by name are never looked for in the current folder,
+// which may be anyone's (Downloads, a share, a document's folder). Called
+// first thing, before any library is loaded late. Linux never looks there.
+void keepCurrentFolderOutOfLibrarySearch();
+
+// The runtime's own folder of libraries (Windows: home\bin, beside the VM's
+// folder) takes the current folder's place in that search, for the VM
+// library's imports and every library the VM and the program load later.
+void searchRuntimeLibraryFolder(const std::string& jvmPath);
+
 // The loaded library, or null with the system's error code in *error. The
 // library is never unloaded.
 void* openLibrary(const std::string& path, uint32_t* error);

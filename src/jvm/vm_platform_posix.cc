@@ -16,6 +16,12 @@
 
 namespace tarn {
 
+// The loader looks for a library's dependencies in its own run paths
+// ($ORIGIN for the VM's), LD_LIBRARY_PATH as the process started, its cache
+// and the system folders: the current folder only where one of those names it.
+void keepCurrentFolderOutOfLibrarySearch() {}
+void searchRuntimeLibraryFolder(const std::string&) {}
+
 void* openLibrary(const std::string& path, uint32_t* error) {
   void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
   if (!library) {

@@ -2,9 +2,25 @@
 
 #include <windows.h>
 
+#include "jvm/environment.h"
 #include "jvm/memory_share.h"
 
 namespace tarn {
+
+// SetDllDirectory rather than the LOAD_LIBRARY_SEARCH flags: those would
+// drop Path from the search of the whole process, and the folders "System
+// Path" puts there are where the program's native code finds its DLLs.
+void keepCurrentFolderOutOfLibrarySearch() { SetDllDirectoryA(""); }
+
+void searchRuntimeLibraryFolder(const std::string& jvmPath) {
+  std::string bin = stripPathComponents(jvmPath, 2, '\\', systemLeadByte);
+  // A relative "JRE Path" is relative to the current folder now, not to
+  // whatever folder is current when a library is loaded later.
+  char full[MAX_PATH];
+  DWORD length = GetFullPathNameA(bin.c_str(), sizeof full, full, nullptr);
+  if (length == 0 || length >= sizeof full) return;
+  SetDllDirectoryA(full);
+}
 
 void* openLibrary(const std::string& path, uint32_t* error) {
   HMODULE library = LoadLibraryA(path.c_str());

@@ -1,5 +1,6 @@
 // The process entry point, of the console launcher and, compiled with
 // TARN_WINDOWED, of the windowed one.
+#include "jvm/vm_platform.h"
 #include "launcher/arguments.h"
 #include "launcher/launcher.h"
 #include "launcher/locale.h"
@@ -7,6 +8,7 @@
 #include "os/real_system.h"
 
 int main(int argc, char** argv) {
+  tarn::keepCurrentFolderOutOfLibrarySearch();
 #ifdef TARN_WINDOWED
   tarn::showErrorsInWindows();
 #endif

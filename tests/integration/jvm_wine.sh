@@ -9,6 +9,7 @@ testvm=${2:?test VM library}
 partial=${3:?test VM without the defaults entry}
 broken=${4:?test VM needing a missing library}
 spawn=${5:?spawn helper}
+dependency=${6:?the library the broken test VM needs}
 
 app=$(make_app "$work/app" probe)
 app_win=$(winpath "$app")
@@ -143,4 +144,27 @@ cp "$partial" "$jre/bin/server/jvm.dll"
 run_vm "" ""
 expect_status 255
 expect_output $'Error: Windows exception: cannot find CreateJavaVM JNI (errno = 127).\n \n'
+
+# Libraries are never taken from the current folder: the VM library's
+# import comes from the runtime's bin folder, else through "System Path",
+# though a planted copy lies in the folder the launch starts from; one
+# loaded later by name is not found there at all.
+mkdir -p "$work/current" "$work/system-dlls"
+cp "$broken" "$jre/bin/server/jvm.dll"
+for copy in "$jre/bin/testvm_dependency.dll" "$work/current/testvm_dependency.dll" \
+            "$work/system-dlls/testvm_dependency.dll" "$work/current/testvm_late.dll"; do
+  cp "$dependency" "$copy"
+done
+write_ini "$ini" "${base_ini[@]}" "System Path=$(winpath "$work/system-dlls")" \
+  "[Class Path]" "Class Path=."
+cd "$work/current"
+run_vm "load=testvm_late.dll" ""
+expect_status 0
+expect_line "$record" "dependency $jre_win\\bin\\testvm_dependency.dll"
+expect_line "$record" "not loaded testvm_late.dll 126"
+rm "$jre/bin/testvm_dependency.dll"
+run_vm "" ""
+expect_status 0
+expect_line "$record" "dependency $(winpath "$work/system-dlls")\\testvm_dependency.dll"
+cd /
 echo ok

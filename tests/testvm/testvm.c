@@ -7,6 +7,8 @@
      create=<n>   JNI_CreateJavaVM returns n
      stack=<n>    the default Java stack size the VM reports
      main=return|throw|exit:<n>|nomain|noclass
+     load=<name>  loads a library by name, as a program's native code would
+   A VM built to need testvm_dependency.dll records where it came from.
 */
 #define _JNI_IMPLEMENTATION_
 #include <windows.h>
@@ -350,6 +352,20 @@ static void recordEnvironment(const char* name) {
   record("env %s=%s", name, n ? value : "<unset>");
 }
 
+static void recordLibraries(void) {
+  char path[MAX_PATH];
+  HMODULE dependency = GetModuleHandleA("testvm_dependency.dll");
+  if (dependency && GetModuleFileNameA(dependency, path, sizeof path))
+    record("dependency %s", path);
+  const char* name = scripted("load");
+  if (!name) return;
+  HMODULE loaded = LoadLibraryA(name);
+  if (loaded && GetModuleFileNameA(loaded, path, sizeof path))
+    record("loaded %s", path);
+  else
+    record("not loaded %s %lu", name, (unsigned long)GetLastError());
+}
+
 JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* args) {
   JavaVMInitArgs* init = (JavaVMInitArgs*)args;
   if (!GetEnvironmentVariableA("TESTVM_SCRIPT", script, sizeof script)) script[0] = 0;
@@ -366,6 +382,7 @@ JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* args) {
   VirtualQuery(&memory, &memory, sizeof memory);
   NT_TIB* tib = (NT_TIB*)NtCurrentTeb();
   record("stack %lu", (unsigned long)((char*)tib->StackBase - (char*)memory.AllocationBase));
+  recordLibraries();
   const char* result = scripted("create");
   if (result && atoi(result) != 0) return atoi(result);
   *vm = &machine;
