@@ -63,8 +63,13 @@ bool encodeEmbeddedBlock(const std::u16string& text, unsigned char* block, size_
   return true;
 }
 
-std::u16string decodeEmbeddedBlock(const unsigned char* data, size_t size) {
+std::u16string decodeEmbeddedBlock(const unsigned char* data, size_t size,
+                                   EmbeddedState* state) {
+  EmbeddedState ignored;
+  if (!state) state = &ignored;
+  *state = EmbeddedState::Absent;
   if (data == nullptr || size < kEmbeddedHeaderSize) return std::u16string();
+  *state = EmbeddedState::Damaged;
   const auto marker = embeddedMarker();
   if (std::memcmp(data, marker.data(), marker.size()) != 0) return std::u16string();
   const uint32_t room = readLittle32(data + 8);
@@ -79,6 +84,7 @@ std::u16string decodeEmbeddedBlock(const unsigned char* data, size_t size) {
   std::u16string text(length / 2, u'\0');
   for (size_t i = 0; i < text.size(); ++i)
     text[i] = static_cast<char16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+  *state = text.empty() ? EmbeddedState::Empty : EmbeddedState::Present;
   return text;
 }
 

@@ -43,10 +43,14 @@ void applyKeystream(unsigned char* data, size_t size, uint32_t length);
 // fit or size is smaller than a header.
 bool encodeEmbeddedBlock(const std::u16string& text, unsigned char* block, size_t size);
 
+// What a block was found to be.
+enum class EmbeddedState { Absent, Empty, Damaged, Present };
+
 // The text a block holds; empty when the block is absent or damaged (wrong
 // marker, a length beyond the room or the data, an odd length, a check
-// value that does not match).
-std::u16string decodeEmbeddedBlock(const unsigned char* data, size_t size);
+// value that does not match). With state, says which.
+std::u16string decodeEmbeddedBlock(const unsigned char* data, size_t size,
+                                   EmbeddedState* state = nullptr);
 
 // The reserved block of the running executable as it lies in memory, or
 // nullptr. Exposed for the tests.

@@ -52,13 +52,22 @@ TEST(EmbeddedBlock, RoomDecidesWhatFits) {
             decode(encode(std::u16string(kEmbeddedCapacity / 2, u'x'))));
 }
 
-// Every kind of damage reads as no configuration at all.
+EmbeddedState stateOf(const unsigned char* data, size_t size) {
+  EmbeddedState state = EmbeddedState::Present;
+  decodeEmbeddedBlock(data, size, &state);
+  return state;
+}
+
+// Every kind of damage reads as no configuration at all, and is told apart
+// from an absent or an empty block.
 TEST(EmbeddedBlock, DamageReadsAsEmpty) {
   const Block good = encode(u"[A]\r\nk=v");
   ASSERT_EQ(u"[A]\r\nk=v", decode(good));
+  EXPECT_EQ(EmbeddedState::Present, stateOf(good.data(), good.size()));
   auto damaged = [&](size_t at, unsigned char value) {
     Block block = good;
     block[at] = value;
+    EXPECT_EQ(EmbeddedState::Damaged, stateOf(block.data(), block.size())) << at;
     return decode(block);
   };
   EXPECT_EQ(u"", damaged(0, 0x88));                          // marker
@@ -72,6 +81,9 @@ TEST(EmbeddedBlock, DamageReadsAsEmpty) {
   EXPECT_EQ(u"", decodeEmbeddedBlock(good.data(), kEmbeddedHeaderSize - 1));
   EXPECT_EQ(u"", decodeEmbeddedBlock(good.data(), good.size() - 1));
   EXPECT_EQ(u"", decodeEmbeddedBlock(nullptr, 0));
+  EXPECT_EQ(EmbeddedState::Damaged, stateOf(good.data(), good.size() - 1));
+  EXPECT_EQ(EmbeddedState::Absent, stateOf(good.data(), kEmbeddedHeaderSize - 1));
+  EXPECT_EQ(EmbeddedState::Absent, stateOf(nullptr, 0));
   // The block as the launcher is linked: marker and room, nothing else.
   Block reserved(kEmbeddedBlockSize, 0);
   auto marker = embeddedMarker();
@@ -79,6 +91,7 @@ TEST(EmbeddedBlock, DamageReadsAsEmpty) {
   reserved[8] = kEmbeddedCapacity & 0xFF;
   reserved[9] = kEmbeddedCapacity >> 8;
   EXPECT_EQ(u"", decode(reserved));
+  EXPECT_EQ(EmbeddedState::Empty, stateOf(reserved.data(), reserved.size()));
 }
 
 TEST(EmbeddedBlock, CheckValueIsCrc32) {

@@ -4,6 +4,7 @@
 #include "config/embedded_config.h"
 #include "config/ini_file.h"
 #include "launcher/messages.h"
+#include "launcher/trace.h"
 
 namespace tarn {
 
@@ -73,6 +74,20 @@ std::string slashForm(const std::string& className, LeadByteTest lead) {
   return result;
 }
 
+const char* embeddedStateText() {
+  size_t size = 0;
+  const unsigned char* block = embeddedBlock(&size);
+  EmbeddedState state = EmbeddedState::Absent;
+  decodeEmbeddedBlock(block, size, &state);
+  switch (state) {
+    case EmbeddedState::Absent: return "none";
+    case EmbeddedState::Empty: return "empty";
+    case EmbeddedState::Damaged: return "damaged, ignored";
+    case EmbeddedState::Present: return "present";
+  }
+  return "";
+}
+
 }  // namespace
 
 std::string embeddedConfigurationText() {
@@ -84,6 +99,11 @@ std::string embeddedConfigurationText() {
 bool readSettings(Machine& machine, const std::string& embeddedText, LauncherSettings* settings) {
   std::string path;
   if (!configFilePath(machine, &path)) return false;
+  if (tracing()) {
+    trace("configuration file %s: %s", path.c_str(),
+          machine.system->fileExists(path) ? "found" : "not found");
+    trace("embedded configuration: %s", embeddedStateText());
+  }
   ProfileFiles& files = *machine.profiles;
   settings->productCode = readProfileString(files, path, kProduct, "Product Code");
   settings->productName = readProfileString(files, path, kProduct, "Product Name");
@@ -91,33 +111,52 @@ bool readSettings(Machine& machine, const std::string& embeddedText, LauncherSet
 
   IniFile ini(files, path, embeddedText, machine.lead);
   RuntimeRules& rules = settings->rules;
-  rules.minimum = limit(ini.lookup(kRuntime, "Minimum Version"), 0);
-  rules.maximum = limit(ini.lookup(kRuntime, "Maximum Version"), 65535);
+  const std::string minimum = ini.lookup(kRuntime, "Minimum Version");
+  const std::string maximum = ini.lookup(kRuntime, "Maximum Version");
+  rules.minimum = limit(minimum, 0);
+  rules.maximum = limit(maximum, 65535);
   // Only ever switched on: nothing turns a service back into an application.
   if (ini.lookup(kApplication, "Application Type") == "service") settings->isService = true;
-  rules.preferredVersions = splitText(ini.lookup(kRuntime, "Preferred versions"), ";", machine.lead);
+  const std::string preferred = ini.lookup(kRuntime, "Preferred versions");
+  rules.preferredVersions = splitText(preferred, ";", machine.lead);
 
   // The folder the user chose is remembered in the per-user copy, which
   // then alone decides, even when it lacks the key.
   std::string userPath;
   if (isNtPlatform(machine) && !settings->isService)
     userPath = userConfigFilePath(machine, settings->productName, settings->productCode, false);
-  if (!userPath.empty() && userConfigFileExists(machine, userPath))
+  const bool userFile = !userPath.empty() && userConfigFileExists(machine, userPath);
+  if (userFile)
     rules.jrePath = readProfileString(files, userPath, kRuntime, "JRE Path");
   else
     rules.jrePath = ini.lookup(kRuntime, "JRE Path");
+  if (tracing()) {
+    if (userPath.empty())
+      trace("per-user file: not used%s", settings->isService ? " by a service" : "");
+    else
+      trace("per-user file %s: %s", userPath.c_str(), userFile ? "found" : "not found");
+    trace("JRE Path=%s (from the %s)", rules.jrePath.c_str(),
+          userFile ? "per-user file" : "configuration");
+  }
 
-  std::string jvmType = ini.lookup(kRuntime, "JVM Type");
+  const std::string jvmType = ini.lookup(kRuntime, "JVM Type");
   rules.jvmType = JvmType::Default;
   if (jvmType == "server") rules.jvmType = JvmType::Server;
   if (jvmType == "favor_server") rules.jvmType = JvmType::FavorServer;
 
-  readJvmSource(ini.lookup(kRuntime, "JVM Source"), &rules);
-  readVmProvider(ini.lookup(kRuntime, "VM Provider"), &rules);
+  const std::string jvmSource = ini.lookup(kRuntime, "JVM Source");
+  const std::string vmProvider = ini.lookup(kRuntime, "VM Provider");
+  readJvmSource(jvmSource, &rules);
+  readVmProvider(vmProvider, &rules);
+  trace("runtime rules: Minimum Version=%s, Maximum Version=%s, Preferred versions=%s, "
+        "JVM Type=%s, JVM Source=%s, VM Provider=%s",
+        minimum.c_str(), maximum.c_str(), preferred.c_str(), jvmType.c_str(),
+        jvmSource.c_str(), vmProvider.c_str());
 
   std::string mainClass = ini.lookup(kRuntime, "Main Class");
+  trace("Main Class=%s", mainClass.c_str());
   if (mainClass.empty()) {
-    printError(loadMessage(IDS_NO_MAIN_CLASS));
+    reportError(IDS_NO_MAIN_CLASS);
     return false;
   }
   settings->mainClass = slashForm(mainClass, machine.lead);

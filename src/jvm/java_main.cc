@@ -126,7 +126,7 @@ bool invokeMain(Launcher& launcher) {
   const std::string& mainClass = launcher.settings.mainClass;
   jstring className = newJavaString(env, mainClass);
   if (!className) {
-    printErrorFormat(loadMessage(IDS_MAIN_CLASS_NOT_LOADED), mainClass);
+    reportError(IDS_MAIN_CLASS_NOT_LOADED, mainClass);
     return failAfterVm(launcher);
   }
   const char* classChars = env->GetStringUTFChars(className, nullptr);
@@ -138,7 +138,7 @@ bool invokeMain(Launcher& launcher) {
   env->ReleaseStringUTFChars(className, classChars);
   if (!mainType) {
     env->ExceptionDescribe();
-    printErrorFormat(loadMessage(IDS_MAIN_CLASS_NOT_FOUND), mainClass);
+    reportError(IDS_MAIN_CLASS_NOT_FOUND, mainClass);
     return failAfterVm(launcher);
   }
   jmethodID mainMethod = env->GetStaticMethodID(mainType, "main", "([Ljava/lang/String;)V");
@@ -146,7 +146,7 @@ bool invokeMain(Launcher& launcher) {
     if (env->ExceptionOccurred())
       env->ExceptionDescribe();
     else
-      printError(loadMessage(IDS_NO_MAIN_METHOD));
+      reportError(IDS_NO_MAIN_METHOD);
     return failAfterVm(launcher);
   }
   jobjectArray arguments = newJavaStringArray(env, launcher.arguments);

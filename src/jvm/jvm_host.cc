@@ -42,20 +42,19 @@ bool loadJvmLibrary(JvmHost& host) {
   uint32_t error = 0;
   void* library = openLibrary(host.jvmPath, &error);
   if (!library) {
-    printErrorFormat(loadMessage(IDS_VM_LIBRARY_NOT_LOADED), host.jvmPath,
-                     static_cast<int32_t>(error));
+    reportError(IDS_VM_LIBRARY_NOT_LOADED, host.jvmPath, static_cast<int32_t>(error));
     return false;
   }
   void* create = librarySymbol(library, "JNI_CreateJavaVM", &error);
   if (!create) {
-    printErrorFormat(loadMessage(IDS_WINDOWS_EXCEPTION), loadMessage(IDS_NO_CREATE_JAVA_VM),
-                     static_cast<int32_t>(error));
+    reportError(IDS_WINDOWS_EXCEPTION, loadMessage(IDS_NO_CREATE_JAVA_VM),
+                static_cast<int32_t>(error));
     return false;
   }
   void* defaults = librarySymbol(library, "JNI_GetDefaultJavaVMInitArgs", &error);
   if (!defaults) {
-    printErrorFormat(loadMessage(IDS_WINDOWS_EXCEPTION), loadMessage(IDS_NO_CREATE_JAVA_VM),
-                     static_cast<int32_t>(error));
+    reportError(IDS_WINDOWS_EXCEPTION, loadMessage(IDS_NO_CREATE_JAVA_VM),
+                static_cast<int32_t>(error));
     return false;
   }
   host.createJavaVm = reinterpret_cast<CreateJavaVmEntry>(create);
@@ -100,8 +99,7 @@ bool createJvm(JvmHost& host, const std::string& outputFile, const std::string& 
   JNIEnv* env = nullptr;
   jint result = host.createJavaVm(&vm, reinterpret_cast<void**>(&env), &args);
   if (result != 0) {
-    printErrorFormat(loadMessage(IDS_JNI_EXCEPTION_REASON), loadMessage(IDS_VM_NOT_CREATED),
-                     jniErrorReason(result));
+    reportError(IDS_JNI_EXCEPTION_REASON, loadMessage(IDS_VM_NOT_CREATED), jniErrorReason(result));
     return false;
   }
   host.vm = vm;

@@ -98,7 +98,7 @@ bool buildOptionList(Launcher& launcher) {
     }
   }
   if (classPath.empty()) {
-    printError(loadMessage(IDS_NO_CLASS_PATH));
+    reportError(IDS_NO_CLASS_PATH);
     return false;
   }
 

@@ -1,6 +1,7 @@
 #include "launcher/launcher.h"
 
 #include "launcher/messages.h"
+#include "launcher/trace.h"
 #include "runtime/selection.h"
 #include "service/service_host.h"
 #include "jvm/environment.h"
@@ -28,7 +29,8 @@ void overrideWorkingDirectory(Launcher& launcher) {
   if (!modulePath(*launcher.machine->system, &path)) return;
   size_t slash = findLastChar(path, kPathSeparator, launcher.machine->lead);
   if (slash == std::string::npos || slash == 0) return;
-  launcher.machine->system->setCurrentDirectory(path.substr(0, slash));
+  bool changed = launcher.machine->system->setCurrentDirectory(path.substr(0, slash));
+  trace("working folder %s: %s", path.substr(0, slash).c_str(), changed ? "set" : "not set");
 }
 
 bool initialise(Launcher& launcher, const std::vector<std::string>& commandLine) {
@@ -68,6 +70,7 @@ int32_t launch(Machine& machine, const std::vector<std::string>& commandLine) {
   if (!initialise(launcher, commandLine)) return -1;
   if (launcher.settings.isService) {
     if (!determineServiceName(serviceHost, launcher)) return -1;
+    trace("service %s: handed to the service manager", serviceHost.serviceName.c_str());
     return startDispatcher(serviceHost);
   }
   return run(launcher);

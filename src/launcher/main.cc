@@ -5,19 +5,25 @@
 #include "launcher/launcher.h"
 #include "launcher/locale.h"
 #include "launcher/messages.h"
+#include "launcher/trace.h"
 #include "os/real_system.h"
 
 int main(int argc, char** argv) {
   tarn::keepCurrentFolderOutOfLibrarySearch();
+  tarn::RealSystem system;
 #ifdef TARN_WINDOWED
+  tarn::startTrace(system, "tarnw");
   tarn::showErrorsInWindows();
+#else
+  tarn::startTrace(system, "tarn");
 #endif
   tarn::useSystemLocale();
-  tarn::RealSystem system;
   tarn::RealProfileFiles profiles;
   tarn::Machine machine;
   machine.system = &system;
   machine.profiles = &profiles;
   machine.lead = tarn::systemLeadByte;
-  return tarn::launch(machine, tarn::processArguments(argc, argv, machine.lead));
+  int32_t exitCode = tarn::launch(machine, tarn::processArguments(argc, argv, machine.lead));
+  tarn::trace("exit code %d", static_cast<int>(exitCode));
+  return exitCode;
 }

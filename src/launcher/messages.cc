@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "launcher/trace.h"
 #include "os/system.h"
 
 namespace tarn {
@@ -91,25 +92,33 @@ void printError(const std::string& text) {
   writeLine(line);
 }
 
-void printErrorFormat(const std::string& format, const std::string& value) {
-  printError(formatText(format, value));
+namespace {
+
+void reportText(int id, const std::string& text) {
+  // Traced first: a box may keep the line waiting.
+  trace("error %d: %s", id, errorBoxText(text.c_str()).c_str());
+  printError(text);
 }
 
-void printErrorFormat(const std::string& format, const std::string& value, int32_t number) {
-  printError(formatText(format, value, number));
+}  // namespace
+
+void reportError(int id) { reportText(id, loadMessage(id)); }
+
+void reportError(int id, const std::string& value) { reportText(id, formatMessage(id, value)); }
+
+void reportError(int id, const std::string& value, int32_t number) {
+  reportText(id, formatMessage(id, value, number));
 }
 
-void printErrorFormat(const std::string& format, const std::string& first,
-                      const std::string& second) {
-  printError(formatText(format, first, second));
+void reportError(int id, const std::string& first, const std::string& second) {
+  reportText(id, formatMessage(id, first, second));
 }
 
 bool modulePath(System& system, std::string* path) {
   uint32_t error = 0;
   if (system.modulePath(path, &error)) return true;
   path->clear();
-  printErrorFormat(loadMessage(IDS_WINDOWS_EXCEPTION), loadMessage(IDS_NO_MODULE_PATH),
-                   static_cast<int32_t>(error));
+  reportError(IDS_WINDOWS_EXCEPTION, loadMessage(IDS_NO_MODULE_PATH), static_cast<int32_t>(error));
   return false;
 }
 

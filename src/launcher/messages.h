@@ -29,10 +29,13 @@ std::string formatText(const std::string& format, const std::string& first,
 
 // One error line on standard output.
 void printError(const std::string& text);
-void printErrorFormat(const std::string& format, const std::string& value);
-void printErrorFormat(const std::string& format, const std::string& value, int32_t number);
-void printErrorFormat(const std::string& format, const std::string& first,
-                      const std::string& second);
+
+// The error line of a table text, formatted with the values; the trace
+// records it with the text's number. Every failure is reported this way.
+void reportError(int id);
+void reportError(int id, const std::string& value);
+void reportError(int id, const std::string& value, int32_t number);
+void reportError(int id, const std::string& first, const std::string& second);
 
 // Where error lines go. The console launcher keeps the default, standard
 // output. The windowed one has no console: it calls showErrorsInWindows once

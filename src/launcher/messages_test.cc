@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "launcher/trace.h"
 #include "os/system.h"
 
 namespace tarn {
@@ -28,17 +29,34 @@ TEST(Messages, Formatting) {
             formatMessage(IDS_VM_LIBRARY_NOT_LOADED, "C:\\x\\jvm.dll", 193));
 }
 
-TEST(Messages, ErrorLineForm) {
+TEST(Messages, ErrorLineFormAndItsTrace) {
+  std::FILE* traced = std::tmpfile();
+  ASSERT_NE(nullptr, traced);
   testing::internal::CaptureStdout();
-  printError(loadMessage(IDS_NO_MAIN_CLASS));
-  printErrorFormat(loadMessage(IDS_JNI_EXCEPTION_REASON), loadMessage(IDS_VM_NOT_CREATED),
-                   loadMessage(IDS_JNI_EINVAL));
-  printErrorFormat(loadMessage(IDS_JNI_EXCEPTION_REASON), loadMessage(IDS_VM_NOT_CREATED), "");
+  reportError(IDS_NO_MAIN_CLASS);
+  traceTo(traced);
+  reportError(IDS_JNI_EXCEPTION_REASON, loadMessage(IDS_VM_NOT_CREATED),
+              loadMessage(IDS_JNI_EINVAL));
+  reportError(IDS_VM_LIBRARY_NOT_LOADED, "C:\\x\\jvm.dll", 193);
+  traceTo(nullptr);
+  reportError(IDS_JNI_EXCEPTION_REASON, loadMessage(IDS_VM_NOT_CREATED), "");
+  // The lines are the same whether or not a trace is written.
   EXPECT_EQ(
       "Error: Main class was not specified in INI file. \n"
       "Error: JNI exception: failed to create the Java VM\nReason: invalid arguments.\n \n"
+      "Error: Failed to load Java VM library: C:\\x\\jvm.dll (errno = 193).\n \n"
       "Error: JNI exception: failed to create the Java VM\nReason: .\n \n",
       testing::internal::GetCapturedStdout());
+  std::rewind(traced);
+  std::string text;
+  char buffer[256];
+  while (std::fgets(buffer, sizeof buffer, traced)) text += buffer;
+  std::fclose(traced);
+  EXPECT_EQ(
+      "tarn: error 203: JNI exception: failed to create the Java VM\\nReason: invalid "
+      "arguments.\n"
+      "tarn: error 222: Failed to load Java VM library: C:\\x\\jvm.dll (errno = 193).\n",
+      text);
 }
 
 TEST(Messages, ErrorBoxShowsTheLineWithoutItsEnd) {

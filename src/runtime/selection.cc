@@ -19,7 +19,7 @@ int rank(const RuntimeRules& rules, const JreCandidate& a, const JreCandidate& b
 
 bool usableArchitecture(uint16_t machineType, RuntimeFiles& files, const std::string& library) {
   if (!foreignArchitecture(machineType, files, library)) return true;
-  printError(formatMessage(IDS_JVM_WRONG_ARCHITECTURE, library));
+  reportError(IDS_JVM_WRONG_ARCHITECTURE, library);
   return false;
 }
 
