@@ -13,6 +13,17 @@ bool isFolderSeparator(char c) { return c == kPathSeparator || c == '/'; }
 // Fits the 260-byte buffer that the value is read into, terminator included.
 constexpr size_t kAppDataLimit = 260;
 
+// "C:\..." or a UNC path "\\server\...". "\Users" or "C:Users" hang off
+// whatever drive or folder is current, where any local user may have put
+// a folder of that name first.
+bool isAbsoluteWindowsPath(const std::string& path) {
+  auto separator = [](char c) { return c == '\\' || c == '/'; };
+  bool letter = path.size() >= 3 && ((path[0] >= 'A' && path[0] <= 'Z') ||
+                                     (path[0] >= 'a' && path[0] <= 'z'));
+  if (letter && path[1] == ':' && separator(path[2])) return true;
+  return path.size() >= 3 && separator(path[0]) && separator(path[1]) && !separator(path[2]);
+}
+
 }  // namespace
 
 size_t fileNameStart(const std::string& path, LeadByteTest lead) {
@@ -60,21 +71,31 @@ std::string cleanProductName(const std::string& productName, LeadByteTest lead) 
   return cleaned;
 }
 
+std::string appDataFolderFor(const std::string& appData) {
+  if (appData.size() >= kAppDataLimit || !isAbsoluteWindowsPath(appData)) return std::string();
+  return appData;
+}
+
+std::string xdgConfigFolderFor(const std::string& xdgConfigHome, const std::string& home) {
+  // A relative value is invalid by the convention and ignored; a relative
+  // home would name a folder under the current one.
+  if (!xdgConfigHome.empty() && xdgConfigHome[0] == '/') return xdgConfigHome;
+  if (home.empty() || home[0] != '/') return std::string();
+  return home + "/.config";
+}
+
 std::string appDataFolder(System& system) {
   std::string value;
   system.getEnvironment("APPDATA", &value);
-  if (value.size() >= kAppDataLimit) return std::string();
-  return value;
+  return appDataFolderFor(value);
 }
 
 std::string xdgConfigFolder(System& system) {
-  std::string value;
-  system.getEnvironment("XDG_CONFIG_HOME", &value);
-  // A relative value is invalid by the convention and ignored.
-  if (!value.empty() && value[0] == '/') return value;
-  system.getEnvironment("HOME", &value);
-  if (value.empty()) return std::string();
-  return value + "/.config";
+  std::string xdg;
+  std::string home;
+  system.getEnvironment("XDG_CONFIG_HOME", &xdg);
+  system.getEnvironment("HOME", &home);
+  return xdgConfigFolderFor(xdg, home);
 }
 
 std::string userConfigFilePath(Machine& machine, const std::string& productName,
@@ -82,6 +103,7 @@ std::string userConfigFilePath(Machine& machine, const std::string& productName,
   std::string module;
   if (!modulePath(*machine.system, &module)) return std::string();
   std::string path = userDataFolder(*machine.system);
+  if (path.empty()) return std::string();
   path += kPathSeparator;
   path += cleanProductName(productName, machine.lead);
   if (create) machine.system->createDirectory(path);

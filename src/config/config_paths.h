@@ -26,16 +26,20 @@ std::string userConfigBaseName(const std::string& modulePath, LeadByteTest lead)
 // The product name without the characters no folder name may hold.
 std::string cleanProductName(const std::string& productName, LeadByteTest lead);
 
-// The per-user base folder by each platform's rule; "" when unset.
-// Windows: "APPDATA", unset when it does not fit 260 bytes.
+// The per-user base folder by each platform's rule; "" when there is no
+// usable one, and then no per-user copy at all.
+// Windows: "APPDATA" when it is an absolute path that fits 260 bytes.
+std::string appDataFolderFor(const std::string& appData);
 std::string appDataFolder(System& system);
-// Linux: an absolute $XDG_CONFIG_HOME, else $HOME/.config.
+// Linux: an absolute $XDG_CONFIG_HOME, else an absolute $HOME + "/.config".
+std::string xdgConfigFolderFor(const std::string& xdgConfigHome, const std::string& home);
 std::string xdgConfigFolder(System& system);
 // The running target's choice of the two.
 std::string userDataFolder(System& system);
 
 // <per-user folder>\<product name cleaned>\<product code>\<base name>.ini,
-// "" when the module path cannot be obtained; with create set, the two
+// "" when the module path cannot be obtained or there is no per-user
+// folder; with create set, the two
 // product folders are created on the way (never the per-user folder itself).
 std::string userConfigFilePath(Machine& machine, const std::string& productName,
                                const std::string& productCode, bool create);

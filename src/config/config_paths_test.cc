@@ -92,8 +92,11 @@ TEST(UserConfigPath, PiecesJoinedEvenWhenEmpty) {
   EXPECT_EQ(join({base, "", "", "tool.ini"}), userConfigFilePath(fake.machine, "", "", false));
   EXPECT_TRUE(fake.system.created.empty());
 
+  // No per-user folder: no per-user copy, rather than one below the root of
+  // the current drive that any local user could have made.
   fake.system.environment.clear();
-  EXPECT_EQ(join({"", "P", "C", "tool.ini"}), userConfigFilePath(fake.machine, "P", "C", false));
+  EXPECT_EQ("", userConfigFilePath(fake.machine, "P", "C", true));
+  EXPECT_TRUE(fake.system.created.empty());
 
   fake.system.module.clear();
   testing::internal::CaptureStdout();
@@ -116,11 +119,17 @@ TEST(UserConfigPath, CreatesTheTwoProductFoldersOnly) {
 TEST(UserDataFolder, AppDataRule) {
   FakeMachine fake;
   EXPECT_EQ("", appDataFolder(fake.system));
-  fake.system.environment["APPDATA"] = std::string(259, 'a');
-  EXPECT_EQ(std::string(259, 'a'), appDataFolder(fake.system));
+  const std::string longest = "C:\\" + std::string(256, 'a');
+  fake.system.environment["APPDATA"] = longest;
+  EXPECT_EQ(longest, appDataFolder(fake.system));
   // Too long for its 260-byte buffer: treated as unset.
-  fake.system.environment["APPDATA"] = std::string(260, 'a');
-  EXPECT_EQ("", appDataFolder(fake.system));
+  EXPECT_EQ("", appDataFolderFor(longest + "a"));
+  for (const char* usable : {"C:\\Users\\u", "d:/u", "\\\\server\\share\\u", "\\\\?\\C:\\u"})
+    EXPECT_EQ(usable, appDataFolderFor(usable));
+  // Relative to the current drive or folder.
+  for (const char* relative : {"", "\\Users\\u", "/u", "C:Users", "C:", "Users\\u", "..\\u",
+                               "\\\\\\u", "1:\\u"})
+    EXPECT_EQ("", appDataFolderFor(relative)) << relative;
 }
 
 TEST(UserDataFolder, XdgRule) {
@@ -137,6 +146,9 @@ TEST(UserDataFolder, XdgRule) {
   // The long-value rule is Windows' only.
   fake.system.environment["XDG_CONFIG_HOME"] = "/" + std::string(300, 'a');
   EXPECT_EQ("/" + std::string(300, 'a'), xdgConfigFolder(fake.system));
+  // Without an absolute home there is no per-user folder.
+  EXPECT_EQ("", xdgConfigFolderFor("", "home/u"));
+  EXPECT_EQ("", xdgConfigFolderFor("conf", ""));
 }
 
 TEST(UserConfigPath, ExistenceAndPlatform) {

@@ -268,6 +268,7 @@ struct SelectionCase {
   Launcher launcher{m.fake.machine};
   SelectionCase() {
     m.fake.system.module = native("/app/tool.exe");
+    m.fake.system.environment = {{"APPDATA", "C:\\AppData"}, {"HOME", "/home/u"}};
     launcher.settings.rules = anyVersion();
   }
   TargetArchitecture architecture = launcherArchitecture();
@@ -359,13 +360,23 @@ TEST(SelectRuntime, ConfirmedChoiceIsRemembered) {
   EXPECT_EQ("Java Runtime Environment", std::get<0>(c.m.fake.profiles.writes[0]));
   EXPECT_EQ("JRE Path", std::get<1>(c.m.fake.profiles.writes[0]));
   EXPECT_EQ(native("/picked/"), std::get<2>(c.m.fake.profiles.writes[0]));
-  EXPECT_NE(native("/app/tool.ini"), std::get<3>(c.m.fake.profiles.writes[0]));
+  EXPECT_EQ(kPathSeparator == '\\' ? "C:\\AppData\\Demo\\X1\\tool.ini"
+                                   : "/home/u/.config/Demo/X1/tool.ini",
+            std::get<3>(c.m.fake.profiles.writes[0]));
 
   // A service writes into the configuration file itself.
   c.launcher.settings.isService = true;
   ASSERT_TRUE(c.select());
   ASSERT_EQ(2u, c.m.fake.profiles.writes.size());
   EXPECT_EQ(native("/app/tool.ini"), std::get<3>(c.m.fake.profiles.writes[1]));
+
+  // Without a per-user folder the choice holds for this run only.
+  c.launcher.settings.isService = false;
+  c.m.fake.system.environment.clear();
+  c.launcher.jvm.jvmPath.clear();
+  ASSERT_TRUE(c.select());
+  EXPECT_EQ(c.chooser.jvmPath, c.launcher.jvm.jvmPath);
+  EXPECT_EQ(2u, c.m.fake.profiles.writes.size());
 
   // Without a configuration file path nothing is written.
   c.m.fake.system.module.clear();

@@ -1,5 +1,6 @@
 // Configuration file names from arbitrary module paths and product names:
-// the folders of the path are kept whole and every name ends in ".ini".
+// the folders of the path are kept whole and every name ends in ".ini";
+// a per-user folder from any variable value is absolute or none.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -42,5 +43,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   checkPath(text, shiftJisLead);
   std::string cleaned = tarn::cleanProductName(text, tarn::noLeadBytes);
   check(cleaned.find_first_of("\\?\"|><:/*") == std::string::npos);
+  // A per-user folder is the value itself and absolute, or there is none.
+  std::string appData = tarn::appDataFolderFor(text);
+  check(appData.empty() || (appData == text && appData.size() < 260 &&
+                            (appData.compare(1, 2, ":\\") == 0 || appData.compare(1, 2, ":/") == 0 ||
+                             appData[0] == '\\' || appData[0] == '/')));
+  size_t half = size / 2;
+  std::string xdg = tarn::xdgConfigFolderFor(text.substr(0, half), text.substr(half));
+  check(xdg.empty() || xdg[0] == '/');
   return 0;
 }

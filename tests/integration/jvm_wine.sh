@@ -166,5 +166,20 @@ rm "$jre/bin/testvm_dependency.dll"
 run_vm "" ""
 expect_status 0
 expect_line "$record" "dependency $(winpath "$work/system-dlls")\\testvm_dependency.dll"
+
+# Without "APPDATA" there is no per-user copy, not even one below the root
+# of the current drive, where any local user could have put it first.
+product="Tarn Test $$"
+drive_c=${WINEPREFIX:?}/drive_c
+trap 'rm -rf "$work" "$drive_c/$product" "$drive_c/tarn-current-$$"' EXIT
+mkdir -p "$drive_c/$product/P1" "$drive_c/tarn-current-$$"
+write_ini "$drive_c/$product/P1/probe.ini" "[Java Runtime Environment]" "JRE Path=C:\\nowhere"
+cp "$testvm" "$jre/bin/server/jvm.dll"
+write_ini "$ini" "${base_ini[@]}" "[Class Path]" "Class Path=." \
+  "[Product Information]" "Product Name=$product" "Product Code=P1"
+cd "$drive_c/tarn-current-$$"
+SPAWN_UNSET=APPDATA run_vm "" ""
+expect_status 0
+expect_line "$record" "env TARN_JVM_PATH=$jre_win\\bin\\server\\jvm.dll"
 cd /
 echo ok
