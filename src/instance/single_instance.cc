@@ -6,6 +6,7 @@
 #include "jvm/java_main.h"
 #include "launcher/launcher.h"
 #include "launcher/messages.h"
+#include "launcher/trace.h"
 
 namespace tarn {
 
@@ -91,11 +92,15 @@ void callSecondaryMain(Launcher& launcher, HandOverReply reply, void* context) {
       method = env->GetStaticMethodID(mainClass, "secondaryMain", "([Ljava/lang/String;)I");
       returnsInt = true;
     }
+    trace("hand-over received: %s", method ? "calling secondaryMain" : "no secondaryMain");
     if (method) {
-      jobjectArray array = newJavaStringArray(env, readArguments(launcher));
+      std::vector<std::string> arguments = readArguments(launcher);
+      trace("hand-over: %d arguments", static_cast<int>(arguments.size()));
+      jobjectArray array = newJavaStringArray(env, arguments);
       if (array) {
         if (returnsInt) {
           jint value = env->CallStaticIntMethod(mainClass, method, array);
+          trace("hand-over: secondaryMain returned %d", static_cast<int>(value));
           reply(context, value);
         } else {
           reply(context, 0);

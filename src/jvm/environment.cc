@@ -2,6 +2,7 @@
 
 #include "launcher/launcher.h"
 #include "launcher/messages.h"
+#include "launcher/trace.h"
 #include "jvm/vm_platform.h"
 
 namespace tarn {
@@ -133,9 +134,11 @@ void prepareEnvironment(Launcher& launcher) {
   in.librarySearchPathSet = system.getEnvironment("LD_LIBRARY_PATH", &ldPath) && !ldPath.empty();
 
   system.setEnvironment("TARN_JVM_PATH", in.jvmPath);
+  trace("set TARN_JVM_PATH=%s", in.jvmPath.c_str());
   EnvironmentPlan plan;
   plan.jvmHome = runtimeHome(in.jvmPath, in.posix, launcher.machine->lead);
   system.setEnvironment("TARN_JVM_HOME", plan.jvmHome);
+  trace("set TARN_JVM_HOME=%s", plan.jvmHome.c_str());
 
   if (!in.libraryPath.empty()) {
     std::string module;
@@ -153,6 +156,7 @@ void prepareEnvironment(Launcher& launcher) {
   std::string searchPath = plan.searchPath;
   expandEnvironment(searchPath);
   system.setEnvironment(plan.searchPathName, searchPath);
+  trace("set %s=%s", plan.searchPathName.c_str(), searchPath.c_str());
 }
 
 }  // namespace tarn

@@ -3,6 +3,7 @@
 #include "jvm/vm_platform.h"
 #include "launcher/launcher.h"
 #include "launcher/messages.h"
+#include "launcher/trace.h"
 
 namespace tarn {
 
@@ -155,8 +156,11 @@ bool invokeMain(Launcher& launcher) {
     return failAfterVm(launcher);
   }
   mainAboutToStart(launcher);
+  trace("calling %s.main with %d arguments", mainClass.c_str(),
+        static_cast<int>(launcher.arguments.size()));
   env->CallStaticVoidMethod(mainType, mainMethod, arguments);
   jthrowable exception = env->ExceptionOccurred();
+  trace("main returned%s", exception ? " with an uncaught exception" : "");
   if (exception) {
     env->ExceptionDescribe();
     if (launcher.settings.failureCheck &&

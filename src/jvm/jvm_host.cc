@@ -5,6 +5,7 @@
 #include "jvm/java_main.h"
 #include "jvm/vm_platform.h"
 #include "launcher/messages.h"
+#include "launcher/trace.h"
 
 namespace tarn {
 
@@ -59,6 +60,7 @@ bool loadJvmLibrary(JvmHost& host) {
   }
   host.createJavaVm = reinterpret_cast<CreateJavaVmEntry>(create);
   host.getDefaultInitArgs = reinterpret_cast<GetDefaultInitArgsEntry>(defaults);
+  trace("VM library loaded: %s", host.jvmPath.c_str());
   return true;
 }
 
@@ -95,6 +97,8 @@ bool createJvm(JvmHost& host, const std::string& outputFile, const std::string& 
   args.nOptions = static_cast<jint>(options.size());
   args.options = options.data();
   args.ignoreUnrecognized = JNI_FALSE;
+  for (size_t i = 0; i < host.options.size(); ++i)
+    trace("VM option %d: %s", static_cast<int>(i + 1), host.options[i].c_str());
   JavaVM* vm = nullptr;
   JNIEnv* env = nullptr;
   jint result = host.createJavaVm(&vm, reinterpret_cast<void**>(&env), &args);
@@ -104,19 +108,25 @@ bool createJvm(JvmHost& host, const std::string& outputFile, const std::string& 
   }
   host.vm = vm;
   host.env = env;
+  trace("VM created");
   // Output first: a failure to move System.err is then still described on
   // the console.
-  if (!outputFile.empty() && !redirectStream(env, outputFile, JavaStream::Output) &&
-      env->ExceptionOccurred())
-    env->ExceptionDescribe();
-  if (!errorFile.empty() && !redirectStream(env, errorFile, JavaStream::Error) &&
-      env->ExceptionOccurred())
-    env->ExceptionDescribe();
+  if (!outputFile.empty()) {
+    bool moved = redirectStream(env, outputFile, JavaStream::Output);
+    trace("System.out to %s: %s", outputFile.c_str(), moved ? "done" : "failed");
+    if (!moved && env->ExceptionOccurred()) env->ExceptionDescribe();
+  }
+  if (!errorFile.empty()) {
+    bool moved = redirectStream(env, errorFile, JavaStream::Error);
+    trace("System.err to %s: %s", errorFile.c_str(), moved ? "done" : "failed");
+    if (!moved && env->ExceptionOccurred()) env->ExceptionDescribe();
+  }
   return true;
 }
 
 void destroyJvm(JvmHost& host) {
   if (!host.vm) return;
+  trace("destroying the VM: waiting for the program's non-daemon threads");
   host.vm->DestroyJavaVM();
   host.vm = nullptr;
   host.env = nullptr;

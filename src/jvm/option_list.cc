@@ -8,6 +8,7 @@
 #include "launcher/arguments.h"
 #include "launcher/launcher.h"
 #include "launcher/messages.h"
+#include "launcher/trace.h"
 
 namespace tarn {
 
@@ -89,6 +90,7 @@ bool buildOptionList(Launcher& launcher) {
   IniFile ini(*machine.profiles, path, embeddedConfigurationText(), machine.lead);
 
   std::string classPath = toTargetPathList(ini.lookup("Class Path", "Class Path"));
+  trace("Class Path=%s", classPath.c_str());
   if (equalsIgnoringCase(ini.lookup("Application", "Embedded Jar"), "yes")) {
     std::string executable;
     if (modulePath(*machine.system, &executable)) {
@@ -105,8 +107,10 @@ bool buildOptionList(Launcher& launcher) {
   std::vector<std::string> working;
   working.push_back("-Djava.class.path=" + classPath);
   VmParameterContext context{memoryFigures(), &launcher.jvm.threadStackSize, machine.lead};
-  splitVmParameters(ini.lookup("Java Runtime Environment", "Virtual Machine Parameters"),
-                    context, working);
+  const std::string parameters =
+      ini.lookup("Java Runtime Environment", "Virtual Machine Parameters");
+  trace("Virtual Machine Parameters=%s", parameters.c_str());
+  splitVmParameters(parameters, context, working);
   for (std::string& option : working) {
     expandEnvironment(option);
     launcher.jvm.options.push_back(option);

@@ -20,6 +20,24 @@ Launcher::~Launcher() {
   closeSingleInstance(*this);
 }
 
+namespace {
+
+void traceChannel(const SingleInstanceChannel& channel, size_t arguments) {
+  if (channel.singleInstance && channel.firstInstance)
+    trace("single instance: first instance, channel %s", channel.name.c_str());
+  else if (channel.singleInstance && channel.finished)
+    trace("single instance: second instance; the first ended before the hand-over");
+  else if (channel.singleInstance)
+    trace("single instance: second instance, %d arguments handed over on channel %s",
+          static_cast<int>(arguments), channel.name.c_str());
+  else if (!channel.name.empty())
+    trace("single instance: no channel to be had, an ordinary launch");
+  else
+    trace("single instance: not asked for");
+}
+
+}  // namespace
+
 void buildArgumentList(Launcher& launcher, const std::vector<std::string>& commandLine) {
   launcher.arguments.insert(launcher.arguments.end(), commandLine.begin(), commandLine.end());
 }
@@ -35,7 +53,12 @@ void overrideWorkingDirectory(Launcher& launcher) {
 
 bool initialise(Launcher& launcher, const std::vector<std::string>& commandLine) {
   buildArgumentList(launcher, commandLine);
-  if (!setUpSingleInstance(launcher)) return false;
+  trace("%d arguments", static_cast<int>(launcher.arguments.size()));
+  if (!setUpSingleInstance(launcher)) {
+    trace("single instance: the hand-over failed");
+    return false;
+  }
+  traceChannel(launcher.channel, launcher.arguments.size());
   // A second instance has handed its arguments over: it only waits now.
   if (launcher.channel.singleInstance && !launcher.channel.firstInstance) return true;
   if (!readSettings(*launcher.machine, embeddedConfigurationText(), &launcher.settings))
@@ -46,8 +69,11 @@ bool initialise(Launcher& launcher, const std::vector<std::string>& commandLine)
 }
 
 int32_t run(Launcher& launcher) {
-  if (launcher.channel.singleInstance && !launcher.channel.firstInstance)
-    return waitForFirstInstance(launcher);
+  if (launcher.channel.singleInstance && !launcher.channel.firstInstance) {
+    int32_t value = waitForFirstInstance(launcher);
+    trace("single instance: the first instance answered %d", static_cast<int>(value));
+    return value;
+  }
   prepareEnvironment(launcher);
   if (!loadJvmLibrary(launcher.jvm)) return -1;
   if (!buildOptionList(launcher)) return -1;
@@ -55,12 +81,18 @@ int32_t run(Launcher& launcher) {
 }
 
 uint32_t runJavaMain(Launcher& launcher) {
-  if (launcher.jvm.threadStackSize == 0)
+  const char* stackSource = "-Xss";
+  if (launcher.jvm.threadStackSize == 0) {
     launcher.jvm.threadStackSize = defaultThreadStackSize(launcher.jvm);
+    stackSource = launcher.jvm.threadStackSize ? "the VM's default" : "the system's default";
+  }
+  trace("Java main thread stack: %d bytes (%s)", static_cast<int>(launcher.jvm.threadStackSize),
+        stackSource);
   uint32_t exitCode = 1;
   if (runThread(launcher.jvm.threadStackSize, javaMainThreadBody, &launcher, &exitCode))
     return exitCode;
   // No thread to be had: the VM runs on this one instead.
+  trace("no thread for Java: the VM runs on the launcher's own");
   return javaMainThreadBody(&launcher);
 }
 

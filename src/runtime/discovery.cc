@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "launcher/messages.h"
+#include "launcher/trace.h"
 #include "os/little_endian.h"
 
 namespace tarn {
@@ -106,6 +107,88 @@ std::string comparableHome(const std::string& home, LeadByteTest lead) {
   return text;
 }
 
+// Where the PE header may start: the header is read from the file's start.
+const size_t kHeadSize = 4096;
+
+// Why a runtime found was taken or not.
+enum class Verdict { Accepted, OutOfLimits, NoVmLibrary, ForeignArchitecture, NotSearched, SameHome };
+
+const char* architectureName(uint16_t machine) {
+  switch (machine) {
+    case 0x14c: return "x86";
+    case 0x8664: return "x86_64";
+    case 0xaa64: return "arm64";
+    default: return "unknown";
+  }
+}
+
+// The VM folders below home by their own names: "client, server".
+std::string vmTypes(System& system, const std::string& home) {
+  std::string list;
+  for (const char* folder : kVmFolders) {
+    if (!system.fileExists(home + folder + kJvmLibrary)) continue;
+    std::string name(folder, std::char_traits<char>::length(folder) - 1);
+    name.erase(0, name.find_last_of("\\/") + 1);
+    if ((", " + list + ", ").find(", " + name + ", ") != std::string::npos) continue;
+    list += list.empty() ? name : ", " + name;
+  }
+  return list.empty() ? "none" : list;
+}
+
+// Why keySearched is false for the key.
+std::string notSearchedReason(const RuntimeRules& rules, const std::string& key) {
+  const bool javaSoft = isJavaSoftKey(key);
+  if (javaSoft ? !(rules.sunAllowed || rules.sunPreferred)
+               : !(rules.jrockitAllowed || rules.jrockitPreferred))
+    return std::string("vendor ") + (javaSoft ? "JavaSoft" : "JRockit") +
+           " not accepted by VM Provider";
+  return std::string(isJdkKey(key) ? "JDKs" : "JREs") + " not accepted by JVM Source";
+}
+
+std::string verdictText(System& system, RuntimeFiles* files, uint16_t machineType,
+                        const RuntimeRules& rules, const std::string& key,
+                        const std::string& home, const std::string& library,
+                        const JavaVersion& version, Verdict verdict) {
+  const bool jdk = isJdkKey(key);
+  switch (verdict) {
+    case Verdict::Accepted: return "accepted";
+    case Verdict::OutOfLimits:
+      if (compare(version, rules.minimum) < 0)
+        return "turned down: below the minimum version " + format(rules.minimum);
+      return "turned down: above the maximum version " + format(rules.maximum);
+    case Verdict::NoVmLibrary:
+      if (home.empty()) return "turned down: no folder registered";
+      if (!system.isDirectory(home))
+        return jdk && home.size() > std::char_traits<char>::length(kPrivateSubfolder)
+                   ? "turned down: a JDK without its jre folder"
+                   : "turned down: the folder does not exist";
+      if (rules.jvmType == JvmType::Server && !chooseJvmDll(system, home, JvmType::Default).empty())
+        return "turned down: no server VM, which JVM Type=server asks for";
+      return "turned down: no VM library";
+    case Verdict::ForeignArchitecture: {
+      uint16_t machine = files ? peMachine(files->head(library, kHeadSize)) : 0;
+      return std::string("turned down: its VM library is built for ") + architectureName(machine) +
+             ", this launcher loads " + architectureName(machineType);
+    }
+    case Verdict::NotSearched: return "turned down: " + notSearchedReason(rules, key);
+    case Verdict::SameHome: return "turned down: the same folder as an earlier runtime";
+  }
+  return std::string();
+}
+
+// The trace's line for one runtime considered, its facts gathered here so
+// that nothing is looked at when the trace is off.
+void traceRuntime(System& system, RuntimeFiles* files, uint16_t machineType,
+                  const RuntimeRules& rules, const std::string& origin, const std::string& key,
+                  const std::string& home, const JavaVersion& version, Verdict verdict) {
+  std::string library = home.empty() ? std::string() : chooseJvmDll(system, home, probeType(rules, key));
+  trace("runtime %s: home %s, version %s, %s %s, VM types %s, library %s: %s", origin.c_str(),
+        home.empty() ? "unknown" : home.c_str(), format(version).c_str(),
+        isJavaSoftKey(key) ? "JavaSoft" : "JRockit", isJdkKey(key) ? "JDK" : "JRE",
+        vmTypes(system, home).c_str(), library.empty() ? "none" : library.c_str(),
+        verdictText(system, files, machineType, rules, key, home, library, version, verdict).c_str());
+}
+
 }  // namespace
 
 const char* const kJavaSoftJdkKey = "Software\\JavaSoft\\Java Development Kit\\";
@@ -118,15 +201,22 @@ bool withinLimits(const RuntimeRules& rules, const JavaVersion& version) {
   return isAllZero(rules.maximum) || compare(version, rules.maximum) <= 0;
 }
 
-bool probeVersionKey(Machine& machine, Registry& registry, const RuntimeRules& rules,
-                     const std::string& key, const std::string& subkey, std::string* home,
-                     bool* serverVm) {
+bool registeredFolder(Machine& machine, Registry& registry, const std::string& key,
+                      const std::string& subkey, std::string* folder) {
   std::string javaHome;
   if (!registry.readString(key + subkey, "JavaHome", &javaHome) || javaHome.empty())
     return false;
-  std::string folder = withTrailingSeparator(javaHome, machine.lead);
+  *folder = withTrailingSeparator(javaHome, machine.lead);
   // A registered JDK is used through its private runtime.
-  if (isJdkKey(key)) folder += kPrivateSubfolder;
+  if (isJdkKey(key)) *folder += kPrivateSubfolder;
+  return true;
+}
+
+bool probeVersionKey(Machine& machine, Registry& registry, const RuntimeRules& rules,
+                     const std::string& key, const std::string& subkey, std::string* home,
+                     bool* serverVm) {
+  std::string folder;
+  if (!registeredFolder(machine, registry, key, subkey, &folder)) return false;
   bool server = false;
   if (chooseJvmDll(*machine.system, folder, probeType(rules, key), &server).empty()) return false;
   *home = folder;
@@ -142,14 +232,24 @@ void collectFromKey(Machine& machine, Registry& registry, const RuntimeRules& ru
   for (const std::string& name : names) {
     JreCandidate candidate;
     candidate.version.parse(name, 0);
-    if (!withinLimits(rules, candidate.version)) continue;
-    if (!probeVersionKey(machine, registry, rules, key, name, &candidate.home,
-                         &candidate.serverVm))
-      continue;
-    if (files && foreignArchitecture(machineType, *files,
-                                     chooseJvmDll(*machine.system, candidate.home,
-                                                  probeType(rules, key))))
-      continue;
+    Verdict verdict = Verdict::Accepted;
+    if (!withinLimits(rules, candidate.version))
+      verdict = Verdict::OutOfLimits;
+    else if (!probeVersionKey(machine, registry, rules, key, name, &candidate.home,
+                              &candidate.serverVm))
+      verdict = Verdict::NoVmLibrary;
+    else if (files && foreignArchitecture(machineType, *files,
+                                          chooseJvmDll(*machine.system, candidate.home,
+                                                       probeType(rules, key))))
+      verdict = Verdict::ForeignArchitecture;
+    if (tracing()) {
+      std::string home = candidate.home;
+      if (home.empty()) registeredFolder(machine, registry, key, name, &home);
+      traceRuntime(*machine.system, files, machineType, rules,
+                   std::string(registry.rootName()) + "\\" + key + name, key, home,
+                   candidate.version, verdict);
+    }
+    if (verdict != Verdict::Accepted) continue;
     candidate.preferred = isPreferred(rules, key);
     candidates->push_back(candidate);
   }
@@ -182,11 +282,19 @@ void collectInstalled(System& system, const RuntimeRules& rules, const std::stri
     if (runtime.jdk != jdkKey) continue;
     JreCandidate candidate;
     candidate.version.parse(runtime.version, 0);
-    if (!withinLimits(rules, candidate.version)) continue;
-    // An older JDK keeps its runtime in jre/; a later one is its own runtime.
     std::string home = runtime.folder;
-    if (jdkKey && system.isDirectory(home + kPrivateSubfolder)) home += kPrivateSubfolder;
-    if (chooseJvmDll(system, home, probeType(rules, key), &candidate.serverVm).empty()) continue;
+    Verdict verdict = Verdict::Accepted;
+    if (!withinLimits(rules, candidate.version)) {
+      verdict = Verdict::OutOfLimits;
+    } else {
+      // An older JDK keeps its runtime in jre/; a later one is its own runtime.
+      if (jdkKey && system.isDirectory(home + kPrivateSubfolder)) home += kPrivateSubfolder;
+      if (chooseJvmDll(system, home, probeType(rules, key), &candidate.serverVm).empty())
+        verdict = Verdict::NoVmLibrary;
+    }
+    if (tracing())
+      traceRuntime(system, nullptr, 0, rules, runtime.origin, key, home, candidate.version, verdict);
+    if (verdict != Verdict::Accepted) continue;
     candidate.home = home;
     candidate.preferred = isPreferred(rules, key);
     candidates->push_back(candidate);
@@ -201,6 +309,12 @@ std::string DiskRuntimeFiles::read(const std::string& folder) {
   in.read(&text[0], static_cast<std::streamsize>(text.size()));
   text.resize(static_cast<size_t>(in.gcount()));
   return text;
+}
+
+void traceKeyNotSearched(const RuntimeRules& rules, const std::string& key) {
+  if (!tracing()) return;
+  trace("%s %ss: not searched, %s", isJavaSoftKey(key) ? "JavaSoft" : "JRockit",
+        isJdkKey(key) ? "JDK" : "JRE", notSearchedReason(rules, key).c_str());
 }
 
 bool keySearched(const RuntimeRules& rules, const std::string& key) {
@@ -245,10 +359,14 @@ void listRegistered(System& system, Registry& registry, RuntimeFiles& releases, 
   for (const std::string& name : names) {
     std::string folder;
     InstalledRuntime runtime;
-    if (registry.readString(registration.key + name + registration.subpath, registration.value,
-                            &folder) &&
-        describeRuntime(system, releases, lead, folder, name, &runtime))
-      runtimes->push_back(runtime);
+    const std::string key = registration.key + name + registration.subpath;
+    const bool found = registry.readString(key, registration.value, &folder) &&
+                       describeRuntime(system, releases, lead, folder, name, &runtime);
+    if (tracing()) {
+      runtime.origin = std::string(registry.rootName()) + "\\" + key;
+      if (!found) trace("runtime %s: no %s value, skipped", runtime.origin.c_str(), registration.value);
+    }
+    if (found) runtimes->push_back(runtime);
   }
 }
 
@@ -262,19 +380,31 @@ void collectFurther(System& system, RuntimeFiles& files, LeadByteTest lead, uint
                     std::vector<JreCandidate>* candidates) {
   for (const InstalledRuntime& runtime : runtimes) {
     const char* key = runtime.jdk ? kJavaSoftJdkKey : kJavaSoftJreKey;
-    if (!keySearched(rules, key)) continue;
     JreCandidate candidate;
     candidate.version.parse(runtime.version, 0);
-    if (!withinLimits(rules, candidate.version)) continue;
-    // Runtimes 9 and later have no jre folder: the folder is the runtime.
     std::string home = withTrailingSeparator(runtime.folder, lead);
-    if (system.isDirectory(home + kPrivateSubfolder)) home += kPrivateSubfolder;
-    bool known = false;
-    for (const JreCandidate& other : *candidates)
-      if (sameHome(other.home, home, lead)) known = true;
-    if (known) continue;
-    std::string library = chooseJvmDll(system, home, probeType(rules, key), &candidate.serverVm);
-    if (library.empty() || foreignArchitecture(machineType, files, library)) continue;
+    Verdict verdict = Verdict::Accepted;
+    if (!keySearched(rules, key)) {
+      verdict = Verdict::NotSearched;
+    } else if (!withinLimits(rules, candidate.version)) {
+      verdict = Verdict::OutOfLimits;
+    } else {
+      // Runtimes 9 and later have no jre folder: the folder is the runtime.
+      if (system.isDirectory(home + kPrivateSubfolder)) home += kPrivateSubfolder;
+      for (const JreCandidate& other : *candidates)
+        if (sameHome(other.home, home, lead)) verdict = Verdict::SameHome;
+    }
+    if (verdict == Verdict::Accepted) {
+      std::string library = chooseJvmDll(system, home, probeType(rules, key), &candidate.serverVm);
+      if (library.empty())
+        verdict = Verdict::NoVmLibrary;
+      else if (foreignArchitecture(machineType, files, library))
+        verdict = Verdict::ForeignArchitecture;
+    }
+    if (tracing())
+      traceRuntime(system, &files, machineType, rules, runtime.origin, key, home,
+                   candidate.version, verdict);
+    if (verdict != Verdict::Accepted) continue;
     candidate.home = home;
     candidate.preferred = isPreferred(rules, key);
     candidates->push_back(candidate);
@@ -289,11 +419,6 @@ std::string DiskRuntimeFiles::head(const std::string& path, size_t size) {
   bytes.resize(static_cast<size_t>(in.gcount()));
   return bytes;
 }
-
-namespace {
-// Where the PE header may start: the header is read from the file's start.
-const size_t kHeadSize = 4096;
-}  // namespace
 
 uint16_t peMachine(const std::string& bytes) {
   if (bytes.size() < 0x40 || bytes[0] != 'M' || bytes[1] != 'Z') return 0;

@@ -47,6 +47,11 @@ extern const char* const kJrockitJdkKey;
 // "Maximum Version") sets no upper limit.
 bool withinLimits(const RuntimeRules& rules, const JavaVersion& version);
 
+// The "JavaHome" of key + subkey as a runtime home: with the separator, and
+// for a JDK its jre folder.
+bool registeredFolder(Machine& machine, Registry& registry, const std::string& key,
+                      const std::string& subkey, std::string* folder);
+
 // The "JavaHome" of key + subkey made a runtime home holding a VM library.
 bool probeVersionKey(Machine& machine, Registry& registry, const RuntimeRules& rules,
                      const std::string& key, const std::string& subkey, std::string* home,
@@ -65,6 +70,7 @@ struct InstalledRuntime {
   std::string folder;  // ends in the path separator
   std::string version;
   bool jdk = false;
+  std::string origin;  // where it was found, for the trace
 };
 
 // The JAVA_VERSION of a runtime's release file text, without its quotes; ""
@@ -103,6 +109,8 @@ bool foreignArchitecture(uint16_t machineType, RuntimeFiles& files, const std::s
 
 // The vendor and kind key is searched under the rules.
 bool keySearched(const RuntimeRules& rules, const std::string& key);
+// The trace's line for a key that is not, with the reason.
+void traceKeyNotSearched(const RuntimeRules& rules, const std::string& key);
 
 // The runtime in the folder: its version from its release file, else the
 // fallback; a JDK when it has a compiler. False for an empty folder.

@@ -10,6 +10,8 @@
 #include <set>
 #include <sstream>
 
+#include "launcher/trace.h"
+
 namespace tarn {
 
 namespace {
@@ -61,8 +63,14 @@ struct InstalledSource : RuntimeSource {
     std::string javaHome;
     InstalledRuntime runtime;
     if (!machine.system->getEnvironment("JAVA_HOME", &javaHome) ||
-        !javaHomeRuntime(*machine.system, javaHome, &runtime))
+        !javaHomeRuntime(*machine.system, javaHome, &runtime)) {
+      if (javaHome.empty())
+        trace("JAVA_HOME: not set");
+      else
+        trace("JAVA_HOME=%s: no such folder", javaHome.c_str());
       return;
+    }
+    runtime.origin = "JAVA_HOME";
     DiskRuntimeFiles files;
     collectFurther(*machine.system, files, machine.lead, 0, rules, {runtime}, candidates);
   }
@@ -86,6 +94,7 @@ std::vector<InstalledRuntime> scanJavaFolders(const std::vector<std::string>& ro
       if (!realpath(path.c_str(), real)) continue;
       if (!seen.insert(real).second) continue;
       InstalledRuntime runtime;
+      if (tracing()) runtime.origin = path;
       runtime.folder = std::string(real) + "/";
       runtime.version = releaseJavaVersion(readSmallFile(runtime.folder + "release"));
       struct stat info;

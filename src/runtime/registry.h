@@ -39,6 +39,8 @@ struct Registry {
   // False when the key or value is missing, empty or unreadable.
   virtual bool readString(const std::string& key, const std::string& value,
                           std::string* data) = 0;
+  // The hive's short name, as the trace writes it.
+  virtual const char* rootName() { return "HKLM"; }
 };
 
 // The runtimes registered under one of the four vendor and kind keys,

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "launcher/trace.h"
 #include "runtime/discovery.h"
 
 namespace tarn {
@@ -69,6 +70,7 @@ struct RealRegistry : Registry {
     RegCloseKey(handle);
     return ok;
   }
+  const char* rootName() override { return root == HKEY_CURRENT_USER ? "HKCU" : "HKLM"; }
   HKEY root;
   REGSAM access;
 };
@@ -94,8 +96,12 @@ struct RegistrySource : RuntimeSource {
     std::string javaHome;
     InstalledRuntime runtime;
     if (system.getEnvironment("JAVA_HOME", &javaHome) &&
-        describeRuntime(system, files, machine.lead, javaHome, std::string(), &runtime))
+        describeRuntime(system, files, machine.lead, javaHome, std::string(), &runtime)) {
+      runtime.origin = "JAVA_HOME";
       runtimes.push_back(runtime);
+    } else {
+      trace("JAVA_HOME: not set");
+    }
     collectFurther(system, files, machine.lead, machineType, rules, runtimes, candidates);
   }
   Machine& machine;

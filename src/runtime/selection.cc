@@ -3,6 +3,7 @@
 #include "config/config_paths.h"
 #include "launcher/launcher.h"
 #include "launcher/messages.h"
+#include "launcher/trace.h"
 #include "ui/jre_not_found_dialog.h"
 
 namespace tarn {
@@ -36,6 +37,32 @@ struct DialogChooser : RuntimeChooser {
   Machine& machine;
 };
 
+int runtimeNotFoundId(const RuntimeRules& rules) {
+  return rules.jvmType == JvmType::Server ? IDS_JRE_NOT_FOUND_SERVER : IDS_JRE_NOT_FOUND;
+}
+
+// The sorted candidates and why the picked one won.
+void traceOrder(const RuntimeRules& rules, const std::vector<JreCandidate>& candidates,
+                size_t picked) {
+  std::string order;
+  for (size_t i = 0; i < candidates.size(); ++i)
+    order += (i ? ", " : "") + candidates[i].home + " (" + format(candidates[i].version) + ")";
+  trace("runtimes in order (%s%snewest first): %s",
+        rules.favorMode ? "preferred kind and vendor first, " : "",
+        rules.jvmType == JvmType::FavorServer ? "server VMs first, " : "", order.c_str());
+  std::string why = rules.preferredVersions.empty()
+                        ? "the first in order"
+                        : "the first in order, no preferred version found";
+  for (const std::string& entry : rules.preferredVersions) {
+    JavaVersion pattern;
+    pattern.parse(entry, 0);
+    if (!matches(candidates[picked].version, pattern)) continue;
+    why = "the first of preferred version " + entry;
+    break;
+  }
+  trace("runtime chosen: %s, %s", candidates[picked].home.c_str(), why.c_str());
+}
+
 }  // namespace
 
 void sortCandidates(const RuntimeRules& rules, std::vector<JreCandidate>* candidates) {
@@ -57,18 +84,27 @@ size_t pickCandidate(const RuntimeRules& rules, const std::vector<JreCandidate>&
 
 bool searchRegistry(const RuntimeRules& rules, RuntimeSource& source, JreCandidate* chosen) {
   std::vector<JreCandidate> candidates;
-  for (const char* key : {kJavaSoftJdkKey, kJavaSoftJreKey, kJrockitJreKey, kJrockitJdkKey})
-    if (keySearched(rules, key)) source.collect(rules, key, &candidates);
+  for (const char* key : {kJavaSoftJdkKey, kJavaSoftJreKey, kJrockitJreKey, kJrockitJdkKey}) {
+    if (keySearched(rules, key))
+      source.collect(rules, key, &candidates);
+    else
+      traceKeyNotSearched(rules, key);
+  }
   source.collectOthers(rules, &candidates);
-  if (candidates.empty()) return false;
+  if (candidates.empty()) {
+    trace("no installed runtime accepted");
+    return false;
+  }
   sortCandidates(rules, &candidates);
-  *chosen = candidates[pickCandidate(rules, candidates)];
+  size_t picked = pickCandidate(rules, candidates);
+  if (tracing()) traceOrder(rules, candidates, picked);
+  *chosen = candidates[picked];
   return true;
 }
 
 std::string runtimeNotFoundMessage(const RuntimeRules& rules) {
-  int id = rules.jvmType == JvmType::Server ? IDS_JRE_NOT_FOUND_SERVER : IDS_JRE_NOT_FOUND;
-  return formatMessage(id, versionRequirementText(rules.minimum, rules.maximum));
+  return formatMessage(runtimeNotFoundId(rules),
+                       versionRequirementText(rules.minimum, rules.maximum));
 }
 
 void rememberRuntimeFolder(Launcher& launcher, const std::string& folder) {
@@ -79,8 +115,10 @@ void rememberRuntimeFolder(Launcher& launcher, const std::string& folder) {
     path = userConfigFilePath(machine, launcher.settings.productName,
                               launcher.settings.productCode, true);
   // A failed write is not reported: the choice is just not remembered.
-  if (!path.empty())
-    machine.profiles->writeString("Java Runtime Environment", "JRE Path", folder, path);
+  bool written =
+      !path.empty() && machine.profiles->writeString("Java Runtime Environment", "JRE Path", folder, path);
+  trace("JRE Path %s: %s %s", folder.c_str(), written ? "remembered in" : "could not be written to",
+        path.c_str());
 }
 
 bool selectRuntimeWith(Launcher& launcher, const TargetArchitecture& architecture,
@@ -97,6 +135,9 @@ bool selectRuntimeWith(Launcher& launcher, const TargetArchitecture& architectur
   if (!rules.jrePath.empty()) {
     jvmPath = chooseJvmDll(system, withTrailingSeparator(rules.jrePath, machine.lead),
                            rules.jvmType);
+    trace("JRE Path %s: %s", rules.jrePath.c_str(),
+          jvmPath.empty() ? "no VM library of the JVM Type below it, skipped"
+                          : "taken whatever its version");
     if (!jvmPath.empty()) return usableArchitecture(architecture.machine, files, jvmPath);
   }
 
@@ -105,7 +146,11 @@ bool selectRuntimeWith(Launcher& launcher, const TargetArchitecture& architectur
   std::string home;
   if (findPrivateJre(machine, &home) && !home.empty()) {
     jvmPath = chooseJvmDll(system, home, rules.jvmType);
+    trace("private runtime %s: %s", home.c_str(),
+          jvmPath.empty() ? "no VM library of the JVM Type, skipped" : "taken whatever its version");
     if (!jvmPath.empty()) return usableArchitecture(architecture.machine, files, jvmPath);
+  } else {
+    trace("private runtime: none beside the executable");
   }
 
   // The registered runtime is loaded with the configured VM type, so a
@@ -114,13 +159,19 @@ bool selectRuntimeWith(Launcher& launcher, const TargetArchitecture& architectur
   if (searchRegistry(rules, source, &chosen)) {
     jvmPath = chooseJvmDll(system, chosen.home, rules.jvmType);
     if (!jvmPath.empty()) return true;
+    trace("runtime %s: no VM library of the JVM Type", chosen.home.c_str());
   }
 
   std::string folder;
   std::string picked;
-  if (chooser.choose(runtimeNotFoundMessage(rules), rules.jvmType, &folder, &picked) != 1 ||
-      picked.empty())
+  const std::string message = runtimeNotFoundMessage(rules);
+  trace("no runtime fits: message %d, %s", runtimeNotFoundId(rules), message.c_str());
+  int choice = chooser.choose(message, rules.jvmType, &folder, &picked);
+  if (choice != 1 || picked.empty()) {
+    trace("no runtime folder picked");
     return false;
+  }
+  trace("runtime folder picked: %s", folder.c_str());
   // A folder that could never load is not remembered either.
   if (!usableArchitecture(architecture.machine, files, picked)) return false;
   jvmPath = picked;
@@ -132,7 +183,9 @@ bool selectRuntime(Launcher& launcher) {
   TargetArchitecture architecture = launcherArchitecture();
   std::unique_ptr<RuntimeSource> source = systemRuntimeSource(*launcher.machine, architecture);
   DialogChooser chooser(*launcher.machine);
-  return selectRuntimeWith(launcher, architecture, *source, chooser);
+  if (!selectRuntimeWith(launcher, architecture, *source, chooser)) return false;
+  trace("VM library chosen: %s", launcher.jvm.jvmPath.c_str());
+  return true;
 }
 
 }  // namespace tarn

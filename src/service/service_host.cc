@@ -5,6 +5,7 @@
 #include "instance/single_instance.h"
 #include "launcher/launcher.h"
 #include "launcher/messages.h"
+#include "launcher/trace.h"
 #include "os/text.h"
 
 namespace tarn {
@@ -34,6 +35,7 @@ bool determineServiceName(ServiceHost& host, Launcher& launcher) {
 
 bool takeStopRequest(ServiceHost& host) {
   std::lock_guard<std::mutex> lock(host.stopMutex);
+  trace("service: stop requested%s", host.mainStarted ? "" : ", held until main starts");
   if (host.mainStarted) return true;
   host.stopWaiting = true;
   return false;
@@ -59,6 +61,7 @@ void stopJavaProgram(void* vmPointer, const std::string& mainClass) {
   jclass type = findProgramClass(env, mainClass);
   if (type) {
     jmethodID stop = env->GetStaticMethodID(type, "stop", "()V");
+    trace("service: %s %s.stop", stop ? "calling" : "no method", mainClass.c_str());
     if (stop) env->CallStaticVoidMethodA(type, stop, nullptr);
   }
   if (env->ExceptionOccurred()) env->ExceptionDescribe();

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "launcher/launcher.h"
+#include "launcher/trace.h"
 
 namespace tarn {
 
@@ -28,6 +29,7 @@ void watchSignals(SignalWatch* watch, sigset_t signals) {
     int signal = 0;
     if (sigwait(&signals, &signal) != 0) continue;
     std::lock_guard<std::mutex> lock(watch->mutex);
+    trace("service: signal %d", signal);
     if (!watch->host || watch->stopAsked) {
       // A second request, or one after the service has ended: the user
       // wants the process gone.
@@ -69,6 +71,7 @@ int32_t startDispatcher(ServiceHost& host) {
   }
   // The service manager learns a failed launch from the exit code, as
   // from any other foreground program.
+  trace("service: running in the foreground, stopped by SIGTERM or SIGINT");
   int32_t result = run(*host.launcher);
   std::lock_guard<std::mutex> lock(watch->mutex);
   watch->host = nullptr;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "launcher/launcher.h"
+#include "launcher/trace.h"
 
 namespace tarn {
 
@@ -25,6 +26,7 @@ void WINAPI controlHandler(DWORD control) {
     report(*host);
     return;
   }
+  trace("service: state stop pending (control %u)", static_cast<unsigned>(control));
   host->serviceStatus.win32ExitCode = NO_ERROR;
   host->serviceStatus.currentState = SERVICE_STOP_PENDING;
   host->serviceStatus.checkPoint = 0;
@@ -37,7 +39,10 @@ void WINAPI serviceMain(DWORD count, LPSTR* strings) {
   ServiceHost* host = processServiceHost();
   if (!host || !host->launcher) return;
   host->statusHandle = RegisterServiceCtrlHandlerA(host->serviceName.c_str(), controlHandler);
-  if (!host->statusHandle) return;
+  if (!host->statusHandle) {
+    trace("service: control handler not registered, error %u", static_cast<unsigned>(GetLastError()));
+    return;
+  }
   ServiceStatus& status = host->serviceStatus;
   status.serviceType = SERVICE_WIN32_OWN_PROCESS;
   status.currentState = SERVICE_RUNNING;
@@ -47,9 +52,11 @@ void WINAPI serviceMain(DWORD count, LPSTR* strings) {
   status.checkPoint = 0;
   status.waitHint = 0;
   if (!report(*host)) return;
+  trace("service: state running, %u start arguments", static_cast<unsigned>(count));
   for (DWORD i = 0; i < count; ++i)
     host->launcher->arguments.push_back(strings[i] ? strings[i] : "");
-  run(*host->launcher);
+  int32_t result = run(*host->launcher);
+  trace("service: the run ended with %d; state stopped", static_cast<int>(result));
   status.currentState = SERVICE_STOPPED;
   report(*host);
 }
@@ -82,7 +89,8 @@ int32_t startDispatcher(ServiceHost& host) {
   std::vector<char> name(host.serviceName.begin(), host.serviceName.end());
   name.push_back('\0');
   SERVICE_TABLE_ENTRYA table[] = {{name.data(), serviceMain}, {nullptr, nullptr}};
-  StartServiceCtrlDispatcherA(table);
+  if (!StartServiceCtrlDispatcherA(table))
+    trace("service: dispatcher not started, error %u", static_cast<unsigned>(GetLastError()));
   return 0;
 }
 

@@ -1,0 +1,80 @@
+# The launch trace with a real VM: a traced run behaves exactly as a plain
+# one, and the trace says which configuration, runtime and options it used.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/jvm_lib.sh"
+unset TARN_TRACE JAVA_HOME
+
+classes=${TARN_BINARY_DIR:?}/tests/java/classes
+[ -f "$classes/Probe.class" ] || fail "the Java test programs are not built"
+home=""
+for candidate in /usr/lib/jvm/*/; do
+  [ -f "$candidate/lib/server/libjvm.so" ] && { home=$(realpath "$candidate"); break; }
+done
+[ -n "$home" ] || fail "no JDK under /usr/lib/jvm"
+
+app_dir=$work/app
+app=$(make_app "$app_dir" probe)
+cp "$classes"/Probe.class "$app_dir/"
+ini=$app_dir/probe.ini
+write_ini "$ini" "[Java Runtime Environment]" "Main Class=Probe" "JRE Path=$home" \
+  "Virtual Machine Parameters=-Xmx64m -Dprobe.value=%PROBE_VAR%" \
+  "[Class Path]" "Class Path=$app_dir" "[Application]" "Cmd=x"
+export PROBE_VAR=v
+
+# Runs the launcher plainly and then with TARN_TRACE=$1; both must end alike,
+# the traced run's standard error holding the plain one's lines and trace
+# lines. Its trace lines are left in $work/traced.
+compare_with_trace() {
+  run_app "$app" alpha "beta gamma"
+  local plain_status=$status
+  cp "$work/out.raw" "$work/plain.out"
+  cp "$work/err" "$work/plain.err"
+  TARN_TRACE=$1 run_app "$app" alpha "beta gamma"
+  [ "$status" = "$plain_status" ] || fail "exit code $status with the trace, $plain_status without"
+  cmp -s "$work/plain.out" "$work/out.raw" || fail "standard output differs with the trace"
+  grep -v '^tarn: ' "$work/err" >"$work/untraced" || true
+  cmp -s "$work/plain.err" "$work/untraced" || fail "standard error differs beside the trace"
+  grep '^tarn: ' "$work/err" >"$work/traced" || true
+}
+
+echo "TARN_TRACE=1: the trace on standard error, nothing else changes"
+compare_with_trace 1
+expect_status 0
+trace=$work/traced
+expect_line "$trace" "tarn: configuration file $ini: found"
+expect_line "$trace" "tarn: JRE Path $home: taken whatever its version"
+expect_line "$trace" "tarn: VM library loaded: $home/lib/server/libjvm.so"
+expect_line "$trace" "tarn: VM option 1: -Djava.class.path=$app_dir"
+expect_line "$trace" "tarn: VM option 3: -Dprobe.value=v"
+expect_line "$trace" "tarn: Main Class=Probe"
+expect_line "$trace" "tarn: calling Probe.main with 3 arguments"
+[ "$(tail -n 1 "$trace")" = "tarn: exit code 0" ] || fail "the trace does not end with the exit code"
+
+echo "a file named by the variable, with variables expanded, appended to"
+echo "tarn: an earlier run" >"$work/trace-v.log"
+compare_with_trace "$work/trace-%PROBE_VAR%.log"
+[ ! -s "$trace" ] || fail "trace lines on standard error with a trace file"
+[ "$(head -n 1 "$work/trace-v.log")" = "tarn: an earlier run" ] || fail "the trace file was not appended to"
+expect_line "$work/trace-v.log" "tarn: VM library loaded: $home/lib/server/libjvm.so"
+
+echo "a file that cannot be opened: no trace, the launch untouched"
+compare_with_trace "$work/missing/trace.log"
+[ ! -s "$trace" ] || fail "trace lines on standard error"
+[ ! -e "$work/missing" ] || fail "a folder was created for the trace"
+
+echo "no runtime fits: each installed one with the reason"
+write_ini "$ini" "[Java Runtime Environment]" "Main Class=Probe" "Minimum Version=99" \
+  "[Class Path]" "Class Path=$app_dir"
+compare_with_trace 1
+expect_status 255
+expect_text "$trace" "tarn: runtime /usr/lib/jvm/"
+expect_text "$trace" "library $home/lib/server/libjvm.so: turned down: below the minimum version 99.0"
+expect_line "$trace" "tarn: no installed runtime accepted"
+expect_text "$trace" "tarn: no runtime fits: message 207, The Java Runtime Environment (JRE) was not found."
+[ "$(tail -n 1 "$trace")" = "tarn: exit code -1" ] || fail "the trace does not end with the exit code"
+
+echo "a failure names its message"
+write_ini "$ini" "[Java Runtime Environment]" "JRE Path=$home"
+compare_with_trace 1
+expect_line "$trace" "tarn: error 210: Main class was not specified in INI file."
+echo ok

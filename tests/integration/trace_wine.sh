@@ -1,0 +1,67 @@
+# The launch trace under Wine: registered runtimes of which none fits, each
+# named with the reason it was turned down, and the windowed launcher's
+# trace in a file. The trace changes neither standard output nor the exit
+# code.
+# trace_wine.sh <tarn.exe> <tarnw.exe>
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/runtime_lib.sh"
+windowed=${2:?usage: trace_wine.sh <tarn.exe> <tarnw.exe>}
+trap 'registry_clear; rm -rf "$work"' EXIT
+unset DISPLAY JAVA_HOME TARN_TRACE
+
+rt=$work/rt
+make_runtime "$rt/jre15" client
+mkdir -p "$rt/jdk17/bin"  # a JDK registered without its jre folder
+make_modern_runtime "$rt/x86" 21.0.1 jdk
+# A 32-bit VM library: just the headers' machine type (0x14c).
+printf 'MZ%058d\x40\0\0\0PE\0\0\x4c\x01%018d' 0 0 | tr 0 '\0' >"$rt/x86/bin/server/jvm.dll"
+registry_begin
+register "JavaSoft/Java Runtime Environment" 1.5.0_22 "$rt/jre15"
+register "JavaSoft/Java Development Kit" 17 "$rt/jdk17"
+register_value HKEY_LOCAL_MACHINE 'JavaSoft/JDK/21' JavaHome "$rt/x86"
+registry_apply
+
+make_selection_app
+settings "Minimum Version=11"
+
+echo "without the variable: the message, and nothing on standard error"
+run_app "$app"
+expect_status 255
+[ ! -s "$work/err" ] || fail "standard error is not empty"
+cp "$work/out" "$work/plain.out"
+
+echo "TARN_TRACE=1: the same output and exit code, the reasons on standard error"
+TARN_TRACE=1 run_app "$app"
+expect_status 255
+cmp -s "$work/plain.out" "$work/out" || fail "standard output differs with the trace"
+sed 's/\r$//' "$work/err" >"$work/trace"
+grep -qv '^tarn: ' "$work/trace" && fail "a line on standard error is not a trace line"
+expect_reason() {
+  grep -F -- "tarn: runtime $1: " "$work/trace" | grep -qF -- ": $2" ||
+    fail "no line for $1 ending in: $2"
+}
+expect_reason 'HKLM\Software\JavaSoft\Java Runtime Environment\1.5.0_22' \
+  "turned down: below the minimum version 11.0"
+expect_reason 'HKLM\Software\JavaSoft\Java Development Kit\17' \
+  "turned down: a JDK without its jre folder"
+expect_reason 'HKLM\Software\JavaSoft\JDK\21' \
+  "turned down: its VM library is built for x86, this launcher loads x86_64"
+grep -qxF "tarn: no runtime fits: message 207, $(sed 's/^Error: //; s/ https:.*//' "$work/plain.out")" \
+  "$work/trace" || fail "no line for the message shown"
+[ "$(tail -n 1 "$work/trace")" = "tarn: exit code -1" ] || fail "the trace does not end with the exit code"
+
+echo "the windowed launcher writes its trace to the file named, %NAME% expanded"
+cp "$windowed" "$app"
+printf '[Java Runtime Environment]\r\n' >"$ini"
+echo "tarn: an earlier run" >"$work/tarnw.log"
+TRACE_DIR=$(winpath "$work") TARN_TRACE='%TRACE_DIR%\tarnw.log' run_app "$app"
+expect_status 255
+expect_output "Error: Main class was not specified in INI file. "$'\n'
+sed 's/\r$//' "$work/tarnw.log" >"$work/trace"
+[ "$(head -n 1 "$work/trace")" = "tarn: an earlier run" ] || fail "the trace file was not appended to"
+grep -qxF "tarn: tarnw $(grep -o '"[0-9.]*"' "$TARN_SOURCE_DIR/res/version.h" | tr -d '"'), windows x86_64, executable $(winpath "$app")" \
+  "$work/trace" || fail "no first line: $(cat "$work/trace")"
+grep -qxF "tarn: error 210: Main class was not specified in INI file." "$work/trace" ||
+  fail "no error line: $(cat "$work/trace")"
+[ "$(tail -n 1 "$work/trace")" = "tarn: exit code -1" ] || fail "the trace does not end with the exit code"
+echo ok
