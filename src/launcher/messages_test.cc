@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "launcher/trace.h"
+#include "launcher/trace_capture_test.h"
 #include "os/system.h"
 
 namespace tarn {
@@ -30,15 +30,16 @@ TEST(Messages, Formatting) {
 }
 
 TEST(Messages, ErrorLineFormAndItsTrace) {
-  std::FILE* traced = std::tmpfile();
-  ASSERT_NE(nullptr, traced);
   testing::internal::CaptureStdout();
   reportError(IDS_NO_MAIN_CLASS);
-  traceTo(traced);
-  reportError(IDS_JNI_EXCEPTION_REASON, loadMessage(IDS_VM_NOT_CREATED),
-              loadMessage(IDS_JNI_EINVAL));
-  reportError(IDS_VM_LIBRARY_NOT_LOADED, "C:\\x\\jvm.dll", 193);
-  traceTo(nullptr);
+  std::string traced;
+  {
+    TraceCapture capture;
+    reportError(IDS_JNI_EXCEPTION_REASON, loadMessage(IDS_VM_NOT_CREATED),
+                loadMessage(IDS_JNI_EINVAL));
+    reportError(IDS_VM_LIBRARY_NOT_LOADED, "C:\\x\\jvm.dll", 193);
+    traced = capture.text();
+  }
   reportError(IDS_JNI_EXCEPTION_REASON, loadMessage(IDS_VM_NOT_CREATED), "");
   // The lines are the same whether or not a trace is written.
   EXPECT_EQ(
@@ -47,16 +48,11 @@ TEST(Messages, ErrorLineFormAndItsTrace) {
       "Error: Failed to load Java VM library: C:\\x\\jvm.dll (errno = 193).\n \n"
       "Error: JNI exception: failed to create the Java VM\nReason: .\n \n",
       testing::internal::GetCapturedStdout());
-  std::rewind(traced);
-  std::string text;
-  char buffer[256];
-  while (std::fgets(buffer, sizeof buffer, traced)) text += buffer;
-  std::fclose(traced);
   EXPECT_EQ(
       "tarn: error 203: JNI exception: failed to create the Java VM\\nReason: invalid "
       "arguments.\n"
       "tarn: error 222: Failed to load Java VM library: C:\\x\\jvm.dll (errno = 193).\n",
-      text);
+      traced);
 }
 
 TEST(Messages, ErrorBoxShowsTheLineWithoutItsEnd) {

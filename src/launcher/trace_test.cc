@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "config/testing_machine.h"
+#include "launcher/trace_capture_test.h"
 #include "version.h"
 
 namespace tarn {
@@ -50,22 +51,14 @@ TEST_F(Trace, TheVariableChoosesTheTarget) {
 }
 
 TEST_F(Trace, LinesStayLinesWhateverTheValues) {
-  std::FILE* stream = std::tmpfile();
-  ASSERT_NE(nullptr, stream);
   trace("not yet");
   EXPECT_FALSE(tracing());
-  traceTo(stream);
+  TraceCapture capture;
   EXPECT_TRUE(tracing());
   trace("option %d: %s", 2, "-Da=b\nc\r\td\x01");
   trace("%s", "");
-  traceTo(nullptr);
-  trace("off again");
-  std::rewind(stream);
-  std::string text;
-  char buffer[256];
-  while (std::fgets(buffer, sizeof buffer, stream)) text += buffer;
-  std::fclose(stream);
-  EXPECT_EQ("tarn: option 2: -Da=b\\nc\\r\\td\\x01\ntarn: \n", text);
+  EXPECT_EQ("tarn: option 2: -Da=b\\nc\\r\\td\\x01\ntarn: \n", capture.text());
+  EXPECT_FALSE(tracing());
 }
 
 TEST_F(Trace, AFileIsAppendedToFromTheFirstLine) {

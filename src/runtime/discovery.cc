@@ -158,10 +158,13 @@ std::string verdictText(System& system, RuntimeFiles* files, uint16_t machineTyp
       return "turned down: above the maximum version " + format(rules.maximum);
     case Verdict::NoVmLibrary:
       if (home.empty()) return "turned down: no folder registered";
-      if (!system.isDirectory(home))
-        return jdk && home.size() > std::char_traits<char>::length(kPrivateSubfolder)
-                   ? "turned down: a JDK without its jre folder"
-                   : "turned down: the folder does not exist";
+      if (!system.isDirectory(home)) {
+        const size_t jre = std::char_traits<char>::length(kPrivateSubfolder);
+        if (jdk && home.size() > jre && home.compare(home.size() - jre, jre, kPrivateSubfolder) == 0 &&
+            system.isDirectory(home.substr(0, home.size() - jre)))
+          return "turned down: a JDK without its jre folder";
+        return "turned down: the folder does not exist";
+      }
       if (rules.jvmType == JvmType::Server && !chooseJvmDll(system, home, JvmType::Default).empty())
         return "turned down: no server VM, which JVM Type=server asks for";
       return "turned down: no VM library";

@@ -9,6 +9,7 @@
 
 #include "launcher/launcher.h"
 #include "launcher/messages.h"
+#include "launcher/trace_capture_test.h"
 #include "runtime/fake_machine_test.h"
 
 namespace tarn {
@@ -244,6 +245,65 @@ TEST(SearchRegistry, FavorServerPicksTheNewestServerRuntime) {
   RuntimeRules rules = anyVersion();
   rules.jvmType = JvmType::FavorServer;
   EXPECT_EQ(native("/jdk-both/jre/"), m.pick(rules));
+}
+
+// The trace names each runtime looked at with the limit or rule it failed,
+// then the order and the choice.
+TEST(SearchRegistry, TraceSaysWhyEachRuntimeWasTurnedDown) {
+  RegisteredMachine m;
+  m.registerRuntime(kJavaSoftJreKey, "1.4", "/old", true, true);
+  m.registerRuntime(kJavaSoftJreKey, "1.7", "/new", true, true);
+  m.registerRuntime(kJavaSoftJreKey, "1.6.0_10", "/client", true, false);
+  m.registerRuntime(kJavaSoftJdkKey, "1.6.0_20", "/jdk", false, false);
+  m.registerRuntime(kJavaSoftJreKey, "1.6.0_11", "/gone", false, false);
+  m.registry.add(kJavaSoftJdkKey, "1.6.0_30", "");
+  m.registerRuntime(kJavaSoftJreKey, "1.6.0_21", "/fits", false, true);
+  m.registerRuntime(kJavaSoftJreKey, "1.6.0_22", "/fits-too", false, true);
+  m.registerRuntime(kJrockitJreKey, "1.6", "/jrockit", true, true);
+  for (const char* folder : {"/client/", "/jdk/", "/fits/", "/fits-too/"})
+    m.fake.system.add(folder);
+  RuntimeRules rules;
+  rules.minimum = bound("1.5", 0);
+  rules.maximum = bound("1.6", 65535);
+  rules.jvmType = JvmType::Server;
+  rules.preferredVersions = {"1.8", "1.6.0_21"};
+  TraceCapture capture;
+  EXPECT_EQ(native("/fits/"), m.pick(rules));
+  const std::string text = capture.text();
+  auto expectLine = [&](const std::string& start, const std::string& end) {
+    size_t at = text.find("tarn: " + start);
+    ASSERT_NE(std::string::npos, at) << start << "\n" << text;
+    std::string line = text.substr(at, text.find('\n', at) - at);
+    EXPECT_EQ(end, line.substr(line.size() - std::min(line.size(), end.size()))) << line;
+  };
+  const std::string jre = "runtime HKLM\\Software\\JavaSoft\\Java Runtime Environment\\";
+  expectLine(jre + "1.4: home " + native("/old/") + ", version 1.4,",
+             "turned down: below the minimum version 1.5");
+  expectLine(jre + "1.7:", "turned down: above the maximum version 1.6");
+  expectLine(jre + "1.6.0_10:", ", VM types client, library none: "
+                                "turned down: no server VM, which JVM Type=server asks for");
+  expectLine(jre + "1.6.0_11:", "turned down: the folder does not exist");
+  expectLine("runtime HKLM\\Software\\JavaSoft\\Java Development Kit\\1.6.0_20: home " +
+                 native("/jdk/jre/"),
+             "JavaSoft JDK, VM types none, library none: turned down: a JDK without its jre folder");
+  expectLine("runtime HKLM\\Software\\JavaSoft\\Java Development Kit\\1.6.0_30: home unknown",
+             "turned down: no folder registered");
+  expectLine(jre + "1.6.0_21: home " + native("/fits/") + ", version 1.6.0.21, JavaSoft JRE, "
+                 "VM types server, library " + native("/fits/") + native(kServerVm),
+             ": accepted");
+  expectLine("JRockit JREs: not searched", "vendor JRockit not accepted by VM Provider");
+  expectLine("runtimes in order (preferred kind and vendor first, newest first): ",
+             native("/fits-too/") + " (1.6.0.22), " + native("/fits/") + " (1.6.0.21)");
+  expectLine("runtime chosen: " + native("/fits/"), ", the first of preferred version 1.6.0_21");
+
+  // Kinds left out by the JVM Source.
+  rules = anyVersion();
+  rules.favorMode = false;
+  rules.jreWanted = false;
+  TraceCapture kinds;
+  m.pick(rules);
+  EXPECT_NE(std::string::npos,
+            kinds.text().find("tarn: JavaSoft JREs: not searched, JREs not accepted by JVM Source\n"));
 }
 
 struct ScriptedChooser : RuntimeChooser {
