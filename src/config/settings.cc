@@ -132,7 +132,9 @@ bool readSettings(Machine& machine, const std::string& embeddedText, LauncherSet
     rules.jrePath = ini.lookup(kRuntime, "JRE Path");
   if (tracing()) {
     if (userPath.empty())
-      trace("per-user file: not used%s", settings->isService ? " by a service" : "");
+      trace("per-user file: %s", settings->isService      ? "not used by a service"
+                                 : !isNtPlatform(machine) ? "not used on this system"
+                                                          : "none, no usable per-user folder");
     else
       trace("per-user file %s: %s", userPath.c_str(), userFile ? "found" : "not found");
     trace("JRE Path=%s (from the %s)", rules.jrePath.c_str(),

@@ -111,7 +111,14 @@ std::string comparableHome(const std::string& home, LeadByteTest lead) {
 const size_t kHeadSize = 4096;
 
 // Why a runtime found was taken or not.
-enum class Verdict { Accepted, OutOfLimits, NoVmLibrary, ForeignArchitecture, NotSearched, SameHome };
+enum class Verdict {
+  Accepted,
+  OutOfLimits,
+  NoVmLibrary,
+  ForeignArchitecture,
+  NotSearched,
+  SameHome
+};
 
 const char* architectureName(uint16_t machine) {
   switch (machine) {
@@ -146,9 +153,8 @@ std::string notSearchedReason(const RuntimeRules& rules, const std::string& key)
 }
 
 std::string verdictText(System& system, RuntimeFiles* files, uint16_t machineType,
-                        const RuntimeRules& rules, const std::string& key,
-                        const std::string& home, const std::string& library,
-                        const JavaVersion& version, Verdict verdict) {
+                        const RuntimeRules& rules, const std::string& key, const std::string& home,
+                        const std::string& library, const JavaVersion& version, Verdict verdict) {
   const bool jdk = isJdkKey(key);
   switch (verdict) {
     case Verdict::Accepted: return "accepted";
@@ -160,7 +166,8 @@ std::string verdictText(System& system, RuntimeFiles* files, uint16_t machineTyp
       if (home.empty()) return "turned down: no folder registered";
       if (!system.isDirectory(home)) {
         const size_t jre = std::char_traits<char>::length(kPrivateSubfolder);
-        if (jdk && home.size() > jre && home.compare(home.size() - jre, jre, kPrivateSubfolder) == 0 &&
+        if (jdk && home.size() > jre &&
+            home.compare(home.size() - jre, jre, kPrivateSubfolder) == 0 &&
             system.isDirectory(home.substr(0, home.size() - jre)))
           return "turned down: a JDK without its jre folder";
         return "turned down: the folder does not exist";
@@ -184,12 +191,14 @@ std::string verdictText(System& system, RuntimeFiles* files, uint16_t machineTyp
 void traceRuntime(System& system, RuntimeFiles* files, uint16_t machineType,
                   const RuntimeRules& rules, const std::string& origin, const std::string& key,
                   const std::string& home, const JavaVersion& version, Verdict verdict) {
-  std::string library = home.empty() ? std::string() : chooseJvmDll(system, home, probeType(rules, key));
-  trace("runtime %s: home %s, version %s, %s %s, VM types %s, library %s: %s", origin.c_str(),
-        home.empty() ? "unknown" : home.c_str(), format(version).c_str(),
-        isJavaSoftKey(key) ? "JavaSoft" : "JRockit", isJdkKey(key) ? "JDK" : "JRE",
-        vmTypes(system, home).c_str(), library.empty() ? "none" : library.c_str(),
-        verdictText(system, files, machineType, rules, key, home, library, version, verdict).c_str());
+  std::string library =
+      home.empty() ? std::string() : chooseJvmDll(system, home, probeType(rules, key));
+  trace(
+      "runtime %s: home %s, version %s, %s %s, VM types %s, library %s: %s", origin.c_str(),
+      home.empty() ? "unknown" : home.c_str(), format(version).c_str(),
+      isJavaSoftKey(key) ? "JavaSoft" : "JRockit", isJdkKey(key) ? "JDK" : "JRE",
+      vmTypes(system, home).c_str(), library.empty() ? "none" : library.c_str(),
+      verdictText(system, files, machineType, rules, key, home, library, version, verdict).c_str());
 }
 
 }  // namespace
@@ -241,9 +250,9 @@ void collectFromKey(Machine& machine, Registry& registry, const RuntimeRules& ru
     else if (!probeVersionKey(machine, registry, rules, key, name, &candidate.home,
                               &candidate.serverVm))
       verdict = Verdict::NoVmLibrary;
-    else if (files && foreignArchitecture(machineType, *files,
-                                          chooseJvmDll(*machine.system, candidate.home,
-                                                       probeType(rules, key))))
+    else if (files && foreignArchitecture(
+                          machineType, *files,
+                          chooseJvmDll(*machine.system, candidate.home, probeType(rules, key))))
       verdict = Verdict::ForeignArchitecture;
     if (tracing()) {
       std::string home = candidate.home;
@@ -296,7 +305,8 @@ void collectInstalled(System& system, const RuntimeRules& rules, const std::stri
         verdict = Verdict::NoVmLibrary;
     }
     if (tracing())
-      traceRuntime(system, nullptr, 0, rules, runtime.origin, key, home, candidate.version, verdict);
+      traceRuntime(system, nullptr, 0, rules, runtime.origin, key, home, candidate.version,
+                   verdict);
     if (verdict != Verdict::Accepted) continue;
     candidate.home = home;
     candidate.preferred = isPreferred(rules, key);
@@ -367,7 +377,8 @@ void listRegistered(System& system, Registry& registry, RuntimeFiles& releases, 
                        describeRuntime(system, releases, lead, folder, name, &runtime);
     if (tracing()) {
       runtime.origin = std::string(registry.rootName()) + "\\" + key;
-      if (!found) trace("runtime %s: no %s value, skipped", runtime.origin.c_str(), registration.value);
+      if (!found)
+        trace("runtime %s: no %s value, skipped", runtime.origin.c_str(), registration.value);
     }
     if (found) runtimes->push_back(runtime);
   }
@@ -405,8 +416,8 @@ void collectFurther(System& system, RuntimeFiles& files, LeadByteTest lead, uint
         verdict = Verdict::ForeignArchitecture;
     }
     if (tracing())
-      traceRuntime(system, &files, machineType, rules, runtime.origin, key, home,
-                   candidate.version, verdict);
+      traceRuntime(system, &files, machineType, rules, runtime.origin, key, home, candidate.version,
+                   verdict);
     if (verdict != Verdict::Accepted) continue;
     candidate.home = home;
     candidate.preferred = isPreferred(rules, key);

@@ -114,9 +114,13 @@ void rememberRuntimeFolder(Launcher& launcher, const std::string& folder) {
   if (machine.system->isNtPlatform() && !launcher.settings.isService)
     path = userConfigFilePath(machine, launcher.settings.productName,
                               launcher.settings.productCode, true);
+  if (path.empty()) {
+    trace("JRE Path %s: not remembered, no per-user folder", folder.c_str());
+    return;
+  }
   // A failed write is not reported: the choice is just not remembered.
   bool written =
-      !path.empty() && machine.profiles->writeString("Java Runtime Environment", "JRE Path", folder, path);
+      machine.profiles->writeString("Java Runtime Environment", "JRE Path", folder, path);
   trace("JRE Path %s: %s %s", folder.c_str(), written ? "remembered in" : "could not be written to",
         path.c_str());
 }
@@ -146,8 +150,9 @@ bool selectRuntimeWith(Launcher& launcher, const TargetArchitecture& architectur
   std::string home;
   if (findPrivateJre(machine, &home) && !home.empty()) {
     jvmPath = chooseJvmDll(system, home, rules.jvmType);
-    trace("private runtime %s: %s", home.c_str(),
-          jvmPath.empty() ? "no VM library of the JVM Type, skipped" : "taken whatever its version");
+    trace(
+        "private runtime %s: %s", home.c_str(),
+        jvmPath.empty() ? "no VM library of the JVM Type, skipped" : "taken whatever its version");
     if (!jvmPath.empty()) return usableArchitecture(architecture.machine, files, jvmPath);
   } else {
     trace("private runtime: none beside the executable");

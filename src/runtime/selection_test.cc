@@ -280,16 +280,20 @@ TEST(SearchRegistry, TraceSaysWhyEachRuntimeWasTurnedDown) {
   expectLine(jre + "1.4: home " + native("/old/") + ", version 1.4,",
              "turned down: below the minimum version 1.5");
   expectLine(jre + "1.7:", "turned down: above the maximum version 1.6");
-  expectLine(jre + "1.6.0_10:", ", VM types client, library none: "
-                                "turned down: no server VM, which JVM Type=server asks for");
+  expectLine(jre + "1.6.0_10:",
+             ", VM types client, library none: "
+             "turned down: no server VM, which JVM Type=server asks for");
   expectLine(jre + "1.6.0_11:", "turned down: the folder does not exist");
-  expectLine("runtime HKLM\\Software\\JavaSoft\\Java Development Kit\\1.6.0_20: home " +
-                 native("/jdk/jre/"),
-             "JavaSoft JDK, VM types none, library none: turned down: a JDK without its jre folder");
+  expectLine(
+      "runtime HKLM\\Software\\JavaSoft\\Java Development Kit\\1.6.0_20: home " +
+          native("/jdk/jre/"),
+      "JavaSoft JDK, VM types none, library none: turned down: a JDK without its jre folder");
   expectLine("runtime HKLM\\Software\\JavaSoft\\Java Development Kit\\1.6.0_30: home unknown",
              "turned down: no folder registered");
-  expectLine(jre + "1.6.0_21: home " + native("/fits/") + ", version 1.6.0.21, JavaSoft JRE, "
-                 "VM types server, library " + native("/fits/") + native(kServerVm),
+  expectLine(jre + "1.6.0_21: home " + native("/fits/") +
+                 ", version 1.6.0.21, JavaSoft JRE, "
+                 "VM types server, library " +
+                 native("/fits/") + native(kServerVm),
              ": accepted");
   expectLine("JRockit JREs: not searched", "vendor JRockit not accepted by VM Provider");
   expectLine("runtimes in order (preferred kind and vendor first, newest first): ",
@@ -302,8 +306,9 @@ TEST(SearchRegistry, TraceSaysWhyEachRuntimeWasTurnedDown) {
   rules.jreWanted = false;
   TraceCapture kinds;
   m.pick(rules);
-  EXPECT_NE(std::string::npos,
-            kinds.text().find("tarn: JavaSoft JREs: not searched, JREs not accepted by JVM Source\n"));
+  EXPECT_NE(
+      std::string::npos,
+      kinds.text().find("tarn: JavaSoft JREs: not searched, JREs not accepted by JVM Source\n"));
 }
 
 struct ScriptedChooser : RuntimeChooser {

@@ -40,7 +40,8 @@ void WINAPI serviceMain(DWORD count, LPSTR* strings) {
   if (!host || !host->launcher) return;
   host->statusHandle = RegisterServiceCtrlHandlerA(host->serviceName.c_str(), controlHandler);
   if (!host->statusHandle) {
-    trace("service: control handler not registered, error %u", static_cast<unsigned>(GetLastError()));
+    trace("service: control handler not registered, error %u",
+          static_cast<unsigned>(GetLastError()));
     return;
   }
   ServiceStatus& status = host->serviceStatus;

@@ -59,8 +59,9 @@ expect_status 255
 expect_output "Error: Main class was not specified in INI file. "$'\n'
 sed 's/\r$//' "$work/tarnw.log" >"$work/trace"
 [ "$(head -n 1 "$work/trace")" = "tarn: an earlier run" ] || fail "the trace file was not appended to"
-grep -qxF "tarn: tarnw $(grep -o '"[0-9.]*"' "$TARN_SOURCE_DIR/res/version.h" | tr -d '"'), windows x86_64, executable $(winpath "$app")" \
-  "$work/trace" || fail "no first line: $(cat "$work/trace")"
+first=$(sed -n 2p "$work/trace")
+[[ "$first" == "tarn: tarnw "?*", windows x86_64, executable $(winpath "$app")" ]] ||
+  fail "first line: $first"
 grep -qxF "tarn: error 210: Main class was not specified in INI file." "$work/trace" ||
   fail "no error line: $(cat "$work/trace")"
 [ "$(tail -n 1 "$work/trace")" = "tarn: exit code -1" ] || fail "the trace does not end with the exit code"
