@@ -105,11 +105,11 @@ bool readSettings(Machine& machine, const std::string& embeddedText, LauncherSet
     trace("embedded configuration: %s", embeddedStateText());
   }
   ProfileFiles& files = *machine.profiles;
-  settings->productCode = readProfileString(files, path, kProduct, "Product Code");
-  settings->productName = readProfileString(files, path, kProduct, "Product Name");
+  IniFile ini(files, path, embeddedText, machine.lead);
+  settings->productCode = ini.lookup(kProduct, "Product Code");
+  settings->productName = ini.lookup(kProduct, "Product Name");
   setErrorTitle(settings->productName);
 
-  IniFile ini(files, path, embeddedText, machine.lead);
   RuntimeRules& rules = settings->rules;
   const std::string minimum = ini.lookup(kRuntime, "Minimum Version");
   const std::string maximum = ini.lookup(kRuntime, "Maximum Version");
@@ -171,14 +171,15 @@ bool readSettings(Machine& machine, const std::string& embeddedText, LauncherSet
   return true;
 }
 
-bool readSingleInstanceSetting(Machine& machine, bool* singleInstance) {
+bool readSingleInstanceSetting(Machine& machine, const std::string& embeddedText,
+                               bool* singleInstance) {
   *singleInstance = false;
   std::string path;
   if (!configFilePath(machine, &path)) return false;
-  // The configuration file alone: services never use the channel.
-  if (readProfileString(*machine.profiles, path, kApplication, "Application Type") == "service")
-    return true;
-  *singleInstance = readProfileString(*machine.profiles, path, kApplication, "Single Instance") == "yes";
+  IniFile ini(*machine.profiles, path, embeddedText, machine.lead);
+  // Services never use the channel.
+  if (ini.lookup(kApplication, "Application Type") == "service") return true;
+  *singleInstance = ini.lookup(kApplication, "Single Instance") == "yes";
   return true;
 }
 

@@ -50,9 +50,10 @@ std::string embeddedConfigurationText();
 // the configuration file path cannot be formed.
 bool readSettings(Machine& machine, const std::string& embeddedText, LauncherSettings* settings);
 
-// The single-instance reads, from the configuration file alone. False when
-// the configuration file path cannot be formed.
-bool readSingleInstanceSetting(Machine& machine, bool* singleInstance);
+// The single-instance reads, before readSettings and through the same
+// layers. False when the configuration file path cannot be formed.
+bool readSingleInstanceSetting(Machine& machine, const std::string& embeddedText,
+                               bool* singleInstance);
 
 }  // namespace tarn
 

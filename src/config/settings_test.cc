@@ -40,9 +40,9 @@ struct SettingsTest : ::testing::Test {
     return result;
   }
 
-  bool singleInstance() {
+  bool singleInstance(const std::string& embedded = "") {
     bool on = true;
-    EXPECT_TRUE(readSingleInstanceSetting(fake.machine, &on));
+    EXPECT_TRUE(readSingleInstanceSetting(fake.machine, embedded, &on));
     return on;
   }
 
@@ -59,7 +59,7 @@ TEST_F(SettingsTest, NoConfigurationPathStopsSilently) {
   EXPECT_TRUE(fake.profiles.reads.empty());
   bool on = true;
   ::testing::internal::CaptureStdout();
-  EXPECT_FALSE(readSingleInstanceSetting(fake.machine, &on));
+  EXPECT_FALSE(readSingleInstanceSetting(fake.machine, "", &on));
   ::testing::internal::GetCapturedStdout();
   EXPECT_FALSE(on);
 }
@@ -334,7 +334,7 @@ TEST_F(SettingsTest, ServiceNeverRunsAsSingleInstance) {
 }
 
 // The embedded configuration lies under the file: defaults that the file
-// overrides, and never seen by the single-file reads.
+// overrides, for every key.
 TEST_F(SettingsTest, EmbeddedLayerUnderTheFile) {
   const std::string embedded =
       "[Java Runtime Environment]\r\n"
@@ -343,18 +343,26 @@ TEST_F(SettingsTest, EmbeddedLayerUnderTheFile) {
       "[Application]\r\n"
       "Application Type=service\r\n"
       "[Product Information]\r\n"
-      "Product Name=Embedded\r\n";
+      "Product Name=Embedded\r\n"
+      "Product Code=E1\r\n";
   set(kRuntime, "Minimum Version", "1.7");
   set(kApplication, "Single Instance", "yes");
+  set("Product Information", "Product Code", "F1");
   ::testing::internal::CaptureStdout();
   EXPECT_TRUE(readSettings(fake.machine, embedded, &settings));
   ::testing::internal::GetCapturedStdout();
   EXPECT_EQ("org/embedded/Main", settings.mainClass);
   EXPECT_EQ(7, settings.rules.minimum.parts[1]);
   EXPECT_TRUE(settings.isService);
-  EXPECT_EQ("", settings.productName);
-  // The single-instance set-up reads the file alone, which is no service.
-  EXPECT_TRUE(singleInstance());
+  EXPECT_EQ("Embedded", settings.productName);
+  EXPECT_EQ("F1", settings.productCode);
+  // The single-instance set-up sees the same layers: an embedded service
+  // never uses the channel, and an embedded "yes" turns it on.
+  EXPECT_FALSE(singleInstance(embedded));
+  set(kApplication, "Single Instance", "");
+  EXPECT_TRUE(singleInstance("[Application]\r\nSingle Instance=yes\r\n"));
+  set(kApplication, "Single Instance", "no");
+  EXPECT_FALSE(singleInstance("[Application]\r\nSingle Instance=yes\r\n"));
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ void closeHandOverGate(HandOverGate& gate) {
 
 bool prepareChannel(Launcher& launcher, bool* wanted) {
   *wanted = false;
-  if (!readSingleInstanceSetting(*launcher.machine, wanted)) return false;
+  if (!readSingleInstanceSetting(*launcher.machine, launcher.embeddedText, wanted)) return false;
   if (!*wanted) return true;
   std::string path;
   if (!modulePath(*launcher.machine->system, &path)) {

@@ -87,7 +87,7 @@ bool buildOptionList(Launcher& launcher) {
   Machine& machine = *launcher.machine;
   std::string path;
   if (!configFilePath(machine, &path)) return false;
-  IniFile ini(*machine.profiles, path, embeddedConfigurationText(), machine.lead);
+  IniFile ini(*machine.profiles, path, launcher.embeddedText, machine.lead);
 
   std::string classPath = toTargetPathList(ini.lookup("Class Path", "Class Path"));
   trace("Class Path=%s", classPath.c_str());

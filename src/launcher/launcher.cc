@@ -54,6 +54,7 @@ void overrideWorkingDirectory(Launcher& launcher) {
 bool initialise(Launcher& launcher, const std::vector<std::string>& commandLine) {
   buildArgumentList(launcher, commandLine);
   trace("%d arguments", static_cast<int>(launcher.arguments.size()));
+  launcher.embeddedText = embeddedConfigurationText();
   if (!setUpSingleInstance(launcher)) {
     trace("single instance: the hand-over failed");
     return false;
@@ -61,7 +62,7 @@ bool initialise(Launcher& launcher, const std::vector<std::string>& commandLine)
   traceChannel(launcher.channel, launcher.arguments.size());
   // A second instance has handed its arguments over: it only waits now.
   if (launcher.channel.singleInstance && !launcher.channel.firstInstance) return true;
-  if (!readSettings(*launcher.machine, embeddedConfigurationText(), &launcher.settings))
+  if (!readSettings(*launcher.machine, launcher.embeddedText, &launcher.settings))
     return false;
   launcher.settings.singleInstance = launcher.channel.singleInstance;
   if (launcher.settings.overrideWorkingDir) overrideWorkingDirectory(launcher);

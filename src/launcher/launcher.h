@@ -21,6 +21,7 @@ struct Launcher {
 
   Machine* machine;
   LauncherSettings settings;
+  std::string embeddedText;  // the configuration the executable carries, read once
   std::vector<std::string> arguments;  // what the Java main method receives
   JvmHost jvm;
   SingleInstanceChannel channel;  // the single-instance handles

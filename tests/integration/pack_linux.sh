@@ -100,4 +100,24 @@ mv "$work/app-classes" "$work/dist/"
 run_app "$work/dist/app-classes"
 expect_status 0
 grep -qx "resource hello from inside" "$work/out" || fail "classes beside the executable"
+
+# "Single Instance" embedded like every other key: the second start hands
+# its arguments over to the first instead of running main again.
+state=$work/state
+mkdir -p "$state"
+printf '%s\n' "[Java Runtime Environment]" "Main Class=InstanceInt" "JRE Path=$home" \
+  "Virtual Machine Parameters=-Dstate.dir=$state" \
+  "[Class Path]" "Class Path=$TARN_BINARY_DIR/tests/java/classes" \
+  "[Application]" "Single Instance=yes" >"$work/single.ini"
+"$pack" "$launcher" "$work/single.ini" -o "$work/dist/single"
+"$work/dist/single" first >"$work/first.out" 2>&1 &
+first=$!
+trap 'kill "$first" 2>/dev/null || true; rm -rf "$work"' EXIT
+for _ in $(seq 1200); do [ -e "$state/started" ] && break; sleep 0.05; done
+[ -e "$state/started" ] || fail "the packed single instance never started"
+run_app timeout 60 "$work/dist/single" one two
+expect_status 42
+touch "$state/quit"
+wait "$first" || fail "the first instance ended with $?"
+[ "$(cat "$state/main")" = "InstanceInt 1 [first]" ] || fail "main ran: $(cat "$state/main")"
 echo ok
