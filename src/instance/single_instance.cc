@@ -95,7 +95,7 @@ void callSecondaryMain(Launcher& launcher, HandOverReply reply, void* context) {
     trace("hand-over received: %s", method ? "calling secondaryMain" : "no secondaryMain");
     if (method) {
       std::vector<std::string> arguments = readArguments(launcher);
-      trace("hand-over: %d arguments", static_cast<int>(arguments.size()));
+      trace("hand-over arguments: %d", static_cast<int>(arguments.size()));
       jobjectArray array = newJavaStringArray(env, arguments);
       if (array) {
         if (returnsInt) {

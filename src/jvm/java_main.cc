@@ -156,7 +156,7 @@ bool invokeMain(Launcher& launcher) {
     return failAfterVm(launcher);
   }
   mainAboutToStart(launcher);
-  trace("calling %s.main with %d arguments", mainClass.c_str(),
+  trace("calling %s.main, arguments: %d", mainClass.c_str(),
         static_cast<int>(launcher.arguments.size()));
   env->CallStaticVoidMethod(mainType, mainMethod, arguments);
   jthrowable exception = env->ExceptionOccurred();

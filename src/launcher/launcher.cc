@@ -28,7 +28,7 @@ void traceChannel(const SingleInstanceChannel& channel, size_t arguments) {
   else if (channel.singleInstance && channel.finished)
     trace("single instance: second instance; the first ended before the hand-over");
   else if (channel.singleInstance)
-    trace("single instance: second instance, %d arguments handed over on channel %s",
+    trace("single instance: second instance, arguments handed over: %d, channel %s",
           static_cast<int>(arguments), channel.name.c_str());
   else if (!channel.name.empty())
     trace("single instance: no channel to be had, an ordinary launch");
@@ -53,7 +53,7 @@ void overrideWorkingDirectory(Launcher& launcher) {
 
 bool initialise(Launcher& launcher, const std::vector<std::string>& commandLine) {
   buildArgumentList(launcher, commandLine);
-  trace("%d arguments", static_cast<int>(launcher.arguments.size()));
+  trace("program arguments: %d", static_cast<int>(launcher.arguments.size()));
   launcher.embeddedText = embeddedConfigurationText();
   if (!setUpSingleInstance(launcher)) {
     trace("single instance: the hand-over failed");

@@ -53,7 +53,7 @@ void WINAPI serviceMain(DWORD count, LPSTR* strings) {
   status.checkPoint = 0;
   status.waitHint = 0;
   if (!report(*host)) return;
-  trace("service: state running, %u start arguments", static_cast<unsigned>(count));
+  trace("service: state running, start arguments: %u", static_cast<unsigned>(count));
   for (DWORD i = 0; i < count; ++i)
     host->launcher->arguments.push_back(strings[i] ? strings[i] : "");
   int32_t result = run(*host->launcher);

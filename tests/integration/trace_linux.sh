@@ -47,7 +47,7 @@ expect_line "$trace" "tarn: VM library loaded: $home/lib/server/libjvm.so"
 expect_line "$trace" "tarn: VM option 1: -Djava.class.path=$app_dir"
 expect_line "$trace" "tarn: VM option 3: -Dprobe.value=v"
 expect_line "$trace" "tarn: Main Class=Probe"
-expect_line "$trace" "tarn: calling Probe.main with 3 arguments"
+expect_line "$trace" "tarn: calling Probe.main, arguments: 3"
 [ "$(tail -n 1 "$trace")" = "tarn: exit code 0" ] || fail "the trace does not end with the exit code"
 
 echo "a file named by the variable, with variables expanded, appended to"
