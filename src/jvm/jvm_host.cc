@@ -97,8 +97,9 @@ bool createJvm(JvmHost& host, const std::string& outputFile, const std::string& 
   args.nOptions = static_cast<jint>(options.size());
   args.options = options.data();
   args.ignoreUnrecognized = JNI_FALSE;
-  for (size_t i = 0; i < host.options.size(); ++i)
-    trace("VM option %d: %s", static_cast<int>(i + 1), host.options[i].c_str());
+  if (tracing())
+    for (size_t i = 0; i < host.options.size(); ++i)
+      trace("VM option %d: %s", static_cast<int>(i + 1), host.options[i].c_str());
   JavaVM* vm = nullptr;
   JNIEnv* env = nullptr;
   jint result = host.createJavaVm(&vm, reinterpret_cast<void**>(&env), &args);

@@ -47,8 +47,9 @@ void overrideWorkingDirectory(Launcher& launcher) {
   if (!modulePath(*launcher.machine->system, &path)) return;
   size_t slash = findLastChar(path, kPathSeparator, launcher.machine->lead);
   if (slash == std::string::npos || slash == 0) return;
-  bool changed = launcher.machine->system->setCurrentDirectory(path.substr(0, slash));
-  trace("working folder %s: %s", path.substr(0, slash).c_str(), changed ? "set" : "not set");
+  const std::string folder = path.substr(0, slash);
+  bool changed = launcher.machine->system->setCurrentDirectory(folder);
+  trace("working folder %s: %s", folder.c_str(), changed ? "set" : "not set");
 }
 
 bool initialise(Launcher& launcher, const std::vector<std::string>& commandLine) {
