@@ -4,6 +4,7 @@
 
 #include "jvm/environment.h"
 #include "jvm/memory_share.h"
+#include "launcher/trace.h"
 
 namespace tarn {
 
@@ -19,7 +20,8 @@ void searchRuntimeLibraryFolder(const std::string& jvmPath) {
   char full[MAX_PATH];
   DWORD length = GetFullPathNameA(bin.c_str(), sizeof full, full, nullptr);
   if (length == 0 || length >= sizeof full) return;
-  SetDllDirectoryA(full);
+  bool set = SetDllDirectoryA(full) != 0;
+  trace("DLL search folder %s: %s", full, set ? "set" : "not set");
 }
 
 void* openLibrary(const std::string& path, uint32_t* error) {
