@@ -37,6 +37,11 @@ std::string xdgConfigFolder(System& system);
 // The running target's choice of the two.
 std::string userDataFolder(System& system);
 
+// The per-user cache folder, "" when unset or not an absolute path.
+// Windows: "LOCALAPPDATA" (within 260 bytes). Linux: $XDG_CACHE_HOME, else
+// $HOME/.cache.
+std::string userCacheFolder(System& system);
+
 // <per-user folder>\<product name cleaned>\<product code>\<base name>.ini,
 // "" when the module path cannot be obtained or there is no per-user
 // folder; with create set, the two

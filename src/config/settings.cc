@@ -166,6 +166,7 @@ bool readSettings(Machine& machine, const std::string& embeddedText, LauncherSet
   settings->failureCheck = equalsIgnoringCase(ini.lookup(kApplication, "Failure Check"), "Yes");
   settings->overrideWorkingDir =
       equalsIgnoringCase(ini.lookup(kApplication, "Override WorkingDir"), "Yes");
+  settings->startupCache = equalsIgnoringCase(ini.lookup(kRuntime, "Startup Cache"), "Yes");
   settings->systemPath = ini.lookup(kRuntime, "System Path");
   settings->libraryPath = ini.lookup(kRuntime, "Library Path");
   return true;

@@ -40,6 +40,7 @@ struct LauncherSettings {
   std::string extraArguments;
   bool failureCheck = false;
   bool overrideWorkingDir = false;
+  bool startupCache = false;
   RuntimeRules rules;
 };
 

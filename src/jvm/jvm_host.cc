@@ -92,6 +92,10 @@ bool createJvm(JvmHost& host, const std::string& outputFile, const std::string& 
     options[i].optionString = const_cast<char*>(host.options[i].c_str());
     options[i].extraInfo = nullptr;
   }
+  if (host.exitHook) {
+    options.push_back(
+        JavaVMOption{const_cast<char*>("exit"), reinterpret_cast<void*>(host.exitHook)});
+  }
   JavaVMInitArgs args;
   args.version = JNI_VERSION_1_2;
   args.nOptions = static_cast<jint>(options.size());

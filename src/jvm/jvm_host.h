@@ -14,6 +14,8 @@ using JvmOptionList = std::vector<std::string>;
 
 using CreateJavaVmEntry = jint(JNICALL*)(JavaVM** vm, void** env, void* args);
 using GetDefaultInitArgsEntry = jint(JNICALL*)(void* args);
+// Called by the VM as the process ends through System.exit.
+using ExitHook = void(JNICALL*)(jint code);
 
 struct JvmHost {
   std::string jvmPath;
@@ -23,6 +25,7 @@ struct JvmHost {
   JNIEnv* env = nullptr;  // valid on the Java main thread only
   JvmOptionList options;
   int32_t threadStackSize = 0;  // bytes; 0 = not set
+  ExitHook exitHook = nullptr;  // handed over as the "exit" option when set
 };
 
 // Loads jvmPath and resolves both entry points; reports why not.

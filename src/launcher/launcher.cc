@@ -7,6 +7,7 @@
 #include "jvm/environment.h"
 #include "jvm/java_main.h"
 #include "jvm/option_list.h"
+#include "jvm/startup_cache.h"
 #include "jvm/vm_platform.h"
 
 namespace tarn {
@@ -17,6 +18,7 @@ Launcher::~Launcher() {
   // the channel's objects last.
   stopAcceptingHandOvers(*this);
   destroyJvm(jvm);
+  finishStartupCache(*this);
   closeSingleInstance(*this);
 }
 
@@ -79,6 +81,7 @@ int32_t run(Launcher& launcher) {
   prepareEnvironment(launcher);
   if (!loadJvmLibrary(launcher.jvm)) return -1;
   if (!buildOptionList(launcher)) return -1;
+  applyStartupCache(launcher);
   return runJavaMain(launcher) == 0 ? 0 : -1;
 }
 

@@ -9,6 +9,7 @@
 #include "config/settings.h"
 #include "instance/single_instance.h"
 #include "jvm/jvm_host.h"
+#include "jvm/startup_cache.h"
 #include "os/machine.h"
 
 namespace tarn {
@@ -25,6 +26,7 @@ struct Launcher {
   std::vector<std::string> arguments;  // what the Java main method receives
   JvmHost jvm;
   SingleInstanceChannel channel;  // the single-instance handles
+  CachePlan cache;                 // what the start-up cache left for the end
 };
 
 // Arguments, single-instance set-up, settings, working folder, runtime.

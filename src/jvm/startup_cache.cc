@@ -1,0 +1,388 @@
+#include "jvm/startup_cache.h"
+
+#include <jni.h>
+
+#include <chrono>
+
+#include "config/config_paths.h"
+#include "jvm/environment.h"
+#include "launcher/launcher.h"
+#include "launcher/messages.h"
+#include "runtime/discovery.h"
+#include "runtime/java_version.h"
+
+namespace tarn {
+
+namespace {
+
+const uint64_t kHashBasis = 14695981039346656037ULL;
+
+// FNV-1a: stable across builds and platforms, which the names rely on.
+uint64_t hashText(uint64_t hash, const std::string& text) {
+  for (unsigned char c : text) {
+    hash ^= c;
+    hash *= 1099511628211ULL;
+  }
+  // A separator, so that "ab","c" and "a","bc" differ.
+  hash ^= 0xff;
+  hash *= 1099511628211ULL;
+  return hash;
+}
+
+uint64_t hashNumber(uint64_t hash, uint64_t number) {
+  return hashText(hash, std::to_string(number));
+}
+
+std::string hexDigits(uint64_t value, int digits) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string text(static_cast<size_t>(digits), '0');
+  for (int i = digits - 1; i >= 0; --i, value >>= 4) text[static_cast<size_t>(i)] = kDigits[value & 15];
+  return text;
+}
+
+bool isHex(const std::string& text) {
+  for (char c : text)
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  return true;
+}
+
+bool startsWith(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool endsWith(const std::string& text, const std::string& suffix) {
+  return text.size() >= suffix.size() &&
+         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// The flag name of an -XX option, without its + or -; "" for other options.
+std::string flagName(const std::string& option) {
+  if (!startsWith(option, "-XX:")) return std::string();
+  std::string name = option.substr(4);
+  if (!name.empty() && (name[0] == '+' || name[0] == '-')) name.erase(0, 1);
+  return name.substr(0, name.find('='));
+}
+
+bool startsWithAny(const std::string& text, std::initializer_list<const char*> prefixes) {
+  for (const char* prefix : prefixes)
+    if (startsWith(text, prefix)) return true;
+  return false;
+}
+
+bool isAgent(const std::string& option) {
+  return startsWithAny(option, {"-javaagent:", "-agentlib:", "-agentpath:"});
+}
+
+// Empty, or nothing but dots and blanks: no folder of its own.
+bool isBlankName(const std::string& name) {
+  return name.find_first_not_of(". ") == std::string::npos;
+}
+
+const char kClassPathOption[] = "-Djava.class.path=";
+// A pending file older than this was left by a run that never finished.
+const int64_t kAbandonedAfter = 3600LL * 1000000000LL;
+
+std::string extensionOf(CacheKind kind) { return kind == CacheKind::AotCache ? ".aot" : ".jsa"; }
+
+// The stamp of a finished file: its name then says which size and time it
+// had when it was put in place, so a truncated or rewritten one shows.
+std::string stampOf(const FileFacts& facts) {
+  return hexDigits(hashNumber(hashNumber(kHashBasis, facts.size),
+                              static_cast<uint64_t>(facts.modified)), 8);
+}
+
+bool isAbsolute(const std::string& path) {
+  return !path.empty() && (path[0] == '/' || path[0] == kPathSeparator ||
+                           (path.size() > 1 && path[1] == ':'));
+}
+
+std::vector<std::string> splitList(const std::string& list, char separator) {
+  std::vector<std::string> pieces;
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t end = list.find(separator, start);
+    if (end == std::string::npos) end = list.size();
+    if (end > start) pieces.push_back(list.substr(start, end - start));
+    start = end + 1;
+  }
+  return pieces;
+}
+
+}  // namespace
+
+CacheKind cacheKindFor(const std::string& releaseVersion) {
+  JavaVersion version;
+  if (!version.parse(releaseVersion, 0)) return CacheKind::None;
+  // 1.8 and older name the feature release second.
+  int32_t feature = version.parts[0] == 1 ? version.parts[1] : version.parts[0];
+  if (feature >= 25) return CacheKind::AotCache;
+  if (feature >= 19) return CacheKind::AutoArchive;
+  if (feature >= 13) return CacheKind::ArchiveAtExit;
+  return CacheKind::None;
+}
+
+bool isSharingOption(const std::string& option) {
+  if (startsWith(option, "-Xshare")) return true;
+  std::string name = flagName(option);
+  return startsWithAny(name, {"Shared", "AOT", "ArchiveClassesAtExit", "AutoCreateSharedArchive",
+                              "DumpLoadedClassList", "UseSharedSpaces", "RequireSharedSpaces"});
+}
+
+std::vector<std::string> cacheShapingOptions(const std::vector<std::string>& options) {
+  std::vector<std::string> shaping;
+  for (const std::string& option : options) {
+    std::string name = flagName(option);
+    bool keep;
+    if (!name.empty())
+      keep = !startsWithAny(name, {"StartFlightRecording", "FlightRecorder", "LogFile",
+                                   "LogVMOutput", "ErrorFile", "HeapDump", "OnError",
+                                   "OnOutOfMemoryError", "Print"});
+    else
+      keep = isAgent(option) ||
+             startsWithAny(option, {"-Xmx", "-Xbootclasspath", "-Xverify", "-Djdk.module.",
+                                    "-Djava.system.class.loader=", "--enable-preview"});
+    if (keep) shaping.push_back(option);
+  }
+  return shaping;
+}
+
+std::string startupCacheFolder(System& system, const std::string& productName,
+                               const std::string& productCode, const std::string& modulePath,
+                               LeadByteTest lead, bool create) {
+  std::string folder = userCacheFolder(system);
+  if (folder.empty() || modulePath.empty()) return std::string();
+  if (create) system.createDirectory(folder);
+  std::vector<std::string> levels;
+  std::string name = cleanProductName(productName, lead);
+  if (isBlankName(name)) {
+    // Copies of one executable in different places are different applications.
+    std::string base = userConfigBaseName(modulePath, lead);
+    base.erase(base.size() - 4);  // ".ini"
+    levels.push_back(base + "-" + hexDigits(hashText(kHashBasis, modulePath), 8));
+  } else {
+    levels.push_back(name);
+    std::string code = cleanProductName(productCode, lead);
+    if (!isBlankName(code)) levels.push_back(code);
+  }
+  for (const std::string& level : levels) {
+    folder += kPathSeparator;
+    folder += level;
+    if (create) system.createDirectory(folder);
+  }
+  return folder;
+}
+
+std::string cacheKey(CacheFiles& files, const std::string& runtimeHome,
+                     const std::string& releaseVersion, const std::string& vmLibrary,
+                     const std::vector<std::string>& classPath,
+                     const std::vector<std::string>& shapingOptions) {
+  uint64_t hash = kHashBasis;
+  hash = hashText(hash, runtimeHome);
+  hash = hashText(hash, releaseVersion);
+  FileFacts facts;
+  if (!files.facts(vmLibrary, &facts)) facts = FileFacts();
+  hash = hashText(hash, vmLibrary);
+  hash = hashNumber(hashNumber(hash, facts.size), static_cast<uint64_t>(facts.modified));
+  hash = hashText(hash, "class path");
+  for (const std::string& entry : classPath) {
+    if (!files.facts(entry, &facts)) facts = FileFacts();
+    hash = hashText(hash, entry);
+    hash = hashNumber(hashNumber(hash, facts.size), static_cast<uint64_t>(facts.modified));
+  }
+  hash = hashText(hash, "options");
+  for (const std::string& option : shapingOptions) hash = hashText(hash, option);
+  return hexDigits(hash, 16);
+}
+
+CachePlan planStartupCache(const CacheInputs& in, CacheFiles& files) {
+  CachePlan plan;
+  CacheKind kind = cacheKindFor(in.releaseVersion);
+  if (kind == CacheKind::None || in.folder.empty() || in.baseName.empty()) return plan;
+  std::string classPathOption;
+  for (const std::string& option : in.options) {
+    if (isSharingOption(option)) return plan;  // the user's own choice
+    if (classPathOption.empty() && startsWith(option, kClassPathOption)) classPathOption = option;
+  }
+  // The VM refuses to archive with a directory on the class path, and
+  // ends the program with an error for it.
+  std::vector<std::string> classPath;
+  for (std::string entry : splitList(classPathOption.substr(sizeof kClassPathOption - 1),
+                                     kPathListSeparator)) {
+    if (!isAbsolute(entry)) entry = in.workingFolder + kPathSeparator + entry;
+    FileFacts facts;
+    if (!files.facts(entry, &facts) || facts.directory) return plan;
+    classPath.push_back(entry);
+  }
+  if (classPath.empty()) return plan;
+  std::vector<std::string> shaping = cacheShapingOptions(in.options);
+  std::string key = cacheKey(files, in.runtimeHome, in.releaseVersion, in.vmLibrary, classPath,
+                             shaping);
+  std::string extension = extensionOf(kind);
+
+  // Sweep the application's files: other keys' are stale, a finished file
+  // whose stamp does not match was damaged, and a pending one long left
+  // alone was abandoned.
+  const std::string prefix = in.baseName + "-";
+  std::string finished;
+  for (const std::string& name : files.list(in.folder)) {
+    if (!startsWith(name, prefix) || name.size() < prefix.size() + 16) continue;
+    std::string nameKey = name.substr(prefix.size(), 16);
+    std::string tail = name.substr(prefix.size() + 16);
+    if (!isHex(nameKey)) continue;
+    bool isFinished = tail.size() == 13 && tail[0] == '-' && isHex(tail.substr(1, 8)) &&
+                      (endsWith(tail, ".jsa") || endsWith(tail, ".aot"));
+    size_t dot = tail.find('.', 2);
+    bool isPending = startsWith(tail, ".p") && dot != std::string::npos && dot > 2 &&
+                     tail.find_first_not_of("0123456789", 2) == dot &&
+                     (endsWith(tail, ".jsa") || endsWith(tail, ".aot") || endsWith(tail, ".aotconf"));
+    if (!isFinished && !isPending) continue;  // another application's
+    std::string path = in.folder + kPathSeparator + name;
+    FileFacts facts;
+    if (nameKey != key) {
+      files.remove(path);
+    } else if (isFinished) {
+      bool sound = files.facts(path, &facts) && endsWith(tail, extension) &&
+                   tail.substr(1, 8) == stampOf(facts);
+      if (sound && finished.empty())
+        finished = path;
+      else
+        files.remove(path);
+    } else if (files.facts(path, &facts) && in.now - facts.modified > kAbandonedAfter) {
+      files.remove(path);
+    }
+  }
+
+  // Warnings about the cache would reach the program's own output.
+  if (kind == CacheKind::AotCache) plan.options.push_back("-Xlog:aot*=off");
+  plan.options.push_back("-Xlog:cds*=off");
+  if (!finished.empty()) {
+    if (kind == CacheKind::AotCache) {
+      plan.options.push_back("-XX:AOTCache=" + finished);
+    } else {
+      // A runtime that finds the archive unusable makes it anew in place;
+      // its stamp then no longer matches and the next start replaces it.
+      if (kind == CacheKind::AutoArchive) plan.options.push_back("-XX:+AutoCreateSharedArchive");
+      plan.options.push_back("-XX:SharedArchiveFile=" + finished);
+    }
+    return plan;
+  }
+
+  // A run that cannot write its archive ends with an error.
+  if (!files.writable(in.folder)) {
+    plan.options.clear();
+    return plan;
+  }
+  plan.target = in.folder + kPathSeparator + in.baseName + "-" + key;
+  std::string own = plan.target + ".p" + std::to_string(in.processId);
+  switch (kind) {
+    case CacheKind::ArchiveAtExit:
+      plan.pending = own + extension;
+      plan.options.push_back("-XX:ArchiveClassesAtExit=" + plan.pending);
+      break;
+    case CacheKind::AutoArchive:
+      plan.pending = own + extension;
+      plan.options.push_back("-XX:+AutoCreateSharedArchive");
+      plan.options.push_back("-XX:SharedArchiveFile=" + plan.pending);
+      break;
+    default:
+      // The recording run announces its file on the VM's own output, which
+      // nothing but this flag keeps off the program's.
+      plan.pending = own + ".aotconf";
+      plan.options.push_back("-XX:+UnlockDiagnosticVMOptions");
+      plan.options.push_back("-XX:-DisplayVMOutput");
+      plan.options.push_back("-XX:AOTMode=record");
+      plan.options.push_back("-XX:AOTConfiguration=" + plan.pending);
+      plan.javaProgram = in.javaProgram;
+      plan.assembleArguments = {"-XX:AOTMode=create", "-XX:AOTConfiguration=" + plan.pending,
+                                "-XX:AOTCache=" + own + extension, classPathOption};
+      for (const std::string& option : shaping)
+        if (!isAgent(option)) plan.assembleArguments.push_back(option);
+      break;
+  }
+  return plan;
+}
+
+void finishStartupCache(CachePlan& plan, CacheFiles& files) {
+  if (plan.finished || plan.pending.empty()) return;
+  plan.finished = true;
+  FileFacts facts;
+  std::string written = plan.pending;
+  std::string extension = ".jsa";
+  if (!plan.assembleArguments.empty()) {
+    // The recorded configuration becomes the cache in a run of its own.
+    const std::string cacheOption = "-XX:AOTCache=";
+    for (const std::string& argument : plan.assembleArguments)
+      if (startsWith(argument, cacheOption)) written = argument.substr(cacheOption.size());
+    extension = ".aot";
+    bool recorded = files.facts(plan.pending, &facts) && facts.size > 0;
+    bool assembled = recorded && files.runQuietly(plan.javaProgram, plan.assembleArguments);
+    files.remove(plan.pending);
+    if (!assembled) {
+      files.remove(written);
+      return;
+    }
+  }
+  if (!files.facts(written, &facts) || facts.size == 0) {
+    files.remove(written);
+    return;
+  }
+  // Another start may have put its own in place first; then this one goes.
+  if (!files.rename(written, plan.target + "-" + stampOf(facts) + extension)) files.remove(written);
+}
+
+namespace {
+
+// The plan that the VM's exit hook finishes: the hook gets no context.
+CachePlan* exitPlan = nullptr;
+
+void JNICALL finishAtExit(jint) {
+  RealCacheFiles files;
+  if (exitPlan) finishStartupCache(*exitPlan, files);
+}
+
+}  // namespace
+
+void applyStartupCache(Launcher& launcher) {
+  if (!launcher.settings.startupCache) return;
+  Machine& machine = *launcher.machine;
+  std::string module;
+  if (!modulePath(*machine.system, &module)) return;
+  CacheInputs in;
+  in.folder = startupCacheFolder(*machine.system, launcher.settings.productName,
+                                 launcher.settings.productCode, module, machine.lead, true);
+  if (in.folder.empty() || !machine.system->isDirectory(in.folder)) return;
+  in.baseName = userConfigBaseName(module, machine.lead);
+  in.baseName.erase(in.baseName.size() - 4);  // ".ini"
+  in.vmLibrary = launcher.jvm.jvmPath;
+  in.runtimeHome = runtimeHome(in.vmLibrary, kPathSeparator == '/', machine.lead);
+  DiskRuntimeFiles runtimeFiles;
+  in.releaseVersion =
+      releaseJavaVersion(runtimeFiles.read(withTrailingSeparator(in.runtimeHome, machine.lead)));
+  in.javaProgram = javaProgramOf(in.runtimeHome);
+  in.options = launcher.jvm.options;
+  in.workingFolder = currentDirectory();
+  in.processId = currentProcessId();
+  in.now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::system_clock::now().time_since_epoch()).count();
+  RealCacheFiles files;
+  launcher.cache = planStartupCache(in, files);
+
+  // Ahead of the user's parameters, so that their own -Xlog still wins.
+  JvmOptionList& options = launcher.jvm.options;
+  auto at = options.begin();
+  while (at != options.end() && !startsWith(*at, kClassPathOption)) ++at;
+  if (at != options.end()) ++at;
+  options.insert(at, launcher.cache.options.begin(), launcher.cache.options.end());
+  if (!launcher.cache.pending.empty()) {
+    exitPlan = &launcher.cache;
+    launcher.jvm.exitHook = finishAtExit;
+  }
+}
+
+void finishStartupCache(Launcher& launcher) {
+  RealCacheFiles files;
+  finishStartupCache(launcher.cache, files);
+  if (exitPlan == &launcher.cache) exitPlan = nullptr;
+}
+
+}  // namespace tarn

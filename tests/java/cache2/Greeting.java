@@ -1,0 +1,3 @@
+public class Greeting {
+    static String text() { return "two"; }
+}
