@@ -50,11 +50,15 @@ bool configFilePath(Machine& machine, std::string* path) {
   return !path->empty();
 }
 
-std::string userConfigBaseName(const std::string& modulePath, LeadByteTest lead) {
+std::string executableName(const std::string& modulePath, LeadByteTest lead) {
   std::string name = modulePath.substr(fileNameStart(modulePath, lead));
   size_t dot = findLastChar(name, '.', lead);
   if (dot != std::string::npos) name.erase(dot);
-  return name + ".ini";
+  return name;
+}
+
+std::string userConfigBaseName(const std::string& modulePath, LeadByteTest lead) {
+  return executableName(modulePath, lead) + ".ini";
 }
 
 std::string cleanProductName(const std::string& productName, LeadByteTest lead) {

@@ -20,7 +20,10 @@ std::string configFilePathFor(const std::string& modulePath, LeadByteTest lead);
 // reported why) when the module path cannot be obtained.
 bool configFilePath(Machine& machine, std::string* path);
 
-// The file name of the path without its last extension, then ".ini".
+// The file name of the path without its last extension.
+std::string executableName(const std::string& modulePath, LeadByteTest lead);
+
+// executableName, then ".ini".
 std::string userConfigBaseName(const std::string& modulePath, LeadByteTest lead);
 
 // The product name without the characters no folder name may hold.

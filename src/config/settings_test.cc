@@ -115,7 +115,8 @@ TEST_F(SettingsTest, KeysAreReadInOrder) {
                                       "Maximum Version", "Application Type",
                                       "Preferred versions", "JRE Path", "JVM Type", "JVM Source",
                                       "VM Provider", "Main Class", "Failure Check",
-                                      "Override WorkingDir", "System Path", "Library Path"}),
+                                      "Override WorkingDir", "Startup Cache", "System Path",
+                                      "Library Path"}),
             keys);
 }
 
@@ -166,16 +167,20 @@ TEST_F(SettingsTest, KeywordCaseRules) {
   for (const char* yes : {"Yes", "yes", "YES"}) {
     set(kApplication, "Failure Check", yes);
     set(kApplication, "Override WorkingDir", yes);
+    set(kRuntime, "Startup Cache", yes);
     EXPECT_TRUE(read());
     EXPECT_TRUE(settings.failureCheck) << yes;
     EXPECT_TRUE(settings.overrideWorkingDir) << yes;
+    EXPECT_TRUE(settings.startupCache) << yes;
   }
   for (const char* no : {"No", "Yess", "Ye", "1", ""}) {
     set(kApplication, "Failure Check", no);
     set(kApplication, "Override WorkingDir", no);
+    set(kRuntime, "Startup Cache", no);
     EXPECT_TRUE(read());
     EXPECT_FALSE(settings.failureCheck) << no;
     EXPECT_FALSE(settings.overrideWorkingDir) << no;
+    EXPECT_FALSE(settings.startupCache) << no;
   }
   set(kApplication, "Application Type", "Service");
   EXPECT_TRUE(read());

@@ -156,9 +156,8 @@ std::string startupCacheFolder(System& system, const std::string& productName,
   std::string name = cleanProductName(productName, lead);
   if (isBlankName(name)) {
     // Copies of one executable in different places are different applications.
-    std::string base = userConfigBaseName(modulePath, lead);
-    base.erase(base.size() - 4);  // ".ini"
-    levels.push_back(base + "-" + hexDigits(hashText(kHashBasis, modulePath), 8));
+    levels.push_back(executableName(modulePath, lead) + "-" +
+                     hexDigits(hashText(kHashBasis, modulePath), 8));
   } else {
     levels.push_back(name);
     std::string code = cleanProductName(productCode, lead);
@@ -345,14 +344,20 @@ void JNICALL finishAtExit(jint) {
 void applyStartupCache(Launcher& launcher) {
   if (!launcher.settings.startupCache) return;
   Machine& machine = *launcher.machine;
+  // The VM reads these variables too: a sharing option there is the user's.
+  for (const char* name : {"JAVA_TOOL_OPTIONS", "_JAVA_OPTIONS"}) {
+    std::string value;
+    machine.system->getEnvironment(name, &value);
+    for (const std::string& option : splitList(value, ' '))
+      if (isSharingOption(option)) return;
+  }
   std::string module;
   if (!modulePath(*machine.system, &module)) return;
   CacheInputs in;
   in.folder = startupCacheFolder(*machine.system, launcher.settings.productName,
                                  launcher.settings.productCode, module, machine.lead, true);
   if (in.folder.empty() || !machine.system->isDirectory(in.folder)) return;
-  in.baseName = userConfigBaseName(module, machine.lead);
-  in.baseName.erase(in.baseName.size() - 4);  // ".ini"
+  in.baseName = executableName(module, machine.lead);
   in.vmLibrary = launcher.jvm.jvmPath;
   in.runtimeHome = runtimeHome(in.vmLibrary, kPathSeparator == '/', machine.lead);
   DiskRuntimeFiles runtimeFiles;

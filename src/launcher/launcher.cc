@@ -15,11 +15,12 @@ namespace tarn {
 Launcher::~Launcher() {
   // Teardown order matters: no hand-over may reach the VM once it goes; the
   // VM next, since destroying it waits for the program's remaining threads;
-  // the channel's objects last.
+  // then the channel's objects.
   stopAcceptingHandOvers(*this);
   destroyJvm(jvm);
-  finishStartupCache(*this);
   closeSingleInstance(*this);
+  // Last: assembling a cache may take seconds, and nothing waits on it.
+  finishStartupCache(*this);
 }
 
 namespace {

@@ -9,6 +9,10 @@
      main=return|throw|exit:<n>|nomain|noclass
      load=<name>  loads a library by name, as a program's native code would
    A VM built to need testvm_dependency.dll records where it came from.
+
+   Like a real VM it writes the class-data archive that -XX:ArchiveClassesAtExit
+   (or a -XX:SharedArchiveFile that does not exist) names when it ends, read-only,
+   and calls an "exit" hook when the program exits.
 */
 #define _JNI_IMPLEMENTATION_
 #include <windows.h>
@@ -43,6 +47,19 @@ static struct JNINativeInterface_ functions;
 static struct JNIInvokeInterface_ invocation;
 static JNIEnv environment = &functions;
 static JavaVM machine = &invocation;
+static char archive[MAX_PATH];
+static void(JNICALL* exitHook)(jint code);
+
+static void writeArchive(void) {
+  if (!archive[0]) return;
+  HANDLE file = CreateFileA(archive, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_READONLY, NULL);
+  DWORD written = 0;
+  if (file != INVALID_HANDLE_VALUE) {
+    WriteFile(file, "archive\n", 8, &written, NULL);
+    CloseHandle(file);
+  }
+  archive[0] = 0;
+}
 
 static void record(const char* format, ...) {
   char path[MAX_PATH];
@@ -247,7 +264,11 @@ static void runMain(Object* arguments) {
     record("arg %d %s", (int)i, utf8);
   }
   const char* action = scripted("main");
-  if (action && strncmp(action, "exit:", 5) == 0) ExitProcess((UINT)atoi(action + 5));
+  if (action && strncmp(action, "exit:", 5) == 0) {
+    writeArchive();
+    if (exitHook) exitHook(atoi(action + 5));
+    ExitProcess((UINT)atoi(action + 5));
+  }
   if (action && strcmp(action, "throw") == 0) exceptionPending = 1;
   record("main returned");
 }
@@ -307,6 +328,7 @@ static jobject JNICALL callObjectMethod(JNIEnv* env, jobject object, jmethodID i
 static jint JNICALL destroyJavaVM(JavaVM* vm) {
   (void)vm;
   record("destroy");
+  writeArchive();
   return 0;
 }
 
@@ -372,7 +394,16 @@ JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* args) {
   install();
   record("version %#x", (unsigned)init->version);
   record("ignoreUnrecognized %d", (int)init->ignoreUnrecognized);
-  for (jint i = 0; i < init->nOptions; ++i) record("option %s", init->options[i].optionString);
+  for (jint i = 0; i < init->nOptions; ++i) {
+    const char* option = init->options[i].optionString;
+    record("option %s", option);
+    if (strcmp(option, "exit") == 0) exitHook = (void(JNICALL*)(jint))init->options[i].extraInfo;
+    if (strncmp(option, "-XX:ArchiveClassesAtExit=", 25) == 0 && strlen(option + 25) < MAX_PATH)
+      strcpy(archive, option + 25);
+    if (strncmp(option, "-XX:SharedArchiveFile=", 22) == 0 && strlen(option + 22) < MAX_PATH &&
+        GetFileAttributesA(option + 22) == INVALID_FILE_ATTRIBUTES)
+      strcpy(archive, option + 22);
+  }
   recordEnvironment("TARN_JVM_PATH");
   recordEnvironment("TARN_JVM_HOME");
   recordEnvironment("Path");
