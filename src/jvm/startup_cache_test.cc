@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "config/testing_machine.h"
+#include "jvm/testing_cache_files.h"
 
 namespace tarn {
 namespace {
@@ -12,46 +11,7 @@ namespace {
 const std::string S(1, kPathSeparator);
 const std::string L(1, kPathListSeparator);
 
-struct FakeCacheFiles : CacheFiles {
-  bool facts(const std::string& path, FileFacts* out) override {
-    auto found = files.find(path);
-    if (found == files.end()) return false;
-    *out = found->second;
-    return true;
-  }
-  std::vector<std::string> list(const std::string& folder) override {
-    std::vector<std::string> names;
-    for (const auto& file : files)
-      if (file.first.compare(0, folder.size() + 1, folder + S) == 0)
-        names.push_back(file.first.substr(folder.size() + 1));
-    return names;
-  }
-  bool remove(const std::string& path) override { return files.erase(path) != 0; }
-  bool rename(const std::string& from, const std::string& to) override {
-    if (!files.count(from) || files.count(to)) return false;
-    files[to] = files[from];
-    files.erase(from);
-    return true;
-  }
-  bool writable(const std::string&) override { return canWrite; }
-  bool runQuietly(const std::string& program, const std::vector<std::string>& arguments) override {
-    runs.push_back(program);
-    runArguments = arguments;
-    // The assembling run writes the cache named by -XX:AOTCache=.
-    for (const std::string& argument : arguments)
-      if (argument.compare(0, 13, "-XX:AOTCache=") == 0 && assembles)
-        files[argument.substr(13)] = FileFacts{5000, 77, false};
-    return assembles;
-  }
-  bool has(const std::string& path) const { return files.count(path) != 0; }
-  std::vector<std::string> names(const std::string& folder) { return list(folder); }
-
-  std::map<std::string, FileFacts> files;
-  bool canWrite = true;
-  bool assembles = true;
-  std::vector<std::string> runs;
-  std::vector<std::string> runArguments;
-};
+using FakeCacheFiles = MemoryCacheFiles;
 
 TEST(StartupCache, GenerationsByReleaseVersion) {
   EXPECT_EQ(cacheKindFor("25.0.3"), CacheKind::AotCache);
@@ -152,8 +112,7 @@ struct PlanFixture : ::testing::Test {
     return plan;
   }
   std::vector<std::string> cacheFiles() {
-    std::vector<std::string> names = files.names(in.folder);
-    return names;
+    return files.list(in.folder);
   }
   CacheInputs in;
   FakeCacheFiles files;

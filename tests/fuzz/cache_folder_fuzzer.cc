@@ -1,13 +1,12 @@
 // The start-up cache's folder as anyone may fill it: a release version on
 // the first line, then names of files found in the folder, each with a
-// size. Planning and finishing must never touch a file of another name
-// shape, and a finished name must always carry the current key.
+// size. Planning must remove only the application's own files (its name,
+// a key of 16 hex digits), and what it writes carries the current key.
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <string>
 
-#include "jvm/startup_cache.h"
+#include "jvm/testing_cache_files.h"
 
 namespace {
 
@@ -17,41 +16,12 @@ void check(bool condition) {
 
 const std::string kFolder = "/c";
 
-struct Files : tarn::CacheFiles {
-  bool facts(const std::string& path, tarn::FileFacts* out) override {
-    auto found = files.find(path);
-    if (found == files.end()) return false;
-    *out = found->second;
-    return true;
-  }
-  std::vector<std::string> list(const std::string& folder) override {
-    std::vector<std::string> names;
-    for (const auto& file : files)
-      if (file.first.compare(0, folder.size() + 1, folder + "/") == 0)
-        names.push_back(file.first.substr(folder.size() + 1));
-    return names;
-  }
-  bool remove(const std::string& path) override {
-    // Only the application's own files go.
-    check(path.compare(0, kFolder.size() + 5, kFolder + "/app-") == 0);
-    return files.erase(path) != 0;
-  }
-  bool rename(const std::string& from, const std::string& to) override {
-    if (!files.count(from) || files.count(to)) return false;
-    files[to] = files[from];
-    files.erase(from);
-    return true;
-  }
-  bool writable(const std::string&) override { return true; }
-  bool runQuietly(const std::string&, const std::vector<std::string>&) override { return false; }
-  std::map<std::string, tarn::FileFacts> files;
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);
-  Files files;
+  tarn::MemoryCacheFiles files;
+  files.assembles = false;
   files.files["/jdk/libjvm"] = tarn::FileFacts{100, 1, false};
   files.files["/app/a.jar"] = tarn::FileFacts{10, 2, false};
   size_t start = text.find('\n');
@@ -75,6 +45,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   in.processId = 7;
   in.now = 1;
   tarn::CachePlan plan = tarn::planStartupCache(in, files);
+  // Only the application's own files go.
+  for (const std::string& path : files.removed) {
+    check(path.compare(0, kFolder.size() + 5, kFolder + "/app-") == 0);
+    std::string key = path.substr(kFolder.size() + 5, 16);
+    check(key.size() == 16 && key.find_first_not_of("0123456789abcdef") == std::string::npos);
+  }
   if (plan.pending.empty()) return 0;
   check(plan.pending.compare(0, plan.target.size(), plan.target) == 0);
   files.files[plan.pending] = tarn::FileFacts{1000, 5, false};

@@ -8,16 +8,7 @@ source "$(dirname "$0")/jvm_lib.sh"
 classes=${TARN_BINARY_DIR:?}/tests/java/classes
 [ -f "$classes/cache1/CacheProgram.class" ] || fail "the Java test programs are not built"
 
-homes=()
-declare -A seen=()
-for candidate in /usr/lib/jvm/*/; do
-  [ -f "$candidate/lib/server/libjvm.so" ] && [ -x "$candidate/bin/jar" ] || continue
-  real=$(realpath "${candidate%/}")
-  [ -n "${seen[$real]:-}" ] && continue
-  seen[$real]=1
-  homes+=("$real")
-done
-[ ${#homes[@]} -gt 0 ] || fail "no JDK under /usr/lib/jvm"
+find_jdk_homes
 
 export XDG_CACHE_HOME=$work/cache
 # Runs the application and compares both streams and the code with the run
@@ -43,7 +34,7 @@ expect_cached() {
 for home in "${homes[@]}"; do
   version=$(sed -n 's/^JAVA_VERSION="\(.*\)"$/\1/p' "$home/release")
   feature=${version%%.*}
-  [ "$feature" -ge 13 ] || continue
+  [ "$feature" -ge 13 ] && [ -x "$home/bin/jar" ] || continue
   echo "=== $home ($version)"
   app_dir=$work/app-$feature
   app=$(make_app "$app_dir" cached)

@@ -32,3 +32,22 @@ expect_no_text() {
 lines_with() {
   grep -- "^$2" "$1" || true
 }
+
+# Sets homes: each runtime under /usr/lib/jvm once, whatever links point
+# at it, by its real path.
+find_jdk_homes() {
+  homes=()
+  local candidate library real
+  declare -A seen=()
+  for candidate in /usr/lib/jvm/*/; do
+    for library in lib/server/libjvm.so lib/amd64/server/libjvm.so; do
+      [ -f "$candidate$library" ] || continue
+      real=$(realpath "${candidate%/}")
+      [ -n "${seen[$real]:-}" ] && continue
+      seen[$real]=1
+      homes+=("$real")
+      break
+    done
+  done
+  [ ${#homes[@]} -gt 0 ] || fail "no JDK under /usr/lib/jvm"
+}

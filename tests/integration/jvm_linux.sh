@@ -6,20 +6,7 @@ source "$(dirname "$0")/jvm_lib.sh"
 classes=${TARN_BINARY_DIR:?}/tests/java/classes
 [ -f "$classes/Probe.class" ] || fail "the Java test programs are not built"
 
-# Each runtime once, whatever links point at it.
-homes=()
-declare -A seen=()
-for candidate in /usr/lib/jvm/*/; do
-  for library in lib/server/libjvm.so lib/amd64/server/libjvm.so; do
-    [ -f "$candidate$library" ] || continue
-    real=$(realpath "${candidate%/}")
-    [ -n "${seen[$real]:-}" ] && continue
-    seen[$real]=1
-    homes+=("$real")
-    break
-  done
-done
-[ ${#homes[@]} -gt 0 ] || fail "no JDK under /usr/lib/jvm"
+find_jdk_homes
 
 # A locale whose character set is not UTF-8, for the non-ASCII case.
 latin1=""

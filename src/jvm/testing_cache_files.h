@@ -1,0 +1,62 @@
+// The start-up cache's file system in memory, for the tests and the fuzz
+// target: files with their facts, a folder listing by path prefix, and an
+// assembling run that writes the cache it is asked for.
+#ifndef TARN_JVM_TESTING_CACHE_FILES_H
+#define TARN_JVM_TESTING_CACHE_FILES_H
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "jvm/startup_cache.h"
+
+namespace tarn {
+
+struct MemoryCacheFiles : CacheFiles {
+  bool facts(const std::string& path, FileFacts* out) override {
+    auto found = files.find(path);
+    if (found == files.end()) return false;
+    *out = found->second;
+    return true;
+  }
+  std::vector<std::string> list(const std::string& folder) override {
+    std::vector<std::string> names;
+    const std::string prefix = folder + kPathSeparator;
+    for (const auto& file : files)
+      if (file.first.compare(0, prefix.size(), prefix) == 0)
+        names.push_back(file.first.substr(prefix.size()));
+    return names;
+  }
+  bool remove(const std::string& path) override {
+    removed.push_back(path);
+    return files.erase(path) != 0;
+  }
+  bool rename(const std::string& from, const std::string& to) override {
+    if (!files.count(from) || files.count(to)) return false;
+    files[to] = files[from];
+    files.erase(from);
+    return true;
+  }
+  bool writable(const std::string&) override { return canWrite; }
+  bool runQuietly(const std::string& program, const std::vector<std::string>& arguments) override {
+    runs.push_back(program);
+    runArguments = arguments;
+    const std::string cacheOption = "-XX:AOTCache=";
+    for (const std::string& argument : arguments)
+      if (assembles && argument.compare(0, cacheOption.size(), cacheOption) == 0)
+        files[argument.substr(cacheOption.size())] = FileFacts{5000, 77, false};
+    return assembles;
+  }
+  bool has(const std::string& path) const { return files.count(path) != 0; }
+
+  std::map<std::string, FileFacts> files;
+  std::vector<std::string> removed;
+  bool canWrite = true;
+  bool assembles = true;
+  std::vector<std::string> runs;
+  std::vector<std::string> runArguments;
+};
+
+}  // namespace tarn
+
+#endif
