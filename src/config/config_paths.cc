@@ -80,12 +80,17 @@ std::string appDataFolderFor(const std::string& appData) {
   return appData;
 }
 
-std::string xdgConfigFolderFor(const std::string& xdgConfigHome, const std::string& home) {
+std::string xdgFolderFor(const std::string& value, const std::string& home,
+                         const std::string& subfolder) {
   // A relative value is invalid by the convention and ignored; a relative
   // home would name a folder under the current one.
-  if (!xdgConfigHome.empty() && xdgConfigHome[0] == '/') return xdgConfigHome;
+  if (!value.empty() && value[0] == '/') return value;
   if (home.empty() || home[0] != '/') return std::string();
-  return home + "/.config";
+  return home + "/" + subfolder;
+}
+
+std::string xdgConfigFolderFor(const std::string& xdgConfigHome, const std::string& home) {
+  return xdgFolderFor(xdgConfigHome, home, ".config");
 }
 
 std::string appDataFolder(System& system) {

@@ -36,13 +36,16 @@ std::string appDataFolderFor(const std::string& appData);
 std::string appDataFolder(System& system);
 // Linux: an absolute $XDG_CONFIG_HOME, else an absolute $HOME + "/.config".
 std::string xdgConfigFolderFor(const std::string& xdgConfigHome, const std::string& home);
+// The XDG rule for any base folder: an absolute value, else an absolute
+// home with the subfolder.
+std::string xdgFolderFor(const std::string& value, const std::string& home,
+                         const std::string& subfolder);
 std::string xdgConfigFolder(System& system);
 // The running target's choice of the two.
 std::string userDataFolder(System& system);
 
-// The per-user cache folder, "" when unset or not an absolute path.
-// Windows: "LOCALAPPDATA" (within 260 bytes). Linux: $XDG_CACHE_HOME, else
-// $HOME/.cache.
+// The per-user cache folder by the same rules, "" when there is none.
+// Windows: "LOCALAPPDATA". Linux: $XDG_CACHE_HOME, else $HOME/.cache.
 std::string userCacheFolder(System& system);
 
 // <per-user folder>\<product name cleaned>\<product code>\<base name>.ini,

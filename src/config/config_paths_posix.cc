@@ -5,12 +5,11 @@ namespace tarn {
 std::string userDataFolder(System& system) { return xdgConfigFolder(system); }
 
 std::string userCacheFolder(System& system) {
-  std::string value;
-  system.getEnvironment("XDG_CACHE_HOME", &value);
-  if (!value.empty() && value[0] == '/') return value;
-  system.getEnvironment("HOME", &value);
-  if (value.empty() || value[0] != '/') return std::string();
-  return value + "/.cache";
+  std::string xdg;
+  std::string home;
+  system.getEnvironment("XDG_CACHE_HOME", &xdg);
+  system.getEnvironment("HOME", &home);
+  return xdgFolderFor(xdg, home, ".cache");
 }
 
 }  // namespace tarn

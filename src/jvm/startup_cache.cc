@@ -8,6 +8,7 @@
 #include "jvm/environment.h"
 #include "launcher/launcher.h"
 #include "launcher/messages.h"
+#include "launcher/trace.h"
 #include "runtime/discovery.h"
 #include "runtime/java_version.h"
 
@@ -356,7 +357,10 @@ void applyStartupCache(Launcher& launcher) {
   CacheInputs in;
   in.folder = startupCacheFolder(*machine.system, launcher.settings.productName,
                                  launcher.settings.productCode, module, machine.lead, true);
-  if (in.folder.empty() || !machine.system->isDirectory(in.folder)) return;
+  if (in.folder.empty() || !machine.system->isDirectory(in.folder)) {
+    trace("start-up cache: no per-user cache folder");
+    return;
+  }
   in.baseName = executableName(module, machine.lead);
   in.vmLibrary = launcher.jvm.jvmPath;
   in.runtimeHome = runtimeHome(in.vmLibrary, kPathSeparator == '/', machine.lead);
@@ -371,6 +375,9 @@ void applyStartupCache(Launcher& launcher) {
                std::chrono::system_clock::now().time_since_epoch()).count();
   RealCacheFiles files;
   launcher.cache = planStartupCache(in, files);
+  trace("start-up cache in %s for runtime %s: %s", in.folder.c_str(), in.releaseVersion.c_str(),
+        launcher.cache.options.empty() ? "none"
+        : launcher.cache.pending.empty() ? "in use" : "written at exit");
 
   // Ahead of the user's parameters, so that their own -Xlog still wins.
   JvmOptionList& options = launcher.jvm.options;
