@@ -334,10 +334,14 @@ namespace {
 
 // The plan that the VM's exit hook finishes: the hook gets no context.
 CachePlan* exitPlan = nullptr;
+// The VM takes one exit hook: the one this took the place of (a service's
+// report) runs after it.
+ExitHook nextExitHook = nullptr;
 
-void JNICALL finishAtExit(jint) {
+void JNICALL finishAtExit(jint code) {
   RealCacheFiles files;
   if (exitPlan) finishStartupCache(*exitPlan, files);
+  if (nextExitHook) nextExitHook(code);
 }
 
 }  // namespace
@@ -387,6 +391,7 @@ void applyStartupCache(Launcher& launcher) {
   options.insert(at, launcher.cache.options.begin(), launcher.cache.options.end());
   if (!launcher.cache.pending.empty()) {
     exitPlan = &launcher.cache;
+    nextExitHook = launcher.jvm.exitHook;
     launcher.jvm.exitHook = finishAtExit;
   }
 }

@@ -105,13 +105,14 @@ uint32_t runJavaMain(Launcher& launcher) {
 int32_t launch(Machine& machine, const std::vector<std::string>& commandLine) {
   Launcher launcher(machine);
   ServiceHost serviceHost;  // goes before the launcher
-  if (!initialise(launcher, commandLine)) return -1;
-  if (launcher.settings.isService) {
-    if (!determineServiceName(serviceHost, launcher)) return -1;
-    trace("service %s: handed to the service manager", serviceHost.serviceName.c_str());
-    return startDispatcher(serviceHost);
-  }
-  return run(launcher);
+  bool ready = initialise(launcher, commandLine);
+  if (!launcher.settings.isService) return ready ? run(launcher) : -1;
+  if (!determineServiceName(serviceHost, launcher)) return -1;
+  // A service whose launch failed still has to tell the manager so, or it
+  // is left waiting for a service that never starts.
+  serviceHost.launchFailed = !ready;
+  trace("service %s: handed to the service manager", serviceHost.serviceName.c_str());
+  return startDispatcher(serviceHost);
 }
 
 void mainAboutToStart(Launcher& launcher) {

@@ -33,6 +33,12 @@ bool determineServiceName(ServiceHost& host, Launcher& launcher) {
   return true;
 }
 
+void setStoppedStatus(ServiceStatus& status, int32_t exitValue) {
+  status.currentState = kServiceStopped;
+  status.win32ExitCode = exitValue == 0 ? 0 : kServiceSpecificError;
+  status.serviceSpecificExitCode = static_cast<uint32_t>(exitValue);
+}
+
 bool takeStopRequest(ServiceHost& host) {
   std::lock_guard<std::mutex> lock(host.stopMutex);
   trace("service: stop requested%s", host.mainStarted ? "" : ", held until main starts");

@@ -22,6 +22,14 @@ struct ServiceStatus {
   uint32_t waitHint = 0;
 };
 
+constexpr uint32_t kServiceStopped = 1;           // SERVICE_STOPPED
+constexpr uint32_t kServiceSpecificError = 1066;  // ERROR_SERVICE_SPECIFIC_ERROR
+
+// The stopped state with the run's exit value: 0 is a clean end, anything
+// else a failure that carries the value, so that the manager's recovery
+// actions fire and its queries show why.
+void setStoppedStatus(ServiceStatus& status, int32_t exitValue);
+
 // One per process, on the entry point's stack. Its constructor makes it the
 // process's service host, which the system's callbacks reach it through.
 struct ServiceHost {
@@ -34,6 +42,8 @@ struct ServiceHost {
   std::string serviceName;
   ServiceStatus serviceStatus;
   void* statusHandle = nullptr;
+  // The launch failed before the service could start: it only reports so.
+  bool launchFailed = false;
 
   // A stop asked for before the main method runs waits for it.
   std::mutex stopMutex;
@@ -49,8 +59,8 @@ ServiceHost* processServiceHost();
 // executable's path cannot be had.
 bool determineServiceName(ServiceHost& host, Launcher& launcher);
 
-// Runs the service until it has stopped. Windows: always 0. Linux: the
-// run's own exit value.
+// Runs the service until it has stopped. Windows: 0, or -1 when the launch
+// had failed. Linux: the run's own exit value.
 int32_t startDispatcher(ServiceHost& host);
 
 // A stop or shutdown request: true when stop may be called now; otherwise

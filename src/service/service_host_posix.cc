@@ -52,6 +52,7 @@ void startStopThread(ServiceHost& host) {
 }
 
 int32_t startDispatcher(ServiceHost& host) {
+  if (host.launchFailed) return -1;
   // Ignored and blocked before the VM exists: the VM then leaves both
   // signals to us instead of turning them into System.exit, and every
   // thread started from here on inherits the mask.

@@ -35,6 +35,15 @@ void WINAPI controlHandler(DWORD control) {
   if (takeStopRequest(*host)) startStopThread(*host);
 }
 
+// System.exit ends the process from inside the VM, past the end of run:
+// the manager learns the program's own code here.
+void JNICALL exitHook(jint code) {
+  ServiceHost* host = processServiceHost();
+  if (!host || !host->statusHandle) return;
+  setStoppedStatus(host->serviceStatus, code);
+  report(*host);
+}
+
 void WINAPI serviceMain(DWORD count, LPSTR* strings) {
   ServiceHost* host = processServiceHost();
   if (!host || !host->launcher) return;
@@ -52,13 +61,19 @@ void WINAPI serviceMain(DWORD count, LPSTR* strings) {
   status.serviceSpecificExitCode = 0;
   status.checkPoint = 0;
   status.waitHint = 0;
+  if (host->launchFailed) {
+    setStoppedStatus(status, -1);
+    report(*host);
+    return;
+  }
   if (!report(*host)) return;
   trace("service: state running, start arguments: %u", static_cast<unsigned>(count));
   for (DWORD i = 0; i < count; ++i)
     host->launcher->arguments.push_back(strings[i] ? strings[i] : "");
+  host->launcher->jvm.exitHook = exitHook;
   int32_t result = run(*host->launcher);
   trace("service: the run ended with %d; state stopped", static_cast<int>(result));
-  status.currentState = SERVICE_STOPPED;
+  setStoppedStatus(status, result);
   report(*host);
 }
 
@@ -92,7 +107,7 @@ int32_t startDispatcher(ServiceHost& host) {
   SERVICE_TABLE_ENTRYA table[] = {{name.data(), serviceMain}, {nullptr, nullptr}};
   if (!StartServiceCtrlDispatcherA(table))
     trace("service: dispatcher not started, error %u", static_cast<unsigned>(GetLastError()));
-  return 0;
+  return host.launchFailed ? -1 : 0;
 }
 
 }  // namespace tarn

@@ -1,7 +1,8 @@
 # The service under Wine's service control manager, with the stand-in VM:
 # install, start with parameters, running, stop (pending, then stopped)
-# through the program's stop, the parameters after the command line's, and
-# a VM that cannot be created ending as stopped with exit code 0.
+# through the program's stop, the parameters after the command line's; a
+# failed launch and a System.exit code end the service with a
+# service-specific exit code.
 source "$(dirname "$0")/instance_lib.sh"
 
 # A prefix of its own: the services and the persistent wineserver below
@@ -24,6 +25,13 @@ state=$work/svc/state
 # query_state: the number sc reports as STATE, in $service_state.
 query_state() {
   service_state=$(wine sc query "$name" | sed -n 's/^ *STATE *: *\([0-9]*\).*/\1/p')
+}
+
+# expect_exit_codes <Win32 exit code> <service-specific exit code>
+expect_exit_codes() {
+  wine sc query "$name" | sed 's/\r$//' >"$work/query"
+  grep -q "WIN32_EXIT_CODE *: *$1 " "$work/query" && grep -q "SERVICE_EXIT_CODE *: *$2 " "$work/query" ||
+    fail "exit codes, expected $1 and $2: $(cat "$work/query")"
 }
 
 wait_state() {
@@ -51,16 +59,24 @@ wine sc stop "$name" | sed 's/\r$//' >"$work/stop"
 grep -q 'STATE *: *3 ' "$work/stop" || fail "stop answered: $(cat "$work/stop")"
 grep -q 'WAIT_HINT *: *0xbb8' "$work/stop" || fail "stop pending without its wait hint"
 wait_state 1
-wine sc query "$name" | grep -q 'WIN32_EXIT_CODE *: *0 ' || fail "stopped with an exit code"
+expect_exit_codes 0 0
 expect_file "$state/stop" "called"
 expect_file "$state/main" "returned"
 # Command line first, then what the control manager passed, its name first.
 expect_file "$state/arguments" a "$name" p1 p2
 
-# No VM: running, then stopped at once, still with exit code 0.
+# No VM: running, then stopped at once with the launcher's -1 as the
+# service-specific code, so that recovery actions fire.
 rm -f "$state"/*
 touch "$state/no-vm"
 wine sc start "$name" >"$work/out.raw" || fail "sc start without a VM"
 wait_state 1
-wine sc query "$name" | grep -q 'WIN32_EXIT_CODE *: *0 ' || fail "failed launch reported an exit code"
+expect_exit_codes 1066 4294967295
 [ ! -e "$state/started" ] || fail "main ran without a VM"
+
+# The program ends the service with System.exit(7).
+rm -f "$state"/*
+echo 7 >"$state/exit-with"
+wine sc start "$name" >"$work/out.raw" || fail "sc start of a program that exits"
+wait_state 1
+expect_exit_codes 1066 7

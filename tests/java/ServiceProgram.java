@@ -1,12 +1,16 @@
+import java.nio.file.Files;
 import java.util.concurrent.CountDownLatch;
 
-// A service: main records its arguments and runs until stop is called.
+// A service: main records its arguments and runs until stop is called, or
+// calls System.exit with the number in "exit-with" when that file exists.
 public class ServiceProgram {
     private static final CountDownLatch stopped = new CountDownLatch(1);
 
     public static void main(String[] args) throws Exception {
         for (int i = 0; i < args.length; i++) TestState.append("arguments", args[i]);
         TestState.append("started", "ServiceProgram");
+        if (Files.exists(TestState.file("exit-with")))
+            System.exit(Integer.parseInt(Files.readAllLines(TestState.file("exit-with")).get(0).trim()));
         stopped.await();
         TestState.append("main", "returned");
     }

@@ -5,7 +5,8 @@
      InstanceInt     int secondaryMain, answers 40 + the argument count
      InstanceVoid    void secondaryMain, runs until "release" exists
      InstanceNone    no secondaryMain; main ends with exit code 5
-     ServiceProgram  main runs until stop() is called
+     ServiceProgram  main runs until stop() is called, or calls System.exit
+                     with the number in "exit-with" when that file exists
    main records "main" (or each argument in "arguments"), writes "started"
    and waits for "quit" unless its first argument is "once". A file
    "no-vm" in the state folder makes JNI_CreateJavaVM fail.
@@ -35,6 +36,7 @@ static char program[260];
 static __thread int exceptionPending;
 static CRITICAL_SECTION fileLock;
 static HANDLE stopped;
+static void (JNICALL *exitHook)(jint code);
 static struct JNINativeInterface_ functions;
 static struct JNIInvokeInterface_ invocation;
 static JNIEnv environment = &functions;
@@ -173,6 +175,19 @@ static void runMain(Object* arguments) {
   if (is("ServiceProgram")) {
     for (jsize i = 0; i < arguments->length; ++i) append("arguments", arguments->elements[i]->utf8);
     append("started", program);
+    if (exists("exit-with")) {
+      char path[MAX_PATH];
+      int code = 0;
+      statePath("exit-with", path);
+      FILE* file = fopen(path, "rb");
+      if (file) {
+        if (fscanf(file, "%d", &code) != 1) code = 0;
+        fclose(file);
+      }
+      /* As a real VM ends the process on System.exit. */
+      if (exitHook) exitHook(code);
+      ExitProcess((UINT)code);
+    }
     WaitForSingleObject(stopped, INFINITE);
     append("main", "returned");
     return;
@@ -293,9 +308,12 @@ static void install(void) {
 JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* args) {
   JavaVMInitArgs* init = (JavaVMInitArgs*)args;
   static const char option[] = "-Dstate.dir=";
-  for (jint i = 0; i < init->nOptions; ++i)
+  for (jint i = 0; i < init->nOptions; ++i) {
     if (strncmp(init->options[i].optionString, option, sizeof option - 1) == 0)
       lstrcpynA(stateDir, init->options[i].optionString + sizeof option - 1, sizeof stateDir);
+    if (strcmp(init->options[i].optionString, "exit") == 0)
+      exitHook = (void (JNICALL *)(jint))init->options[i].extraInfo;
+  }
   InitializeCriticalSection(&fileLock);
   stopped = CreateEventA(NULL, TRUE, FALSE, NULL);
   install();
