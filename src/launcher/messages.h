@@ -58,6 +58,10 @@ std::string errorBoxText(const std::string& line);
 bool standardOutputRedirected();
 // Shows a modal error box; false when none could be shown.
 bool showErrorBox(const std::string& text, const std::string& title);
+// Windows: the process's window station is one a user sees; a service's is
+// not, and a window there waits forever for a click that cannot come.
+// Linux: false, there are no windows.
+bool onVisibleWindowStation();
 
 // The executable's full path; a failure is reported (202 with 208).
 bool modulePath(System& system, std::string* path);

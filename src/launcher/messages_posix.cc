@@ -33,4 +33,6 @@ bool standardOutputRedirected() { return true; }
 
 bool showErrorBox(const std::string&, const std::string&) { return false; }
 
+bool onVisibleWindowStation() { return false; }
+
 }  // namespace tarn

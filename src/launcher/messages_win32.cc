@@ -42,10 +42,6 @@ bool standardOutputRedirected() {
   return type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE;
 }
 
-namespace {
-
-// A service's window station is not shown to anyone: a box there would wait
-// forever for a click that cannot come.
 bool onVisibleWindowStation() {
   USEROBJECTFLAGS flags = {};
   HWINSTA station = GetProcessWindowStation();
@@ -53,8 +49,6 @@ bool onVisibleWindowStation() {
     return true;
   return (flags.dwFlags & WSF_VISIBLE) != 0;
 }
-
-}  // namespace
 
 bool showErrorBox(const std::string& text, const std::string& title) {
   if (!onVisibleWindowStation()) return false;

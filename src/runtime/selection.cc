@@ -25,9 +25,15 @@ bool usableArchitecture(uint16_t machineType, RuntimeFiles& files, const std::st
 }
 
 struct DialogChooser : RuntimeChooser {
-  explicit DialogChooser(Machine& machine) : machine(machine) {}
+  DialogChooser(Machine& machine, bool unattended) : machine(machine), unattended(unattended) {}
   int choose(const std::string& message, JvmType type, std::string* folder,
              std::string* jvmPath) override {
+    // Nobody answers a service's dialog: it would wait forever, and the
+    // service manager would give up on the start without a reason.
+    if (unattended) {
+      printRuntimeNotFound(message);
+      return 2;
+    }
     JreNotFoundDialog dialog(machine, message, type);
     int result = dialog.show(activeWindow());
     *folder = dialog.folder;
@@ -35,6 +41,7 @@ struct DialogChooser : RuntimeChooser {
     return result;
   }
   Machine& machine;
+  bool unattended;
 };
 
 int runtimeNotFoundId(const RuntimeRules& rules) {
@@ -187,7 +194,7 @@ bool selectRuntimeWith(Launcher& launcher, const TargetArchitecture& architectur
 bool selectRuntime(Launcher& launcher) {
   TargetArchitecture architecture = launcherArchitecture();
   std::unique_ptr<RuntimeSource> source = systemRuntimeSource(*launcher.machine, architecture);
-  DialogChooser chooser(*launcher.machine);
+  DialogChooser chooser(*launcher.machine, launcher.settings.isService);
   if (!selectRuntimeWith(launcher, architecture, *source, chooser)) return false;
   trace("VM library chosen: %s", launcher.jvm.jvmPath.c_str());
   return true;

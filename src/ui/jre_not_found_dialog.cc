@@ -1,15 +1,19 @@
 #include "ui/jre_not_found_dialog.h"
 
+#include "launcher/messages.h"
 #include "runtime/discovery.h"
 
 namespace tarn {
-
 
 bool JreNotFoundDialog::pickFolder(const std::string& path) {
   folder = withTrailingSeparator(path, machine.lead);
   // An empty folder would make the VM paths relative to the current folder.
   jvmPath = folder.empty() ? std::string() : chooseJvmDll(*machine.system, folder, jvmType);
   return !jvmPath.empty();
+}
+
+void printRuntimeNotFound(const std::string& message) {
+  printError(message + " " + TARN_JAVA_DOWNLOAD_ADDRESS);
 }
 
 }  // namespace tarn

@@ -36,6 +36,10 @@ struct JreNotFoundDialog {
   std::unique_ptr<HyperLinkControl> link;  // Windows only
 };
 
+// The requirement and the download address as an error line: what is
+// shown where no one can answer the dialog.
+void printRuntimeNotFound(const std::string& message);
+
 // The process's active window, the dialog's owner (none on Linux).
 void* activeWindow();
 

@@ -48,7 +48,7 @@ JreNotFoundDialog::JreNotFoundDialog(Machine& machine, std::string message, JvmT
 JreNotFoundDialog::~JreNotFoundDialog() = default;
 
 int JreNotFoundDialog::show(void*) {
-  printError(message + " " + TARN_JAVA_DOWNLOAD_ADDRESS);
+  printRuntimeNotFound(message);
   // Only a person at a terminal can answer; anything else ends the launch.
   if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) return 2;
   TerminalConsole console;

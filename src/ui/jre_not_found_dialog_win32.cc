@@ -116,6 +116,12 @@ JreNotFoundDialog::JreNotFoundDialog(Machine& machine, std::string message, JvmT
 JreNotFoundDialog::~JreNotFoundDialog() = default;
 
 int JreNotFoundDialog::show(void* owner) {
+  // A window station nobody sees (a service's) would keep the dialog
+  // waiting forever.
+  if (!onVisibleWindowStation()) {
+    printRuntimeNotFound(message);
+    return 2;
+  }
   INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&classes);
   // The folder browser's new style needs COM on this thread.
@@ -127,7 +133,7 @@ int JreNotFoundDialog::show(void* owner) {
   if (SUCCEEDED(com)) OleUninitialize();
   // Without a desktop to show it on (no window station, a service), the
   // message still reaches the console instead of nothing at all.
-  if (result == -1 || result == 0) printError(message + " " + TARN_JAVA_DOWNLOAD_ADDRESS);
+  if (result == -1 || result == 0) printRuntimeNotFound(message);
   return result == 1 ? 1 : 2;
 }
 

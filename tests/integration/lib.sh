@@ -21,22 +21,24 @@ use_test_vm() {
   TESTVM_RECORD=$(winpath "$record")
 }
 
+# An X server of its own in $DISPLAY, its pid in $xvfb. Xvfb picks a free
+# display itself, so tests that start one at the same time never collide.
+start_xvfb() {
+  Xvfb -displayfd 3 -screen 0 1024x768x24 3>"$work/display" >/dev/null 2>&1 &
+  xvfb=$!
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+  [ -s "$work/display" ] || fail "Xvfb did not start"
+  export DISPLAY=:$(head -n 1 "$work/display")
+}
+
 # A Wine prefix and an X display of their own for the tests that open
 # windows (they share them, serialised by a lock): a wineserver that started
 # without a display never opens windows. Ends both on exit.
 start_dialog_display() {
   export WINEPREFIX=${TARN_BINARY_DIR:?}/wine-prefix-dialog
   "$TARN_SOURCE_DIR/scripts/wine-prefix" "$WINEPREFIX"
-  local display="" n
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { display=$n; break; }
-  done
-  [ -n "$display" ] || fail "no free display"
-  Xvfb ":$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
-  xvfb=$!
+  start_xvfb
   trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-  export DISPLAY=:$display
-  for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 }
 
 # Copies the launcher into a folder under the name an application gives it.

@@ -1,21 +1,27 @@
 # The service under Wine's service control manager, with the stand-in VM:
 # install, start with parameters, running, stop (pending, then stopped)
 # through the program's stop, the parameters after the command line's; a
-# failed launch and a System.exit code end the service with a
-# service-specific exit code.
+# failed launch, a System.exit code and no runtime at all end the service
+# with a service-specific exit code, and no runtime shows no dialog.
 source "$(dirname "$0")/instance_lib.sh"
+unset JAVA_HOME
 
 # A prefix of its own: the services and the persistent wineserver below
 # must not touch the other tests' prefix.
 export WINEPREFIX=$TARN_BINARY_DIR/wine-services-prefix
 "$TARN_SOURCE_DIR/scripts/wine-prefix" "$WINEPREFIX"
 name=tarn-test-$$
+xvfb=""
 cleanup() {
   wine sc delete "$name" >/dev/null 2>&1 || true
   wineserver -k || true
+  [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
+# A display the services can open windows on, so that a dialog that
+# nobody can answer would show up as a service that never stops.
+start_xvfb
 # The service manager ends with the last ordinary program of the prefix.
 wineserver -p
 
@@ -80,3 +86,12 @@ echo 7 >"$state/exit-with"
 wine sc start "$name" >"$work/out.raw" || fail "sc start of a program that exits"
 wait_state 1
 expect_exit_codes 1066 7
+
+# No runtime: the requirement goes nowhere a window would wait, and the
+# service stops at once instead of timing out.
+rm -f "$state"/*
+sed -i 's/^JRE Path=.*/JRE Path=C:\\nowhere/' "$work/svc/viewer.ini"
+wine sc start "$name" >"$work/out.raw" || true
+wait_state 1
+expect_exit_codes 1066 4294967295
+[ -z "$(xdotool search --name 'JRE Not Found' 2>/dev/null)" ] || fail "a window was shown"
