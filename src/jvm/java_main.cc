@@ -4,6 +4,7 @@
 #include "launcher/launcher.h"
 #include "launcher/messages.h"
 #include "launcher/trace.h"
+#include "os/text.h"
 
 namespace tarn {
 

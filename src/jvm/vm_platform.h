@@ -36,10 +36,6 @@ struct MemoryFigures {
 };
 MemoryFigures memoryFigures();
 
-// Launcher text read as the system's code page reads it, as UTF-16.
-// Undecodable bytes become U+FFFD.
-std::u16string systemTextToUtf16(const std::string& text);
-
 // %NAME% replaced by the variable's value in the process environment; an
 // unset name stays as written. A failed expansion leaves the text alone.
 void expandEnvironment(std::string& text);

@@ -9,10 +9,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cwchar>
-#include <fstream>
+#include <cstdlib>
 
 #include "jvm/environment.h"
+#include "os/file_bytes.h"
 
 namespace tarn {
 
@@ -88,39 +88,13 @@ MemoryFigures memoryFigures() {
   if (getrlimit(RLIMIT_AS, &rl) == 0 && rl.rlim_cur != RLIM_INFINITY &&
       static_cast<uint64_t>(rl.rlim_cur) < limit)
     limit = static_cast<uint64_t>(rl.rlim_cur);
-  uint64_t used = 0;
-  std::ifstream statm("/proc/self/statm");
-  if (statm >> used && pageSize > 0) used *= static_cast<uint64_t>(pageSize);
+  // statm starts with the size of the mappings, in pages.
+  std::string statm;
+  readFileStart("/proc/self/statm", 64, &statm);
+  uint64_t used = std::strtoull(statm.c_str(), nullptr, 10);
+  if (pageSize > 0) used *= static_cast<uint64_t>(pageSize);
   figures.availableVirtual = limit > used ? limit - used : 0;
   return figures;
-}
-
-std::u16string systemTextToUtf16(const std::string& text) {
-  std::u16string result;
-  std::mbstate_t state{};
-  size_t i = 0;
-  while (i < text.size()) {
-    wchar_t c = 0;
-    size_t used = std::mbrtowc(&c, text.data() + i, text.size() - i, &state);
-    if (used == static_cast<size_t>(-1) || used == static_cast<size_t>(-2)) {
-      result.push_back(u'\uFFFD');
-      state = std::mbstate_t{};
-      ++i;
-      continue;
-    }
-    if (used == 0) used = 1;  // an embedded NUL
-    uint32_t code = static_cast<uint32_t>(c);
-    if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = 0xFFFD;
-    if (code >= 0x10000) {
-      code -= 0x10000;
-      result.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-      result.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
-    } else {
-      result.push_back(static_cast<char16_t>(code));
-    }
-    i += used;
-  }
-  return result;
 }
 
 void expandEnvironment(std::string& text) {

@@ -5,6 +5,8 @@
 #include <clocale>
 #include <string>
 
+#include "os/text.h"
+
 namespace tarn {
 namespace {
 

@@ -76,16 +76,6 @@ MemoryFigures memoryFigures() {
   return addressableFigures(status.ullTotalPhys, status.ullTotalVirtual, status.ullAvailVirtual);
 }
 
-std::u16string systemTextToUtf16(const std::string& text) {
-  if (text.empty()) return std::u16string();
-  int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                   nullptr, 0);
-  if (length <= 0) return std::u16string(text.size(), u'\uFFFD');
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
-  return std::u16string(wide.begin(), wide.end());
-}
-
 void expandEnvironment(std::string& text) {
   DWORD needed = ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
   if (needed == 0) return;

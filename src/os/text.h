@@ -39,6 +39,11 @@ bool isWhiteSpace(unsigned char c);
 // Text without white space at both ends, stepping whole characters.
 std::string trimWhiteSpace(const std::string& text, LeadByteTest lead);
 
+// Launcher text read as the system's code page reads it (Windows: the
+// process's ANSI code page; Linux: the locale's), as UTF-16. Undecodable
+// bytes become U+FFFD.
+std::u16string systemTextToUtf16(const std::string& text);
+
 }  // namespace tarn
 
 #endif

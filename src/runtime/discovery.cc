@@ -1,10 +1,10 @@
 #include "runtime/discovery.h"
 
 #include <algorithm>
-#include <fstream>
 
 #include "launcher/messages.h"
 #include "launcher/trace.h"
+#include "os/file_bytes.h"
 #include "os/little_endian.h"
 
 namespace tarn {
@@ -315,12 +315,9 @@ void collectInstalled(System& system, const RuntimeRules& rules, const std::stri
 }
 
 std::string DiskRuntimeFiles::read(const std::string& folder) {
-  std::ifstream in(folder + "release", std::ios::binary);
-  if (!in) return std::string();
   // A release file is a few lines; more than this is not one.
-  std::string text(64 * 1024, '\0');
-  in.read(&text[0], static_cast<std::streamsize>(text.size()));
-  text.resize(static_cast<size_t>(in.gcount()));
+  std::string text;
+  readFileStart(folder + "release", 64 * 1024, &text);
   return text;
 }
 
@@ -426,11 +423,8 @@ void collectFurther(System& system, RuntimeFiles& files, LeadByteTest lead, uint
 }
 
 std::string DiskRuntimeFiles::head(const std::string& path, size_t size) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::string();
-  std::string bytes(size, '\0');
-  in.read(&bytes[0], static_cast<std::streamsize>(size));
-  bytes.resize(static_cast<size_t>(in.gcount()));
+  std::string bytes;
+  readFileStart(path, size, &bytes);
   return bytes;
 }
 

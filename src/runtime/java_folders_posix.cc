@@ -6,9 +6,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <fstream>
 #include <set>
-#include <sstream>
 
 #include "launcher/trace.h"
 
@@ -34,15 +32,6 @@ std::vector<std::string> entryNames(const std::string& folder) {
   // among equal runtimes the same from one start to the next.
   std::sort(names.begin(), names.end());
   return names;
-}
-
-std::string readSmallFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::string();
-  std::string text(64 * 1024, '\0');
-  in.read(&text[0], static_cast<std::streamsize>(text.size()));
-  text.resize(static_cast<size_t>(in.gcount()));
-  return text;
 }
 
 std::vector<InstalledRuntime> scanSystemFolders();
@@ -96,7 +85,7 @@ std::vector<InstalledRuntime> scanJavaFolders(const std::vector<std::string>& ro
       InstalledRuntime runtime;
       if (tracing()) runtime.origin = path;
       runtime.folder = std::string(real) + "/";
-      runtime.version = releaseJavaVersion(readSmallFile(runtime.folder + "release"));
+      runtime.version = releaseJavaVersion(DiskRuntimeFiles().read(runtime.folder));
       struct stat info;
       runtime.jdk = stat((runtime.folder + "bin/javac").c_str(), &info) == 0;
       found.push_back(runtime);
