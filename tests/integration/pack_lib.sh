@@ -27,15 +27,25 @@ with zipfile.ZipFile(sys.argv[1], "w") as z:
   fi
 }
 
-# The archive's listing must be read without a complaint about offsets
-# ("extra bytes at beginning", "attempt to seek before beginning").
+# The archive reads in the zip tools. Its offsets count from the archive's
+# own start, the one layout the JDK still reads once a signature follows it,
+# so Info-ZIP notes the launcher's bytes in front of it ("extra bytes at
+# beginning") and reads on; any other complaint fails. The JDK's jar tool
+# lists it without a word.
 expect_clean_zip() {
-  local file=$1 report
-  command -v unzip >/dev/null || return 0
-  report=$(unzip -t "$file" 2>&1) || fail "unzip -t failed: $report"
-  case $report in
-    *warning*|*"extra bytes"*|*seek*) fail "unzip -t: $report" ;;
-    *"No errors detected"*) ;;
-    *) fail "unzip -t: $report" ;;
-  esac
+  local file=$1 report listing status=0
+  if command -v unzip >/dev/null; then
+    report=$(unzip -t "$file" 2>&1) || status=$?
+    [ $status -le 1 ] || fail "unzip -t failed: $report"
+    report=$(grep -v -e 'extra bytes at beginning or within zipfile' -e 'attempting to process anyway' <<<"$report")
+    case $report in
+      *warning*|*seek*) fail "unzip -t: $report" ;;
+      *"No errors detected"*) ;;
+      *) fail "unzip -t: $report" ;;
+    esac
+  fi
+  if command -v jar >/dev/null; then
+    listing=$(jar tf "$file" 2>&1) || fail "jar tf: $listing"
+    [ -n "$listing" ] || fail "jar tf lists nothing"
+  fi
 }

@@ -89,14 +89,18 @@ constexpr uint16_t kUsEnglish = 0x409;
 constexpr size_t kLongestVersionText = 4000;
 constexpr size_t kMostEmbeddedText = 16 * 1024 * 1024;
 
-// The archive that starts at `start` in file, on its own: its offsets
-// counted from its first byte again.
-Bytes detachedZip(const Bytes& file, const ZipDirectory& directory, size_t start) {
-  Bytes jar(file.begin() + static_cast<long>(start), file.end());
-  for (size_t field : directory.offsetFields)
-    write32(jar, field - start, read32(file, field) - static_cast<uint32_t>(start));
-  write32(jar, directory.endRecord + 16 - start, directory.directoryOffset - static_cast<uint32_t>(start));
-  return jar;
+// The jar as it goes behind the launcher: from its first record on, with
+// its offsets counted from there, as a jar of its own has them. Only that
+// layout reads in the JDK once a signature follows the archive.
+bool appendableJar(const Bytes& jar, Bytes* appendable, std::string* error) {
+  ZipDirectory directory;
+  std::string why;
+  if (!readZipDirectory(jar.data(), jar.size(), &directory, &why)) {
+    *error = "the jar is not usable: " + why;
+    return false;
+  }
+  *appendable = detachedZip(jar.data(), jar.size(), directory);
+  return true;
 }
 
 // Puts the icon in place of the launcher's: every RT_ICON image and icon
@@ -236,42 +240,23 @@ bool packWithResources(const PackInput& input, Bytes* output, std::string* error
   // moves behind the new resources unless a new one replaces it.
   const size_t imageEnd = peImageEnd(launcher);
   Bytes jar;
-  bool hasJar = false;
   if (imageEnd < launcher.size()) {
     ZipDirectory previous;
     std::string ignored;
-    size_t start = 0;
-    if (readZipDirectory(launcher.data(), launcher.size(), &previous, &ignored)) {
-      start = previous.directoryOffset;
-      for (size_t field : previous.offsetFields) start = std::min<size_t>(start, read32(launcher, field));
-    }
-    if (start != imageEnd) {
+    if (!readZipDirectory(launcher.data(), launcher.size(), &previous, &ignored) ||
+        previous.firstRecord != imageEnd) {
       *error = "the launcher carries data after its image that is no jar of an earlier packing";
       return false;
     }
-    if (!input.hasJar) {
-      jar = detachedZip(launcher, previous, start);
-      hasJar = true;
-    }
+    if (!input.hasJar) jar = detachedZip(launcher.data(), launcher.size(), previous);
   }
-  if (input.hasJar) {
-    jar = input.jar;
-    hasJar = true;
-  }
+  if (input.hasJar && !appendableJar(input.jar, &jar, error)) return false;
   Bytes result(launcher.begin(), launcher.begin() + static_cast<long>(imageEnd));
   if (!writeImageResources(&result, tree, &why)) {
     *error = "the launcher's resources cannot be edited: " + why;
     return false;
   }
-  if (hasJar) {
-    ZipDirectory directory;
-    if (!readZipDirectory(jar.data(), jar.size(), &directory, &why)) {
-      *error = "the jar is not usable: " + why;
-      return false;
-    }
-    if (!shiftZipOffsets(&jar, directory, result.size(), error)) return false;
-    result.insert(result.end(), jar.begin(), jar.end());
-  }
+  result.insert(result.end(), jar.begin(), jar.end());
   const size_t field = peChecksumField(result);
   if (read32(result, field) != 0) write32(result, field, peChecksum(result, field));
   *output = std::move(result);
@@ -404,26 +389,14 @@ bool pack(const PackInput& input, Bytes* output, std::string* error) {
   // A launcher packed before carries its jar at the end: a new jar replaces
   // it, so the launcher part ends where the old archive begins.
   size_t launcherEnd = launcher.size();
+  Bytes jar;
   if (input.hasJar) {
     ZipDirectory previous;
     std::string ignored;
-    if (readZipDirectory(launcher.data(), launcher.size(), &previous, &ignored)) {
-      size_t start = previous.directoryOffset;
-      for (size_t field : previous.offsetFields) start = std::min<size_t>(start, read32(launcher, field));
-      if (start >= block + kEmbeddedHeaderSize + room) launcherEnd = start;
-    }
-  }
-
-  Bytes jar;
-  if (input.hasJar) {
-    ZipDirectory directory;
-    std::string why;
-    if (!readZipDirectory(input.jar.data(), input.jar.size(), &directory, &why)) {
-      *error = "the jar is not usable: " + why;
-      return false;
-    }
-    jar = input.jar;
-    if (!shiftZipOffsets(&jar, directory, launcherEnd, error)) return false;
+    if (readZipDirectory(launcher.data(), launcher.size(), &previous, &ignored) &&
+        previous.firstRecord >= block + kEmbeddedHeaderSize + room)
+      launcherEnd = previous.firstRecord;
+    if (!appendableJar(input.jar, &jar, error)) return false;
   }
 
   Bytes result(launcher.begin(), launcher.begin() + static_cast<long>(launcherEnd));

@@ -112,11 +112,12 @@ TEST(Pack, EmbedsTheConfigurationAndAppendsTheJar) {
   EXPECT_TRUE(std::equal(input.launcher.begin(), input.launcher.begin() + 4096, output.begin()));
   EXPECT_TRUE(std::equal(input.launcher.begin() + 4096 + static_cast<long>(kEmbeddedBlockSize),
                          input.launcher.end(), output.begin() + 4096 + static_cast<long>(kEmbeddedBlockSize)));
-  // The whole file reads as the jar.
+  // The whole file reads as the jar, whose offsets count from its own start.
   ZipDirectory directory;
   ASSERT_TRUE(readZipDirectory(output.data(), output.size(), &directory, &error)) << error;
   ASSERT_EQ(2u, directory.offsetFields.size());
-  EXPECT_EQ(input.launcher.size(), get32(output, directory.offsetFields[0]));
+  EXPECT_EQ(input.launcher.size(), directory.base);
+  EXPECT_TRUE(std::equal(input.jar.begin(), input.jar.end(), output.end() - static_cast<long>(input.jar.size())));
 
   std::string shown;
   ASSERT_TRUE(embeddedTextOf(output, &shown, &error));
@@ -148,7 +149,7 @@ TEST(Pack, RepackingReplacesConfigurationAndJar) {
   ZipDirectory directory;
   ASSERT_TRUE(readZipDirectory(second.data(), second.size(), &directory, &error)) << error;
   ASSERT_EQ(1u, directory.offsetFields.size());
-  EXPECT_EQ(launcherSize, get32(second, directory.offsetFields[0]));
+  EXPECT_EQ(launcherSize, directory.firstRecord);
 
   // Without a new jar the old one stays, still readable.
   input.launcher = first;

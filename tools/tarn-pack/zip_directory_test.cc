@@ -51,37 +51,62 @@ TEST(ZipDirectory, CommentHoldingASignature) {
   EXPECT_EQ("A.class", localName(zip, directory.offsetFields[0]));
 }
 
-TEST(ZipDirectory, ShiftedArchiveReadsInPlace) {
-  Bytes zip = makeZip({{"a/B.class", "1"}, {"C.class", "22"}, {"d.txt", "333"}});
-  ZipDirectory directory;
-  std::string error;
-  ASSERT_TRUE(read(zip, &directory, &error));
-  const Bytes prefix(4099, 0x7F);
-  ASSERT_TRUE(shiftZipOffsets(&zip, directory, prefix.size(), &error)) << error;
-  Bytes whole = prefix;
-  whole.insert(whole.end(), zip.begin(), zip.end());
-  ZipDirectory moved;
-  ASSERT_TRUE(read(whole, &moved, &error)) << error;
-  ASSERT_EQ(3u, moved.offsetFields.size());
-  EXPECT_EQ("a/B.class", localName(whole, moved.offsetFields[0]));
-  EXPECT_EQ("C.class", localName(whole, moved.offsetFields[1]));
-  EXPECT_EQ("d.txt", localName(whole, moved.offsetFields[2]));
-  // Unshifted, the same bytes behind a prefix are no longer a valid archive.
-  Bytes unshifted = prefix;
-  const Bytes original = makeZip({{"a/B.class", "1"}});
-  unshifted.insert(unshifted.end(), original.begin(), original.end());
-  EXPECT_FALSE(read(unshifted, &moved, &error));
+Bytes joined(Bytes front, const Bytes& back) {
+  front.insert(front.end(), back.begin(), back.end());
+  return front;
 }
 
-TEST(ZipDirectory, ShiftBeyondFourGigabytesIsRefused) {
-  Bytes zip = makeZip({{"A.class", "x"}});
+// Behind a launcher, with offsets counted from the archive's own start (the
+// layout tarn-pack writes) or from the file's (the one it wrote before).
+TEST(ZipDirectory, AnArchiveBehindOtherBytes) {
+  const std::vector<std::pair<std::string, std::string>> entries = {
+      {"a/B.class", "1"}, {"C.class", "22"}, {"d.txt", "333"}};
+  const Bytes jar = makeZip(entries);
+  const Bytes prefix(4099, 0x7F);
+  for (const Bytes& file : {joined(prefix, jar), makeZip(entries, "", prefix)}) {
+    ZipDirectory directory;
+    std::string error;
+    ASSERT_TRUE(read(file, &directory, &error)) << error;
+    EXPECT_EQ(prefix.size(), directory.firstRecord);
+    ASSERT_EQ(3u, directory.offsetFields.size());
+    const Bytes detached = detachedZip(file.data(), file.size(), directory);
+    EXPECT_EQ(jar, detached);
+    ZipDirectory alone;
+    ASSERT_TRUE(read(detached, &alone, &error)) << error;
+    EXPECT_EQ(0u, alone.base);
+    EXPECT_EQ("d.txt", localName(detached, alone.offsetFields[2]));
+  }
   ZipDirectory directory;
   std::string error;
-  ASSERT_TRUE(read(zip, &directory, &error));
-  const Bytes before = zip;
-  EXPECT_FALSE(shiftZipOffsets(&zip, directory, 0xFFFFFFFFull - directory.directoryOffset, &error));
-  EXPECT_NE(std::string::npos, error.find("ZIP64"));
-  EXPECT_EQ(before, zip);
+  ASSERT_TRUE(read(joined(prefix, jar), &directory, &error));
+  EXPECT_EQ(prefix.size(), directory.base);
+  ASSERT_TRUE(read(makeZip(entries, "", prefix), &directory, &error));
+  EXPECT_EQ(0u, directory.base);
+}
+
+// A signature appended to a packed executable: the end record no longer
+// reaches the end, and is found the way the JDK finds it.
+TEST(ZipDirectory, BytesAfterTheArchive) {
+  const Bytes jar = makeZip({{"A.class", "xyz"}, {"B.class", "uvw"}});
+  const Bytes prefix(3000, 'M');
+  Bytes signature(2000, 0x30);
+  // A stray end record among the signature's bytes misleads nothing.
+  const Bytes stray = makeZip({});
+  std::copy(stray.begin(), stray.end(), signature.begin() + 100);
+  const Bytes signed_ = joined(joined(prefix, jar), signature);
+  ZipDirectory directory;
+  std::string error;
+  ASSERT_TRUE(read(signed_, &directory, &error)) << error;
+  EXPECT_EQ(prefix.size(), directory.base);
+  EXPECT_EQ(prefix.size() + jar.size() - 22, directory.endRecord);
+  EXPECT_EQ("B.class", localName(Bytes(signed_.begin() + 3000, signed_.end()), directory.offsetFields[1] - 3000));
+  // Detached, the archive keeps the bytes behind it, as the file did.
+  EXPECT_EQ(joined(jar, signature), detachedZip(signed_.data(), signed_.size(), directory));
+
+  // With offsets counted from the file's start nothing confirms the end
+  // record, as in the JDK: such a file cannot be signed.
+  const Bytes absolute = joined(makeZip({{"A.class", "xyz"}}, "", prefix), signature);
+  EXPECT_FALSE(read(absolute, &directory, &error));
 }
 
 TEST(ZipDirectory, RefusesWhatIsNoPlainZip) {
