@@ -14,19 +14,6 @@ const char kProduct[] = "Product Information";
 const char kApplication[] = "Application";
 const char kRuntime[] = "Java Runtime Environment";
 
-// Keyword comparison without regard to case; the keywords are plain ASCII.
-bool equalsIgnoringCase(const std::string& text, const char* keyword) {
-  size_t i = 0;
-  for (; i < text.size() && keyword[i]; ++i) {
-    char a = text[i];
-    char b = keyword[i];
-    if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
-    if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
-    if (a != b) return false;
-  }
-  return i == text.size() && keyword[i] == '\0';
-}
-
 JavaVersion limit(const std::string& text, int32_t unbounded) {
   JavaVersion version;
   if (text == "any") {

@@ -68,21 +68,6 @@ std::vector<std::string> extraArguments(const std::string& text, LeadByteTest le
   return arguments;
 }
 
-namespace {
-
-bool equalsIgnoringCase(const std::string& a, const char* b) {
-  size_t i = 0;
-  for (; i < a.size() && b[i]; ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return i == a.size() && b[i] == '\0';
-}
-
-}  // namespace
-
 bool buildOptionList(Launcher& launcher) {
   Machine& machine = *launcher.machine;
   std::string path;

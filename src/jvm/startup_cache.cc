@@ -198,6 +198,8 @@ CachePlan planStartupCache(const CacheInputs& in, CacheFiles& files) {
   CachePlan plan;
   CacheKind kind = cacheKindFor(in.releaseVersion);
   if (kind == CacheKind::None || in.folder.empty() || in.baseName.empty()) return plan;
+  // Another VM would refuse these options, and the program would not start.
+  if (!in.vmVariant.empty() && !equalsIgnoringCase(in.vmVariant, "hotspot")) return plan;
   std::string classPathOption;
   for (const std::string& option : in.options) {
     if (isSharingOption(option)) return plan;  // the user's own choice
@@ -369,8 +371,9 @@ void applyStartupCache(Launcher& launcher) {
   in.vmLibrary = launcher.jvm.jvmPath;
   in.runtimeHome = runtimeHome(in.vmLibrary, kPathSeparator == '/', machine.lead);
   DiskRuntimeFiles runtimeFiles;
-  in.releaseVersion =
-      releaseJavaVersion(runtimeFiles.read(withTrailingSeparator(in.runtimeHome, machine.lead)));
+  std::string release = runtimeFiles.read(withTrailingSeparator(in.runtimeHome, machine.lead));
+  in.releaseVersion = releaseJavaVersion(release);
+  in.vmVariant = releaseValue(release, "JVM_VARIANT");
   in.javaProgram = javaProgramOf(in.runtimeHome);
   in.options = launcher.jvm.options;
   in.workingFolder = currentDirectory();

@@ -75,6 +75,7 @@ struct CacheInputs {
   std::string baseName;      // the executable's name without extension
   std::string runtimeHome;
   std::string releaseVersion;
+  std::string vmVariant;     // JVM_VARIANT of the release file, "" when none
   std::string vmLibrary;
   std::string javaProgram;   // the runtime's java launcher, for assembling an AOT cache
   std::vector<std::string> options;  // the VM options, class path option included
@@ -94,7 +95,8 @@ struct CachePlan {
 };
 
 // Removes stale and damaged files of the application and decides the
-// options. No options when the runtime offers no cache, the user chose a
+// options. No options when the runtime offers no cache (or is no HotSpot VM,
+// whose options these are), the user chose a
 // sharing option, a class path entry is no plain file, or nothing can be
 // written.
 CachePlan planStartupCache(const CacheInputs& inputs, CacheFiles& files);

@@ -195,6 +195,10 @@ TEST_F(PlanFixture, NoCacheWhenTheUserOrTheClassPathOrTheFolderRulesItOut) {
   files.canWrite = false;
   EXPECT_TRUE(planStartupCache(in, files).options.empty()) << "read-only folder";
   files.canWrite = true;
+  in.vmVariant = "Openj9";
+  EXPECT_TRUE(planStartupCache(in, files).options.empty()) << "another VM";
+  in.vmVariant = "Hotspot";
+  EXPECT_FALSE(planStartupCache(in, files).options.empty());
   in.releaseVersion = "11.0.2";
   EXPECT_TRUE(planStartupCache(in, files).options.empty()) << "11";
   EXPECT_TRUE(cacheFiles().empty());

@@ -53,4 +53,16 @@ std::string trimWhiteSpace(const std::string& text, LeadByteTest lead) {
   return text.substr(begin, end - begin);
 }
 
+bool equalsIgnoringCase(const std::string& text, const char* keyword) {
+  size_t i = 0;
+  for (; i < text.size() && keyword[i]; ++i) {
+    char a = text[i];
+    char b = keyword[i];
+    if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
+    if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
+    if (a != b) return false;
+  }
+  return i == text.size() && keyword[i] == '\0';
+}
+
 }  // namespace tarn

@@ -44,6 +44,9 @@ std::string trimWhiteSpace(const std::string& text, LeadByteTest lead);
 // bytes become U+FFFD.
 std::u16string systemTextToUtf16(const std::string& text);
 
+// Keyword comparison without regard to case; the keywords are plain ASCII.
+bool equalsIgnoringCase(const std::string& text, const char* keyword);
+
 }  // namespace tarn
 
 #endif

@@ -267,8 +267,10 @@ void collectFromKey(Machine& machine, Registry& registry, const RuntimeRules& ru
   }
 }
 
-std::string releaseJavaVersion(const std::string& text) {
-  static const std::string kKey = "JAVA_VERSION=";
+std::string releaseJavaVersion(const std::string& text) { return releaseValue(text, "JAVA_VERSION"); }
+
+std::string releaseValue(const std::string& text, const std::string& name) {
+  const std::string kKey = name + "=";
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find('\n', start);

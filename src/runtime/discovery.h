@@ -76,6 +76,8 @@ struct InstalledRuntime {
 // The JAVA_VERSION of a runtime's release file text, without its quotes; ""
 // when it has none.
 std::string releaseJavaVersion(const std::string& text);
+// Any value of a release file by the same rule.
+std::string releaseValue(const std::string& text, const std::string& name);
 
 // Appends the installed runtimes of the key's kind that the rules admit, by
 // the same rules as collectFromKey. They count as JavaSoft runtimes.

@@ -138,6 +138,7 @@ TEST(ReleaseFile, JavaVersionValue) {
   EXPECT_EQ("", releaseJavaVersion("IMPLEMENTOR=x\n"));
   EXPECT_EQ("\"", releaseJavaVersion("JAVA_VERSION=\""));
   EXPECT_EQ("", releaseJavaVersion(""));
+  EXPECT_EQ("Openj9", releaseValue("JAVA_VERSION=\"17\"\nJVM_VARIANT=\"Openj9\"\n", "JVM_VARIANT"));
 }
 
 }  // namespace
