@@ -34,6 +34,7 @@
 #define IDS_RUNTIME_PROMPT 250
 #define IDS_RUNTIME_NOT_USABLE 251
 #define IDS_JVM_WRONG_ARCHITECTURE 260
+#define IDS_FIRST_INSTANCE_SILENT 270
 
 // The public Java download page: the link of the JRE Not Found dialog.
 #define TARN_JAVA_DOWNLOAD_ADDRESS "https://www.java.com/download/"

@@ -14,6 +14,24 @@ void writeBlockField(uint8_t* block, size_t offset, uint32_t value) {
   writeLittle32(block + offset, value);
 }
 
+void publishOwnerThread(uint8_t* block, uint32_t threadId) {
+  uint8_t bytes[4];
+  writeLittle32(bytes, threadId);
+  uint32_t raw;
+  std::memcpy(&raw, bytes, sizeof raw);
+  // One store that orders the fields written before it, since a second
+  // instance in another process may read the block at any moment.
+  __atomic_store_n(reinterpret_cast<uint32_t*>(block + kOwnerThreadIdOffset), raw,
+                   __ATOMIC_RELEASE);
+}
+
+bool handOverBlockComplete(const uint8_t* block) {
+  uint32_t raw = __atomic_load_n(reinterpret_cast<const uint32_t*>(block + kOwnerThreadIdOffset),
+                                 __ATOMIC_ACQUIRE);
+  return raw != 0 && readBlockField(block, kOwnerProcessIdOffset) != 0 &&
+         readBlockField(block, kHandOverMessageOffset) != 0;
+}
+
 bool writeArgumentArea(uint8_t* area, const std::vector<std::string>& arguments) {
   size_t needed = 1;
   for (const std::string& argument : arguments) {

@@ -22,6 +22,12 @@ constexpr size_t kArgumentAreaSize = 1040;
 uint32_t readBlockField(const uint8_t* block, size_t offset);
 void writeBlockField(uint8_t* block, size_t offset, uint32_t value);
 
+// The first instance publishes its message thread last, once every other
+// field is written; a second instance hands over only to a complete block.
+// Both need the block aligned to 4 bytes, as a mapping always is.
+void publishOwnerThread(uint8_t* block, uint32_t threadId);
+bool handOverBlockComplete(const uint8_t* block);
+
 // Clears the area and writes each argument followed by a zero byte. False,
 // with nothing written, when the arguments and the closing zero do not fit.
 bool writeArgumentArea(uint8_t* area, const std::vector<std::string>& arguments);

@@ -34,6 +34,25 @@ TEST(HandOverBlock, LayoutIsFixed) {
   EXPECT_EQ(readBlockField(block, kHandOverMessageOffset), 0xC0F3u);
 }
 
+TEST(HandOverBlock, CompleteOnlyOnceEveryFieldIsSet) {
+  // Whatever a first instance still setting up (or anyone else) left in the
+  // header, a hand-over goes only to a block with all three fields.
+  for (int set = 0; set < 8; ++set) {
+    alignas(4) uint8_t block[kHandOverBlockSize] = {};
+    if (set & 2) writeBlockField(block, kOwnerProcessIdOffset, 0x01000000);
+    if (set & 4) writeBlockField(block, kHandOverMessageOffset, 0xC0F3);
+    if (set & 1) publishOwnerThread(block, 0x80);
+    EXPECT_EQ(handOverBlockComplete(block), set == 7) << set;
+  }
+  alignas(4) uint8_t block[kHandOverBlockSize] = {};
+  writeBlockField(block, kOwnerProcessIdOffset, 4);
+  writeBlockField(block, kHandOverMessageOffset, 0xC0F3);
+  publishOwnerThread(block, 0x11223344);
+  const uint8_t published[4] = {0x44, 0x33, 0x22, 0x11};
+  EXPECT_EQ(std::memcmp(block, published, 4), 0);
+  EXPECT_TRUE(handOverBlockComplete(block));
+}
+
 TEST(HandOverBlock, ArgumentsTravelInOrder) {
   EXPECT_EQ(roundTrip({"one", "two"}), (List{"one", "two"}));
   EXPECT_EQ(roundTrip({"a b", "\x82\xa0", "-nosplash"}), (List{"a b", "\x82\xa0", "-nosplash"}));

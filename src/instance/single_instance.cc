@@ -77,7 +77,8 @@ jclass findProgramClass(JNIEnv* env, const std::string& name) {
 
 namespace {
 
-void callSecondaryMain(Launcher& launcher, HandOverReply reply, void* context) {
+void callSecondaryMain(Launcher& launcher, const std::vector<std::string>& arguments,
+                       HandOverReply reply, void* context) {
   JavaVM* vm = launcher.jvm.vm;
   JNIEnv* env = nullptr;
   if (!vm || vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return;
@@ -94,7 +95,6 @@ void callSecondaryMain(Launcher& launcher, HandOverReply reply, void* context) {
     }
     trace("hand-over received: %s", method ? "calling secondaryMain" : "no secondaryMain");
     if (method) {
-      std::vector<std::string> arguments = readArguments(launcher);
       trace("hand-over arguments: %d", static_cast<int>(arguments.size()));
       jobjectArray array = newJavaStringArray(env, arguments);
       if (array) {
@@ -115,11 +115,14 @@ void callSecondaryMain(Launcher& launcher, HandOverReply reply, void* context) {
 
 }  // namespace
 
-void deliverHandOver(Launcher& launcher, HandOverReply reply, void* context) {
+void deliverHandOver(Launcher& launcher, const std::vector<std::string>& arguments,
+                     HandOverReply reply, void* context) {
   HandOverGate& gate = launcher.channel.gate;
-  if (waitForMainStarted(gate)) callSecondaryMain(launcher, reply, context);
+  if (waitForMainStarted(gate)) callSecondaryMain(launcher, arguments, reply, context);
   leaveWorker(gate);
 }
+
+void reportSilentFirstInstance() { printError(loadMessage(IDS_FIRST_INSTANCE_SILENT)); }
 
 namespace {
 

@@ -79,10 +79,16 @@ void closeSingleInstance(Launcher& launcher);
 jclass findProgramClass(JNIEnv* env, const std::string& name);
 
 // One hand-over on a worker of the first instance (entered): waits for the
-// main method, calls secondaryMain with the area's arguments, answers the
-// second instance through reply(context, value), and leaves the gate.
+// main method, calls secondaryMain with the arguments taken from the area
+// when the hand-over came in, answers the second instance through
+// reply(context, value), and leaves the gate.
 using HandOverReply = void (*)(void* context, int32_t value);
-void deliverHandOver(Launcher& launcher, HandOverReply reply, void* context);
+void deliverHandOver(Launcher& launcher, const std::vector<std::string>& arguments,
+                     HandOverReply reply, void* context);
+
+// A second instance that could not hand over because the first instance
+// never completed the block in time says so.
+void reportSilentFirstInstance();
 
 }  // namespace tarn
 

@@ -1,9 +1,13 @@
-// The channel on Linux. The block is POSIX shared memory named from the
-// user and the executable's path; hand-overs, replies and the first
-// instance's exit code travel as datagrams between abstract Unix sockets.
-// Open-file-description locks on the block mark its live owner (byte 1) and
-// let one hand-over use the area at a time (byte 0); the kernel drops both
-// when a process dies, so a killed first instance is noticed and replaced.
+// The channel on Linux. The block is a file in a folder only this user may
+// write ($XDG_RUNTIME_DIR/tarn, else /dev/shm/tarn-<uid>), named from the
+// executable's path, and used only when it is this user's own with no access
+// for anyone else; hand-overs, acknowledgements, replies and the first
+// instance's exit code travel as datagrams between abstract Unix sockets,
+// checked for this user's credentials. Open-file-description locks on the
+// block mark its live owner (byte 1) and let one hand-over use the area at a
+// time (byte 0), from writing it until the first instance has copied it
+// out; the kernel drops both when a process dies, so a killed first
+// instance is noticed and replaced, and a killed second one frees the area.
 #include "instance/single_instance.h"
 
 #include <fcntl.h>
@@ -14,6 +18,7 @@
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/un.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -26,16 +31,34 @@
 #include "instance/hand_over_block.h"
 #include "launcher/launcher.h"
 #include "launcher/messages.h"
+#include "os/system.h"
 
 namespace tarn {
 
 namespace {
 
 constexpr int kPollMilliseconds = 100;
+// A second instance waiting for the hand-over lock looks again this often.
+constexpr int kLockPollMilliseconds = 10;
+// How long a second instance waits for a first instance that holds the
+// block but has not yet published its message thread.
+constexpr int64_t kPublishMilliseconds = 10000;
+// Starting over when the first instance cannot be reached (it is ending, or
+// the block was taken over): how often, and how long in all.
+constexpr int kRetryMilliseconds = 20;
+constexpr int kRetries = 500;
 constexpr off_t kHandOverLockByte = 0;
 constexpr off_t kOwnerLockByte = 1;
 
-enum Kind : uint32_t { kHandOver = 1, kWatch = 2, kReply = 3, kEnded = 4 };
+enum Kind : uint32_t {
+  kHandOver = 1,
+  kWatch = 2,
+  kReply = 3,
+  kEnded = 4,
+  kSync = 5,    // second to first: answer once every earlier datagram is handled
+  kSynced = 6,  // first to second
+  kTaken = 7,   // first to second: the area is copied out
+};
 
 struct Datagram {
   uint32_t message;
@@ -64,15 +87,56 @@ std::string hex(uint64_t value) {
   return text;
 }
 
-// Per user, as the Windows names live in the log-on's own namespace.
-std::string blockNameFor(const std::string& channelName) {
-  return "/tarn-" + std::to_string(getuid()) + "-" + hex(fnv1a(channelName));
+int64_t nowMilliseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return int64_t(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
-Address ownerAddress(const std::string& blockName, uint32_t processId) {
+void sleepMilliseconds(int milliseconds) {
+  timespec wait{0, long(milliseconds) * 1000000};
+  while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
+  }
+}
+
+// The folder of this user's blocks, created if missing: the session's
+// runtime folder where there is one, else a folder of its own in /dev/shm.
+std::string channelFolder(System& system) {
+  std::string runtime;
+  system.getEnvironment("XDG_RUNTIME_DIR", &runtime);
+  std::string folder = !runtime.empty() && runtime[0] == '/'
+                           ? runtime + "/tarn"
+                           : "/dev/shm/tarn-" + std::to_string(geteuid());
+  mkdir(folder.c_str(), 0700);
+  return folder;
+}
+
+bool privateToUser(const struct stat& status, mode_t type) {
+  return (status.st_mode & S_IFMT) == type && status.st_uid == geteuid() &&
+         (status.st_mode & 077) == 0;
+}
+
+// The block, created if missing, when it and its folder are this user's
+// alone; -1 otherwise (someone else may have made either first).
+int openBlock(const std::string& folder, const std::string& name) {
+  int directory = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (directory < 0) return -1;
+  struct stat status{};
+  int fd = -1;
+  if (fstat(directory, &status) == 0 && privateToUser(status, S_IFDIR))
+    fd = openat(directory, name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  close(directory);
+  if (fd >= 0 && (fstat(fd, &status) != 0 || !privateToUser(status, S_IFREG))) {
+    close(fd);
+    fd = -1;
+  }
+  return fd;
+}
+
+Address ownerAddress(const std::string& socketName, uint32_t processId) {
   Address address{};
   address.socket.sun_family = AF_UNIX;
-  std::string name = blockName.substr(1) + "-" + std::to_string(processId);
+  std::string name = socketName + "-" + std::to_string(processId);
   // Abstract namespace: a leading zero byte, no file to clean up.
   std::memcpy(address.socket.sun_path + 1, name.data(), name.size());
   address.length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
@@ -109,8 +173,8 @@ bool ownerAlive(int fd) {
 
 // The name still leads to this very block (a first instance that ended may
 // have removed it after we opened it).
-bool nameLeadsTo(int fd, const std::string& blockName) {
-  int again = shm_open(blockName.c_str(), O_RDWR | O_CLOEXEC, 0600);
+bool nameLeadsTo(int fd, const std::string& path) {
+  int again = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   if (again < 0) return false;
   struct stat mine{}, named{};
   bool same = fstat(fd, &mine) == 0 && fstat(again, &named) == 0 &&
@@ -168,7 +232,7 @@ struct ExitNotice {
   std::mutex mutex;
   std::vector<Address> waiting;
   uint32_t message = 0;
-  std::string blockName;
+  std::string blockPath;
   pid_t owner = 0;
 };
 
@@ -200,7 +264,7 @@ void onProcessExit(int status, void* parameter) {
   std::lock_guard<std::mutex> lock(notice->mutex);
   // Removed while this process still owns it, so the name never leads a
   // later first instance astray.
-  if (!notice->blockName.empty()) shm_unlink(notice->blockName.c_str());
+  if (!notice->blockPath.empty()) unlink(notice->blockPath.c_str());
   int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return;
   for (const Address& address : notice->waiting)
@@ -211,7 +275,8 @@ void onProcessExit(int status, void* parameter) {
 }  // namespace
 
 struct ChannelObjects {
-  std::string blockName;
+  std::string blockPath;
+  std::string socketName;
   int blockFd = -1;
   int socketFd = -1;
   uint32_t handOverMessage = 0;
@@ -222,6 +287,7 @@ struct ChannelObjects {
   ExitNotice* notice = nullptr;  // belongs to the exit handler once registered
   // Second instance.
   Address first{};
+  uint32_t firstProcessId = 0;
   bool lockHeld = false;
 };
 
@@ -232,6 +298,7 @@ struct WorkerStart {
   Address sender;
   uint32_t message;
   ExitNotice* notice;
+  std::vector<std::string> arguments;
 };
 
 void sendReply(void* context, int32_t value) {
@@ -240,6 +307,8 @@ void sendReply(void* context, int32_t value) {
   forget(*start->notice, start->sender);
 }
 
+// The message thread. A hand-over's arguments are copied out as it arrives
+// and the sender is told at once, so it lets the next one use the area.
 void messageLoop(Launcher& launcher) {
   ChannelObjects& objects = *launcher.channel.objects;
   pollfd waits[2] = {{objects.socketFd, POLLIN, 0}, {objects.wake[0], POLLIN, 0}};
@@ -256,17 +325,21 @@ void messageLoop(Launcher& launcher) {
       continue;
     // An unnamed sender could never be answered.
     if (sender.length <= offsetof(sockaddr_un, sun_path)) continue;
-    if (datagram.kind == kWatch) {
-      remember(*objects.notice, sender);
+    if (datagram.kind != kWatch && datagram.kind != kSync && datagram.kind != kHandOver) continue;
+    remember(*objects.notice, sender);
+    if (datagram.kind == kSync) {
+      // Datagrams are taken in order: every hand-over sent before this
+      // request has been copied out by now.
+      sendDatagram(objects.socketFd, sender, objects.handOverMessage, kSynced, 0);
       continue;
     }
-    if (datagram.kind != kHandOver) continue;
-    remember(*objects.notice, sender);
-    if (!enterWorker(launcher.channel.gate)) continue;
-    WorkerStart start{objects.socketFd, sender, objects.handOverMessage, objects.notice};
+    if (datagram.kind != kHandOver || !enterWorker(launcher.channel.gate)) continue;
+    WorkerStart start{objects.socketFd, sender, objects.handOverMessage, objects.notice,
+                      readArguments(launcher)};
+    sendDatagram(objects.socketFd, sender, objects.handOverMessage, kTaken, 0);
     try {
       std::thread([&launcher, start]() mutable {
-        deliverHandOver(launcher, sendReply, &start);
+        deliverHandOver(launcher, start.arguments, sendReply, &start);
       }).detach();
     } catch (const std::system_error&) {
       leaveWorker(launcher.channel.gate);
@@ -298,13 +371,13 @@ bool setUpFirstInstance(Launcher& launcher) {
   writeBlockField(channel.view, kHandOverMessageOffset, objects.handOverMessage);
   objects.socketFd = openSocket();
   if (objects.socketFd < 0) return false;
-  Address own = ownerAddress(objects.blockName, uint32_t(getpid()));
+  Address own = ownerAddress(objects.socketName, uint32_t(getpid()));
   if (bind(objects.socketFd, reinterpret_cast<const sockaddr*>(&own.socket), own.length) != 0)
     return false;
   if (pipe2(objects.wake, O_CLOEXEC) != 0) return false;
   ExitNotice* notice = new ExitNotice;
   notice->message = objects.handOverMessage;
-  notice->blockName = objects.blockName;
+  notice->blockPath = objects.blockPath;
   notice->owner = getpid();
   if (on_exit(onProcessExit, notice) != 0) {
     delete notice;
@@ -321,9 +394,47 @@ bool setUpFirstInstance(Launcher& launcher) {
   } catch (const std::system_error&) {
     return false;
   }
-  // Published last: a second instance that sees it can hand over.
-  writeBlockField(channel.view, kOwnerThreadIdOffset, id.get());
+  publishOwnerThread(channel.view, id.get());
   return true;
+}
+
+void finish(SingleInstanceChannel& channel, int32_t value) {
+  channel.finished = true;
+  channel.finishedValue = value;
+}
+
+enum class Heard { kNothing, kSynced, kTaken, kReply, kEnded };
+
+struct Answer {
+  Heard heard;
+  int32_t value;
+};
+
+// The next answer for this second instance, or the first instance's end;
+// waits up to `wait` milliseconds for either when neither is there yet.
+Answer listen(SingleInstanceChannel& channel, int wait) {
+  ChannelObjects& objects = *channel.objects;
+  // Looked at before the datagrams: a first instance that ended has sent its
+  // exit code by then. A block taken over by a new owner counts as ended.
+  bool alive = ownerAlive(objects.blockFd) &&
+               readBlockField(channel.view, kOwnerProcessIdOffset) == objects.firstProcessId;
+  Datagram datagram{};
+  while (receiveDatagram(objects.socketFd, objects.handOverMessage, &datagram, nullptr,
+                         MSG_DONTWAIT)) {
+    switch (datagram.kind) {
+      case kReply: return {Heard::kReply, datagram.value};
+      case kEnded: return {Heard::kEnded, datagram.value};
+      case kTaken: return {Heard::kTaken, 0};
+      case kSynced: return {Heard::kSynced, 0};
+      default: break;
+    }
+  }
+  if (!alive) return {Heard::kEnded, -1};  // killed without a word: no exit code to be had
+  if (wait > 0) {
+    pollfd socketWait{objects.socketFd, POLLIN, 0};
+    poll(&socketWait, 1, wait);
+  }
+  return {Heard::kNothing, 0};
 }
 
 // Takes the hand-over lock, or learns that the first instance ended first.
@@ -332,49 +443,78 @@ void takeHandOverLock(SingleInstanceChannel& channel) {
   bool watching = false;
   for (;;) {
     objects.lockHeld = lockByte(objects.blockFd, kHandOverLockByte);
-    // Looked at after the lock too: the instance before us may have let
-    // it go because the first one ended.
-    bool alive = ownerAlive(objects.blockFd);
-    if (objects.lockHeld && alive) return;
-    if (!watching && !objects.lockHeld)
-      watching = sendDatagram(objects.socketFd, objects.first, objects.handOverMessage, kWatch, 0);
-    Datagram datagram{};
-    while (receiveDatagram(objects.socketFd, objects.handOverMessage, &datagram, nullptr,
-                           MSG_DONTWAIT)) {
-      if (datagram.kind == kEnded) {
-        channel.finished = true;
-        channel.finishedValue = datagram.value;
-        return;
-      }
-    }
-    if (!alive) {
-      channel.finished = true;
-      channel.finishedValue = -1;
+    // Looked at after the lock too: the instance before us may have let it
+    // go because the first one ended.
+    Answer answer = listen(channel, objects.lockHeld ? 0 : kLockPollMilliseconds);
+    if (answer.heard == Heard::kEnded) {
+      finish(channel, answer.value);
       return;
     }
-    pollfd wait{objects.socketFd, POLLIN, 0};
-    poll(&wait, 1, kPollMilliseconds);
+    if (objects.lockHeld) return;
+    if (!watching)
+      watching = sendDatagram(objects.socketFd, objects.first, objects.handOverMessage, kWatch, 0);
   }
 }
 
-bool handOver(Launcher& launcher) {
+void releaseHandOverLock(ChannelObjects& objects) {
+  if (objects.lockHeld) unlockByte(objects.blockFd, kHandOverLockByte);
+  objects.lockHeld = false;
+}
+
+enum class Published { kYes, kOwnerGone, kTimedOut, kUnusable };
+
+// Waits until the block's owner has published everything a hand-over needs
+// and maps the block.
+Published waitForPublishedBlock(int fd, uint8_t** view) {
+  int64_t deadline = nowMilliseconds() + kPublishMilliseconds;
+  for (;;) {
+    if (!ownerAlive(fd)) return Published::kOwnerGone;
+    struct stat status{};
+    if (!*view && fstat(fd, &status) == 0 && status.st_size >= off_t(kHandOverBlockSize)) {
+      void* mapped = mmap(nullptr, kHandOverBlockSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+      if (mapped == MAP_FAILED) return Published::kUnusable;
+      *view = static_cast<uint8_t*>(mapped);
+    }
+    if (*view && handOverBlockComplete(*view)) return Published::kYes;
+    if (nowMilliseconds() > deadline) return Published::kTimedOut;
+    sleepMilliseconds(2);
+  }
+}
+
+enum class Outcome { kDone, kFailed, kStartOver };
+
+Outcome handOver(Launcher& launcher) {
   SingleInstanceChannel& channel = launcher.channel;
   ChannelObjects& objects = *channel.objects;
-  uint32_t processId = readBlockField(channel.view, kOwnerProcessIdOffset);
-  // A first instance still setting up cannot take a hand-over yet.
-  if (readBlockField(channel.view, kOwnerThreadIdOffset) == 0 || processId == 0) return false;
   objects.handOverMessage = readBlockField(channel.view, kHandOverMessageOffset);
-  objects.first = ownerAddress(objects.blockName, processId);
+  objects.firstProcessId = readBlockField(channel.view, kOwnerProcessIdOffset);
+  objects.first = ownerAddress(objects.socketName, objects.firstProcessId);
   objects.socketFd = openSocket();
-  if (objects.socketFd < 0) return false;
+  if (objects.socketFd < 0) return Outcome::kFailed;
   sa_family_t family = AF_UNIX;  // an address of the kernel's choosing
   if (bind(objects.socketFd, reinterpret_cast<const sockaddr*>(&family), sizeof family) != 0)
-    return false;
+    return Outcome::kFailed;
   takeHandOverLock(channel);
-  if (channel.finished) return true;
-  if (!writeArguments(launcher)) return false;
-  return sendDatagram(objects.socketFd, objects.first, objects.handOverMessage, kHandOver,
-                      int32_t(threadId()));
+  if (channel.finished) return Outcome::kDone;
+  // A holder that died with the lock may have left a hand-over on its way,
+  // which reads the area: it is written only once the first instance has
+  // handled everything sent before. Nothing is handed over yet, so a first
+  // instance that cannot be reached is looked for anew.
+  if (!sendDatagram(objects.socketFd, objects.first, objects.handOverMessage, kSync, 0))
+    return Outcome::kStartOver;
+  for (;;) {
+    Answer answer = listen(channel, kPollMilliseconds);
+    if (answer.heard == Heard::kSynced) break;
+    if (answer.heard == Heard::kEnded) {
+      finish(channel, answer.value);
+      return Outcome::kDone;
+    }
+  }
+  if (!writeArguments(launcher)) return Outcome::kFailed;
+  if (!sendDatagram(objects.socketFd, objects.first, objects.handOverMessage, kHandOver,
+                    int32_t(threadId())))
+    return Outcome::kStartOver;
+  return Outcome::kDone;
 }
 
 }  // namespace
@@ -384,10 +524,13 @@ bool setUpSingleInstance(Launcher& launcher) {
   bool wanted = false;
   if (!prepareChannel(launcher, &wanted)) return false;
   if (!wanted) return true;
-  std::string blockName = blockNameFor(channel.name);
+  std::string folder = channelFolder(*launcher.machine->system);
+  std::string hash = hex(fnv1a(channel.name));
+  std::string blockPath = folder + "/" + hash;
 
-  for (int attempt = 0; attempt < 8; ++attempt) {
-    int fd = shm_open(blockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  for (int attempt = 0; attempt < kRetries; ++attempt) {
+    int fd = openBlock(folder, hash);
+    // Not this user's own: no channel, and nothing told to whoever made it.
     if (fd < 0) return true;
     bool owner = lockByte(fd, kOwnerLockByte);
     if (!owner && errno != EAGAIN && errno != EACCES) {
@@ -396,75 +539,74 @@ bool setUpSingleInstance(Launcher& launcher) {
     }
     // A block whose owner has ended is taken over, unless its name has
     // moved on to a newer block in the meantime.
-    if (owner && !nameLeadsTo(fd, blockName)) {
+    if (owner && !nameLeadsTo(fd, blockPath)) {
       close(fd);
       continue;
     }
-    struct stat status{};
-    if (owner && ftruncate(fd, off_t(kHandOverBlockSize)) != 0) {
-      close(fd);
-      return true;
-    }
-    if (fstat(fd, &status) != 0 || status.st_size < off_t(kHandOverBlockSize)) {
-      // The first instance is still creating its block.
-      close(fd);
-      return owner;
-    }
-    void* view = mmap(nullptr, kHandOverBlockSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    if (view == MAP_FAILED) {
-      close(fd);
-      return true;
+    uint8_t* view = nullptr;
+    if (owner) {
+      void* mapped = MAP_FAILED;
+      if (ftruncate(fd, off_t(kHandOverBlockSize)) == 0)
+        mapped = mmap(nullptr, kHandOverBlockSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+      if (mapped == MAP_FAILED) {
+        close(fd);
+        return true;
+      }
+      view = static_cast<uint8_t*>(mapped);
+    } else {
+      Published published = waitForPublishedBlock(fd, &view);
+      if (published != Published::kYes) {
+        if (view) munmap(view, kHandOverBlockSize);
+        close(fd);
+        if (published == Published::kOwnerGone) continue;
+        if (published == Published::kUnusable) return true;
+        reportSilentFirstInstance();
+        return false;
+      }
     }
     channel.objects = new ChannelObjects;
-    channel.objects->blockName = blockName;
+    channel.objects->blockPath = blockPath;
+    channel.objects->socketName = "tarn-" + std::to_string(geteuid()) + "-" + hash;
     channel.objects->blockFd = fd;
-    channel.view = static_cast<uint8_t*>(view);
+    channel.view = view;
     channel.singleInstance = true;
     channel.firstInstance = owner;
-    if (!owner) return handOver(launcher);
+    if (!owner) {
+      Outcome outcome = handOver(launcher);
+      if (outcome != Outcome::kStartOver) return outcome == Outcome::kDone;
+      dropChannel(channel);
+      sleepMilliseconds(kRetryMilliseconds);
+      continue;
+    }
     if (!setUpFirstInstance(launcher)) {
       // Run as an ordinary launcher; the block goes now, while still ours.
       if (ExitNotice* notice = channel.objects->notice) {
         std::lock_guard<std::mutex> lock(notice->mutex);
-        notice->blockName.clear();
+        notice->blockPath.clear();
       }
-      shm_unlink(blockName.c_str());
+      unlink(blockPath.c_str());
       dropChannel(channel);
     }
     return true;
   }
-  return true;
+  reportSilentFirstInstance();
+  return false;
 }
 
 int32_t waitForFirstInstance(Launcher& launcher) {
   SingleInstanceChannel& channel = launcher.channel;
   ChannelObjects& objects = *channel.objects;
-  int32_t result = -1;
-  if (channel.finished) {
-    result = channel.finishedValue;
-  } else {
-    for (bool alive = true; alive;) {
-      // Looked at before the next datagram check: a first instance that
-      // ended has sent its exit code by then.
-      alive = ownerAlive(objects.blockFd);
-      Datagram datagram{};
-      bool answered = false;
-      while (receiveDatagram(objects.socketFd, objects.handOverMessage, &datagram, nullptr,
-                             MSG_DONTWAIT)) {
-        if (datagram.kind == kReply || datagram.kind == kEnded) {
-          result = datagram.value;
-          answered = true;
-          break;
-        }
-      }
-      if (answered) break;
-      if (!alive) break;  // killed without a word: no exit code to be had
-      pollfd wait{objects.socketFd, POLLIN, 0};
-      poll(&wait, 1, kPollMilliseconds);
+  int32_t result = channel.finishedValue;
+  while (!channel.finished) {
+    Answer answer = listen(channel, kPollMilliseconds);
+    // Taken: the next second instance may use the area. A reply implies it.
+    if (answer.heard == Heard::kTaken) releaseHandOverLock(objects);
+    if (answer.heard == Heard::kReply || answer.heard == Heard::kEnded) {
+      result = answer.value;
+      break;
     }
   }
-  if (objects.lockHeld) unlockByte(objects.blockFd, kHandOverLockByte);
-  objects.lockHeld = false;
+  releaseHandOverLock(objects);
   return result;
 }
 

@@ -1,6 +1,7 @@
-// The channel on Windows: a named file mapping, a registered thread message,
+// The channel on Windows: a named file mapping, registered thread messages,
 // a named event and a named mutex that lets one hand-over use the area at a
-// time.
+// time. The mutex is held from writing the area until the first instance
+// has copied it out; a holder that dies leaves it abandoned, never stuck.
 #include "instance/single_instance.h"
 
 #include <windows.h>
@@ -18,17 +19,32 @@ struct ChannelObjects {
   DWORD messageThreadId = 0;
   HANDLE mainStartedEvent = nullptr;
   UINT handOverMessage = 0;
-  // A second instance's: the hand-over lock and the first instance.
+  // Acknowledgements, and a second instance's request for one: a message
+  // of its own, so that no earlier build takes it for a hand-over or reply.
+  UINT ackMessage = 0;
+  // A second instance's: the hand-over lock, the first instance, and the
+  // token that marks the answers meant for this process.
   HANDLE handOverLock = nullptr;
   bool lockHeld = false;
   HANDLE firstProcess = nullptr;
+  DWORD token = 0;
 };
 
 namespace {
 
 constexpr char kEventSuffix[] = "_upr_evt";
 constexpr char kLockSuffix[] = "_upr_mtx";
+constexpr char kAckSuffix[] = "_upr_ack";
 constexpr DWORD kPollMilliseconds = 100;
+// How long a second instance waits for a first instance that has created
+// the block but not yet published its message thread.
+constexpr ULONGLONG kPublishMilliseconds = 10000;
+// How long it waits for the first instance to confirm that every earlier
+// hand-over was taken, before it goes on anyway (an earlier build never does).
+constexpr DWORD kSyncMilliseconds = 2000;
+// The acknowledgement's lParam.
+constexpr LPARAM kSynced = 1;
+constexpr LPARAM kTaken = 2;
 
 struct LoopStart {
   Launcher* launcher;
@@ -39,32 +55,46 @@ struct WorkerStart {
   Launcher* launcher;
   DWORD sender;
   UINT message;
+  LPARAM token;
+  std::vector<std::string> arguments;
 };
 
 void postReply(void* context, int32_t value) {
   WorkerStart* start = static_cast<WorkerStart*>(context);
-  PostThreadMessageA(start->sender, start->message, WPARAM(value), 0);
+  PostThreadMessageA(start->sender, start->message, WPARAM(value), start->token);
 }
 
 DWORD WINAPI workerMain(LPVOID parameter) {
   WorkerStart* start = static_cast<WorkerStart*>(parameter);
-  deliverHandOver(*start->launcher, postReply, start);
+  deliverHandOver(*start->launcher, start->arguments, postReply, start);
   delete start;
   return 0;
 }
 
-// The message thread: one worker per hand-over until WM_QUIT.
+// The message thread: one worker per hand-over until WM_QUIT. The
+// arguments are copied out as the hand-over arrives and the sender is told
+// at once, so it lets the next one use the area.
 void messageLoop(Launcher& launcher, HANDLE queueReady) {
   MSG message;
   // The queue exists from here on, so a hand-over posted as soon as the
   // thread id is published is not lost.
   PeekMessageA(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
   SetEvent(queueReady);
-  UINT handOverMessage = launcher.channel.objects->handOverMessage;
+  const ChannelObjects& objects = *launcher.channel.objects;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    if (message.message != handOverMessage) continue;
+    DWORD sender = DWORD(message.wParam);
+    if (objects.ackMessage && message.message == objects.ackMessage) {
+      // Messages are taken in order, so every hand-over posted before
+      // this request has been taken by now.
+      PostThreadMessageA(sender, objects.ackMessage, WPARAM(message.lParam), kSynced);
+      continue;
+    }
+    if (message.message != objects.handOverMessage) continue;
     if (!enterWorker(launcher.channel.gate)) continue;
-    WorkerStart* start = new WorkerStart{&launcher, DWORD(message.wParam), handOverMessage};
+    WorkerStart* start = new WorkerStart{&launcher, sender, objects.handOverMessage,
+                                         message.lParam, readArguments(launcher)};
+    if (objects.ackMessage)
+      PostThreadMessageA(sender, objects.ackMessage, WPARAM(message.lParam), kTaken);
     HANDLE worker = CreateThread(nullptr, 0, workerMain, start, 0, nullptr);
     if (worker) {
       CloseHandle(worker);
@@ -89,25 +119,96 @@ DWORD firstInstanceState(HANDLE process) {
   return code;
 }
 
+void finish(SingleInstanceChannel& channel, DWORD value) {
+  channel.finished = true;
+  channel.finishedValue = int32_t(value);
+}
+
+// Marks this process's requests, so that an answer meant for an earlier
+// process whose thread id this one now has is never taken for its own.
+DWORD makeToken() {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  uint64_t mixed = uint64_t(now.QuadPart) ^ (uint64_t(GetCurrentProcessId()) << 40) ^
+                   (uint64_t(GetCurrentThreadId()) << 20);
+  mixed *= 0x9E3779B97F4A7C15ull;
+  DWORD token = DWORD(mixed >> 32);
+  return token ? token : 1;
+}
+
+enum class Heard { kNothing, kSynced, kTaken, kReply, kEnded };
+
+struct Answer {
+  Heard heard;
+  int32_t value;
+};
+
+// The next answer for this process, or the first instance's end; waits up
+// to `wait` milliseconds for either when neither is there yet.
+Answer listen(ChannelObjects& objects, DWORD wait) {
+  // Looked at before the queue: a reply posted before the end is there by now.
+  DWORD state = firstInstanceState(objects.firstProcess);
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    // An earlier build's first instance answers with lParam 0.
+    if (message.message == objects.handOverMessage &&
+        (message.lParam == 0 || DWORD(message.lParam) == objects.token))
+      return {Heard::kReply, int32_t(message.wParam)};
+    if (objects.ackMessage && message.message == objects.ackMessage &&
+        DWORD(message.wParam) == objects.token) {
+      if (message.lParam == kSynced) return {Heard::kSynced, 0};
+      if (message.lParam == kTaken) return {Heard::kTaken, 0};
+    }
+  }
+  if (state != STILL_ACTIVE) return {Heard::kEnded, int32_t(state)};
+  MsgWaitForMultipleObjects(1, &objects.firstProcess, FALSE, wait, QS_POSTMESSAGE);
+  return {Heard::kNothing, 0};
+}
+
+// Waits until the first instance has published everything a hand-over
+// needs, or has ended (finished, with its exit code). False when it stays
+// incomplete too long.
+bool waitForPublishedBlock(SingleInstanceChannel& channel) {
+  ChannelObjects& objects = *channel.objects;
+  ULONGLONG deadline = GetTickCount64() + kPublishMilliseconds;
+  for (;;) {
+    DWORD processId = readBlockField(channel.view, kOwnerProcessIdOffset);
+    if (processId && !objects.firstProcess) {
+      objects.firstProcess =
+          OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, processId);
+      // A first instance that cannot be watched is taken for gone.
+      if (!objects.firstProcess) {
+        finish(channel, DWORD(-1));
+        return true;
+      }
+    }
+    if (objects.firstProcess) {
+      DWORD state = firstInstanceState(objects.firstProcess);
+      if (state != STILL_ACTIVE) {
+        finish(channel, state);
+        return true;
+      }
+    }
+    if (objects.firstProcess && handOverBlockComplete(channel.view)) return true;
+    if (GetTickCount64() > deadline) return false;
+    Sleep(5);
+  }
+}
+
 // Takes the hand-over lock, or learns that the first instance ended first.
-void takeHandOverLock(SingleInstanceChannel& channel, const std::string& lockName) {
+// True when the holder before us died holding it.
+bool takeHandOverLock(SingleInstanceChannel& channel, const std::string& lockName) {
   ChannelObjects& objects = *channel.objects;
   objects.handOverLock = CreateMutexA(nullptr, FALSE, lockName.c_str());
-  if (!objects.handOverLock) return;  // no lock to be had: hand over without one
-  for (;;) {
-    DWORD waited = WaitForSingleObject(objects.handOverLock, kPollMilliseconds);
-    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) objects.lockHeld = true;
-    else if (waited != WAIT_TIMEOUT) return;
-    // Looked at after the lock too: the instance before us may have let
-    // it go because the first one ended.
-    DWORD state = objects.firstProcess ? firstInstanceState(objects.firstProcess) : STILL_ACTIVE;
-    if (state != STILL_ACTIVE) {
-      channel.finished = true;
-      channel.finishedValue = int32_t(state);
-      return;
-    }
-    if (objects.lockHeld) return;
-  }
+  if (!objects.handOverLock) return false;  // no lock to be had: hand over without one
+  HANDLE waits[2] = {objects.handOverLock, objects.firstProcess};
+  DWORD waited = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+  objects.lockHeld = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED_0;
+  // Looked at after the lock too: the instance before us may have let it go
+  // because the first one ended.
+  DWORD state = firstInstanceState(objects.firstProcess);
+  if (state != STILL_ACTIVE) finish(channel, state);
+  return waited == WAIT_ABANDONED_0;
 }
 
 void releaseHandOverLock(ChannelObjects& objects) {
@@ -115,15 +216,38 @@ void releaseHandOverLock(ChannelObjects& objects) {
   objects.lockHeld = false;
 }
 
+// After a holder died with the lock, its hand-over may still wait in the
+// first instance's queue, reading the area: the area is written only once
+// the first instance confirms it has gone through everything before.
+void syncWithFirstInstance(SingleInstanceChannel& channel) {
+  ChannelObjects& objects = *channel.objects;
+  if (!objects.ackMessage ||
+      !PostThreadMessageA(readBlockField(channel.view, kOwnerThreadIdOffset), objects.ackMessage,
+                          WPARAM(GetCurrentThreadId()), LPARAM(objects.token)))
+    return;
+  ULONGLONG deadline = GetTickCount64() + kSyncMilliseconds;
+  for (;;) {
+    Answer answer = listen(objects, kPollMilliseconds);
+    if (answer.heard == Heard::kSynced) return;
+    if (answer.heard == Heard::kEnded) {
+      finish(channel, DWORD(answer.value));
+      return;
+    }
+    if (GetTickCount64() > deadline) return;
+  }
+}
+
 bool setUpFirstInstance(Launcher& launcher) {
   SingleInstanceChannel& channel = launcher.channel;
   ChannelObjects& objects = *channel.objects;
+  // First, so that a second instance can tell when this process is gone.
+  writeBlockField(channel.view, kOwnerProcessIdOffset, GetCurrentProcessId());
   objects.mainStartedEvent =
       CreateEventA(nullptr, TRUE, FALSE, (channel.name + kEventSuffix).c_str());
   objects.handOverMessage = RegisterWindowMessageA(channel.name.c_str());
   writeBlockField(channel.view, kHandOverMessageOffset, objects.handOverMessage);
   if (objects.handOverMessage == 0) return false;
-  writeBlockField(channel.view, kOwnerProcessIdOffset, GetCurrentProcessId());
+  objects.ackMessage = RegisterWindowMessageA((channel.name + kAckSuffix).c_str());
 
   HANDLE queueReady = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   if (!queueReady) return false;
@@ -133,24 +257,34 @@ bool setUpFirstInstance(Launcher& launcher) {
   if (objects.messageThread) WaitForSingleObject(queueReady, INFINITE);
   CloseHandle(queueReady);
   if (!objects.messageThread) return false;
-  writeBlockField(channel.view, kOwnerThreadIdOffset, objects.messageThreadId);
+  publishOwnerThread(channel.view, objects.messageThreadId);
   return true;
 }
 
 bool handOver(Launcher& launcher) {
   SingleInstanceChannel& channel = launcher.channel;
   ChannelObjects& objects = *channel.objects;
-  objects.firstProcess = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE,
-                                     readBlockField(channel.view, kOwnerProcessIdOffset));
-  takeHandOverLock(channel, channel.name + kLockSuffix);
-  if (channel.finished) return true;
-  if (!writeArguments(launcher)) return false;
-  // This thread's queue must exist before the reply can be posted to it.
+  // This thread's queue must exist before anything can be posted to it.
   MSG message;
   PeekMessageA(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+  objects.token = makeToken();
+  if (!waitForPublishedBlock(channel)) {
+    reportSilentFirstInstance();
+    return false;
+  }
+  if (channel.finished) return true;
+  objects.handOverMessage = readBlockField(channel.view, kHandOverMessageOffset);
+  objects.ackMessage = RegisterWindowMessageA((channel.name + kAckSuffix).c_str());
+  bool abandoned = takeHandOverLock(channel, channel.name + kLockSuffix);
+  if (channel.finished) return true;
+  if (abandoned) {
+    syncWithFirstInstance(channel);
+    if (channel.finished) return true;
+  }
+  if (!writeArguments(launcher)) return false;
   return PostThreadMessageA(readBlockField(channel.view, kOwnerThreadIdOffset),
-                            readBlockField(channel.view, kHandOverMessageOffset),
-                            WPARAM(GetCurrentThreadId()), 0) != 0;
+                            objects.handOverMessage, WPARAM(GetCurrentThreadId()),
+                            LPARAM(objects.token)) != 0;
 }
 
 }  // namespace
@@ -189,22 +323,15 @@ bool setUpSingleInstance(Launcher& launcher) {
 int32_t waitForFirstInstance(Launcher& launcher) {
   SingleInstanceChannel& channel = launcher.channel;
   ChannelObjects& objects = *channel.objects;
-  if (channel.finished) return channel.finishedValue;
-  if (!objects.firstProcess) return 0;
-  UINT handOverMessage = readBlockField(channel.view, kHandOverMessageOffset);
-  int32_t result = 0;
-  for (;;) {
-    MSG message;
-    if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) && message.message == handOverMessage) {
-      result = int32_t(message.wParam);
+  int32_t result = channel.finishedValue;
+  while (!channel.finished) {
+    Answer answer = listen(objects, kPollMilliseconds);
+    // Taken: the next second instance may use the area. A reply implies it.
+    if (answer.heard == Heard::kTaken) releaseHandOverLock(objects);
+    if (answer.heard == Heard::kReply || answer.heard == Heard::kEnded) {
+      result = answer.value;
       break;
     }
-    DWORD state = firstInstanceState(objects.firstProcess);
-    if (state != STILL_ACTIVE) {
-      result = int32_t(state);
-      break;
-    }
-    Sleep(kPollMilliseconds);
   }
   releaseHandOverLock(objects);
   return result;
