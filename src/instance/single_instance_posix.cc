@@ -31,6 +31,7 @@
 #include "instance/hand_over_block.h"
 #include "launcher/launcher.h"
 #include "launcher/messages.h"
+#include "launcher/trace.h"
 #include "os/system.h"
 
 namespace tarn {
@@ -467,6 +468,7 @@ enum class Published { kYes, kOwnerGone, kTimedOut, kUnusable };
 // and maps the block.
 Published waitForPublishedBlock(int fd, uint8_t** view) {
   int64_t deadline = nowMilliseconds() + kPublishMilliseconds;
+  bool waiting = false;
   for (;;) {
     if (!ownerAlive(fd)) return Published::kOwnerGone;
     struct stat status{};
@@ -477,6 +479,8 @@ Published waitForPublishedBlock(int fd, uint8_t** view) {
     }
     if (*view && handOverBlockComplete(*view)) return Published::kYes;
     if (nowMilliseconds() > deadline) return Published::kTimedOut;
+    if (!waiting) trace("single instance: the first instance is still setting up; waiting");
+    waiting = true;
     sleepMilliseconds(2);
   }
 }
@@ -531,7 +535,10 @@ bool setUpSingleInstance(Launcher& launcher) {
   for (int attempt = 0; attempt < kRetries; ++attempt) {
     int fd = openBlock(folder, hash);
     // Not this user's own: no channel, and nothing told to whoever made it.
-    if (fd < 0) return true;
+    if (fd < 0) {
+      trace("single instance: %s is not this user's own or cannot be opened", blockPath.c_str());
+      return true;
+    }
     bool owner = lockByte(fd, kOwnerLockByte);
     if (!owner && errno != EAGAIN && errno != EACCES) {
       close(fd);
@@ -574,6 +581,7 @@ bool setUpSingleInstance(Launcher& launcher) {
     if (!owner) {
       Outcome outcome = handOver(launcher);
       if (outcome != Outcome::kStartOver) return outcome == Outcome::kDone;
+      trace("single instance: the first instance cannot be reached; looking again");
       dropChannel(channel);
       sleepMilliseconds(kRetryMilliseconds);
       continue;

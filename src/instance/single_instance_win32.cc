@@ -10,6 +10,7 @@
 #include "instance/hand_over_block.h"
 #include "launcher/launcher.h"
 #include "launcher/messages.h"
+#include "launcher/trace.h"
 
 namespace tarn {
 
@@ -171,6 +172,7 @@ Answer listen(ChannelObjects& objects, DWORD wait) {
 bool waitForPublishedBlock(SingleInstanceChannel& channel) {
   ChannelObjects& objects = *channel.objects;
   ULONGLONG deadline = GetTickCount64() + kPublishMilliseconds;
+  bool waiting = false;
   for (;;) {
     DWORD processId = readBlockField(channel.view, kOwnerProcessIdOffset);
     if (processId && !objects.firstProcess) {
@@ -191,6 +193,8 @@ bool waitForPublishedBlock(SingleInstanceChannel& channel) {
     }
     if (objects.firstProcess && handOverBlockComplete(channel.view)) return true;
     if (GetTickCount64() > deadline) return false;
+    if (!waiting) trace("single instance: the first instance is still setting up; waiting");
+    waiting = true;
     Sleep(5);
   }
 }

@@ -11,15 +11,18 @@ mkdir -m 1777 "$work/run"
 export XDG_RUNTIME_DIR=$work/run
 app=$(make_instance_app "$work/a" InstanceInt "Single Instance=yes")
 state=$work/a/state
+one="" two=""
+# A failure leaves nothing running.
+trap 'kill $one $two 2>/dev/null || true; rm -rf "$work"' EXIT
 
 # Two starts that must both run main.
 expect_two_mains() {
   rm -f "$state"/*
   start_app "$work/one.out" "$app" one
-  local one=$started_pid
+  one=$started_pid
   wait_for_file "$state/started"
   start_app "$work/two.out" "$app" two
-  local two=$started_pid
+  two=$started_pid
   for _ in $(seq 1200); do
     [ "$(wc -l <"$state/started")" = 2 ] && break
     kill -0 "$two" 2>/dev/null || break

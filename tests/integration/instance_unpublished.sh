@@ -6,6 +6,9 @@ source "$(dirname "$0")/instance_lib.sh"
 
 app=$(make_instance_app "$work/a" InstanceInt "Single Instance=yes")
 state=$work/a/state
+holder="" second=""
+# A failure leaves nothing running.
+trap 'kill $holder $second 2>/dev/null || true; rm -rf "$work"' EXIT
 if [ -n "$runner" ]; then
   start_app "$work/holder.out" "${3:?half_first helper}" "$(native_path "$app")" \
     "$(native_path "$state")"
@@ -30,10 +33,16 @@ sys.exit(7)' "$app" "$XDG_RUNTIME_DIR/tarn" "$state"
 fi
 holder=$started_pid
 wait_for_file "$state/holding"
-start_app "$work/second.out" "$app" late
+TARN_TRACE=$(native_path "$work/trace") start_app "$work/second.out" "$app" late
 second=$started_pid
-sleep 1
-kill -0 "$second" 2>/dev/null || fail "gave up on a first instance still setting up: $(cat "$work/second.out")"
+# The owner goes only once the second instance waits for it.
+for _ in $(seq 1200); do
+  grep -q "still setting up" "$work/trace" 2>/dev/null && break
+  kill -0 "$second" 2>/dev/null ||
+    fail "gave up on a first instance still setting up: $(cat "$work/second.out")"
+  sleep 0.05
+done
+grep -q "still setting up" "$work/trace" || fail "never waited: $(cat "$work/trace")"
 touch "$state/go"
 wait_status "$holder"
 expect_status 7
