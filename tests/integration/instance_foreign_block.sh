@@ -46,6 +46,7 @@ rm -r "$work/run/tarn"
 
 # The folder is this user's, the block in it another user's. Its name is
 # learnt from a first instance that is then killed, leaving the block.
+rm -f "$state"/*
 start_app "$work/first.out" "$app" first
 first=$started_pid
 wait_for_file "$state/started"
