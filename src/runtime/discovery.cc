@@ -143,47 +143,52 @@ std::string vmTypes(System& system, const std::string& home) {
 }
 
 // Why keySearched is false for the key.
-std::string notSearchedReason(const RuntimeRules& rules, const std::string& key) {
+const char* notSearchedReason(const RuntimeRules& rules, const std::string& key) {
   const bool javaSoft = isJavaSoftKey(key);
-  if (javaSoft ? !(rules.sunAllowed || rules.sunPreferred)
-               : !(rules.jrockitAllowed || rules.jrockitPreferred))
-    return std::string("vendor ") + (javaSoft ? "JavaSoft" : "JRockit") +
-           " not accepted by VM Provider";
-  return std::string(isJdkKey(key) ? "JDKs" : "JREs") + " not accepted by JVM Source";
+  if (javaSoft && !(rules.sunAllowed || rules.sunPreferred))
+    return "vendor JavaSoft not accepted by VM Provider";
+  if (!javaSoft && !(rules.jrockitAllowed || rules.jrockitPreferred))
+    return "vendor JRockit not accepted by VM Provider";
+  return isJdkKey(key) ? "JDKs not accepted by JVM Source" : "JREs not accepted by JVM Source";
 }
 
-std::string verdictText(System& system, RuntimeFiles* files, uint16_t machineType,
+// The verdict in words, followed by *detail: the limit or names it failed on.
+const char* verdictText(System& system, RuntimeFiles* files, uint16_t machineType,
                         const RuntimeRules& rules, const std::string& key, const std::string& home,
-                        const std::string& library, const JavaVersion& version, Verdict verdict) {
-  const bool jdk = isJdkKey(key);
+                        const std::string& library, const JavaVersion& version, Verdict verdict,
+                        std::string* detail) {
   switch (verdict) {
     case Verdict::Accepted: return "accepted";
     case Verdict::OutOfLimits:
-      if (compare(version, rules.minimum) < 0)
-        return "turned down: below the minimum version " + format(rules.minimum);
-      return "turned down: above the maximum version " + format(rules.maximum);
-    case Verdict::NoVmLibrary:
-      if (home.empty()) return "turned down: no folder registered";
-      if (!system.isDirectory(home)) {
-        const size_t jre = std::char_traits<char>::length(kPrivateSubfolder);
-        if (jdk && home.size() > jre &&
-            home.compare(home.size() - jre, jre, kPrivateSubfolder) == 0 &&
-            system.isDirectory(home.substr(0, home.size() - jre)))
-          return "turned down: a JDK without its jre folder";
-        return "turned down: the folder does not exist";
+      if (compare(version, rules.minimum) < 0) {
+        *detail = format(rules.minimum);
+        return "turned down: below the minimum version ";
       }
+      *detail = format(rules.maximum);
+      return "turned down: above the maximum version ";
+    case Verdict::NoVmLibrary: {
+      if (home.empty()) return "turned down: no folder registered";
+      const size_t jre = std::char_traits<char>::length(kPrivateSubfolder);
+      if (!system.isDirectory(home))
+        return isJdkKey(key) && home.size() > jre &&
+                       home.compare(home.size() - jre, jre, kPrivateSubfolder) == 0 &&
+                       system.isDirectory(home.substr(0, home.size() - jre))
+                   ? "turned down: a JDK without its jre folder"
+                   : "turned down: the folder does not exist";
       if (rules.jvmType == JvmType::Server && !chooseJvmDll(system, home, JvmType::Default).empty())
         return "turned down: no server VM, which JVM Type=server asks for";
       return "turned down: no VM library";
-    case Verdict::ForeignArchitecture: {
-      uint16_t machine = files ? peMachine(files->head(library, kHeadSize)) : 0;
-      return std::string("turned down: its VM library is built for ") + architectureName(machine) +
-             ", this launcher loads " + architectureName(machineType);
     }
-    case Verdict::NotSearched: return "turned down: " + notSearchedReason(rules, key);
+    case Verdict::ForeignArchitecture:
+      *detail = architectureName(files ? peMachine(files->head(library, kHeadSize)) : 0);
+      detail->append(", this launcher loads ").append(architectureName(machineType));
+      return "turned down: its VM library is built for ";
+    case Verdict::NotSearched:
+      *detail = notSearchedReason(rules, key);
+      return "turned down: ";
     case Verdict::SameHome: return "turned down: the same folder as an earlier runtime";
   }
-  return std::string();
+  return "";
 }
 
 // The trace's line for one runtime considered, its facts gathered here so
@@ -191,14 +196,16 @@ std::string verdictText(System& system, RuntimeFiles* files, uint16_t machineTyp
 void traceRuntime(System& system, RuntimeFiles* files, uint16_t machineType,
                   const RuntimeRules& rules, const std::string& origin, const std::string& key,
                   const std::string& home, const JavaVersion& version, Verdict verdict) {
-  std::string library =
-      home.empty() ? std::string() : chooseJvmDll(system, home, probeType(rules, key));
-  trace(
-      "runtime %s: home %s, version %s, %s %s, VM types %s, library %s: %s", origin.c_str(),
-      home.empty() ? "unknown" : home.c_str(), format(version).c_str(),
-      isJavaSoftKey(key) ? "JavaSoft" : "JRockit", isJdkKey(key) ? "JDK" : "JRE",
-      vmTypes(system, home).c_str(), library.empty() ? "none" : library.c_str(),
-      verdictText(system, files, machineType, rules, key, home, library, version, verdict).c_str());
+  std::string library;
+  if (!home.empty()) library = chooseJvmDll(system, home, probeType(rules, key));
+  std::string detail;
+  const char* reason = verdictText(system, files, machineType, rules, key, home, library, version,
+                                   verdict, &detail);
+  trace("runtime %s: home %s, version %s, %s %s, VM types %s, library %s: %s%s", origin.c_str(),
+        home.empty() ? "unknown" : home.c_str(), format(version).c_str(),
+        isJavaSoftKey(key) ? "JavaSoft" : "JRockit", isJdkKey(key) ? "JDK" : "JRE",
+        vmTypes(system, home).c_str(), library.empty() ? "none" : library.c_str(), reason,
+        detail.c_str());
 }
 
 }  // namespace
@@ -326,7 +333,7 @@ std::string DiskRuntimeFiles::read(const std::string& folder) {
 void traceKeyNotSearched(const RuntimeRules& rules, const std::string& key) {
   if (!tracing()) return;
   trace("%s %ss: not searched, %s", isJavaSoftKey(key) ? "JavaSoft" : "JRockit",
-        isJdkKey(key) ? "JDK" : "JRE", notSearchedReason(rules, key).c_str());
+        isJdkKey(key) ? "JDK" : "JRE", notSearchedReason(rules, key));
 }
 
 bool keySearched(const RuntimeRules& rules, const std::string& key) {

@@ -52,22 +52,26 @@ int runtimeNotFoundId(const RuntimeRules& rules) {
 void traceOrder(const RuntimeRules& rules, const std::vector<JreCandidate>& candidates,
                 size_t picked) {
   std::string order;
-  for (size_t i = 0; i < candidates.size(); ++i)
-    order += (i ? ", " : "") + candidates[i].home + " (" + format(candidates[i].version) + ")";
+  for (const JreCandidate& candidate : candidates) {
+    if (!order.empty()) order += ", ";
+    order.append(candidate.home).append(" (").append(format(candidate.version)).append(")");
+  }
   trace("runtimes in order (%s%snewest first): %s",
         rules.favorMode ? "preferred kind and vendor first, " : "",
         rules.jvmType == JvmType::FavorServer ? "server VMs first, " : "", order.c_str());
-  std::string why = rules.preferredVersions.empty()
+  const char* why = rules.preferredVersions.empty()
                         ? "the first in order"
                         : "the first in order, no preferred version found";
+  const char* entryText = "";
   for (const std::string& entry : rules.preferredVersions) {
     JavaVersion pattern;
     pattern.parse(entry, 0);
     if (!matches(candidates[picked].version, pattern)) continue;
-    why = "the first of preferred version " + entry;
+    why = "the first of preferred version ";
+    entryText = entry.c_str();
     break;
   }
-  trace("runtime chosen: %s, %s", candidates[picked].home.c_str(), why.c_str());
+  trace("runtime chosen: %s, %s%s", candidates[picked].home.c_str(), why, entryText);
 }
 
 }  // namespace
