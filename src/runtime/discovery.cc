@@ -134,10 +134,11 @@ std::string vmTypes(System& system, const std::string& home) {
   std::string list;
   for (const char* folder : kVmFolders) {
     if (!system.fileExists(home + folder + kJvmLibrary)) continue;
-    std::string name(folder, std::char_traits<char>::length(folder) - 1);
-    name.erase(0, name.find_last_of("\\/") + 1);
-    if ((", " + list + ", ").find(", " + name + ", ") != std::string::npos) continue;
-    list += list.empty() ? name : ", " + name;
+    const char* end = folder + std::char_traits<char>::length(folder) - 1;  // the separator
+    const char* name = end;
+    while (name > folder && name[-1] != kPathSeparator) --name;
+    if (!list.empty()) list += ", ";
+    list.append(name, end);
   }
   return list.empty() ? "none" : list;
 }
