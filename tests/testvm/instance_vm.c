@@ -203,6 +203,15 @@ static void runMain(Object* arguments) {
   if (is("InstanceNone")) ExitProcess(5);
 }
 
+/* A program takes a moment to stop, as real ones do: without it the service
+   may report stopped before the control manager answers the stop request,
+   and the stop-pending answer the tests read would be a race. */
+static void stopProgram(void) {
+  append("stop", "called");
+  Sleep(500);
+  SetEvent(stopped);
+}
+
 static void callStatic(Method* m, va_list args, jint* result) {
   if (strcmp(m->name, "main") == 0) {
     runMain(va_arg(args, Object*));
@@ -217,8 +226,7 @@ static void callStatic(Method* m, va_list args, jint* result) {
       append("released", "done");
     }
   } else if (strcmp(m->name, "stop") == 0) {
-    append("stop", "called");
-    SetEvent(stopped);
+    stopProgram();
   }
 }
 
@@ -240,8 +248,7 @@ static void JNICALL callStaticVoidMethodA(JNIEnv* env, jclass clazz, jmethodID i
   (void)env; (void)clazz; (void)args;
   Method* m = (Method*)id;
   if (strcmp(m->name, "stop") == 0) {
-    append("stop", "called");
-    SetEvent(stopped);
+    stopProgram();
   }
 }
 
