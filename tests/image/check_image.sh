@@ -1,12 +1,13 @@
 #!/bin/bash
 # Reads a built launcher image without running it: its machine type, its
 # subsystem, the DLLs it imports (Windows system DLLs only, so it starts on
-# a bare system), the resources the launcher loads at run time and what its
-# manifest asks of Windows.
-# usage: check_image.sh OBJDUMP MACHINE SUBSYSTEM IMAGE
+# a bare system), the resources the launcher loads at run time, what its
+# manifest asks of Windows and the version in its version information.
+# usage: check_image.sh OBJDUMP MACHINE SUBSYSTEM IMAGE [VERSION [tool]]
 #   MACHINE: 14c (i386) or 8664 (x86-64); SUBSYSTEM: 2 (GUI) or 3 (console)
+#   tool: an image of tarn-pack, which has no launcher resources
 set -uo pipefail
-objdump=$1 machine=$2 subsystem=$3 image=$4
+objdump=$1 machine=$2 subsystem=$3 image=$4 version=${5:-} kind=${6:-launcher}
 failures=0
 fail() { echo "FAIL: $image: $*"; failures=$((failures + 1)); }
 
@@ -49,28 +50,47 @@ resources=$(
 need() {
   grep -qx "$1" <<<"$resources" || fail "no $2 resource ($1)"
 }
-need '6/[0-9]*' "string table"
-need '5/201' "dialog 201"
-need '5/231' "dialog 231"
 need '24/1' "manifest"
-need '14/[0-9]*' "icon group"
-need '3/[0-9]*' "icon image"
-need '10/250' "RCDATA 250 (embedded configuration)"
 need '16/1' "version information"
+if [ "$kind" = launcher ]; then
+  need '6/[0-9]*' "string table"
+  need '5/201' "dialog 201"
+  need '5/231' "dialog 231"
+  need '14/[0-9]*' "icon group"
+  need '3/[0-9]*' "icon image"
+  need '10/250' "RCDATA 250 (embedded configuration)"
+fi
+
+# The file and product version of the fixed file information (behind its
+# signature 0xFEEF04BD) are the project's.
+if [ -n "$version" ]; then
+  at=$(LC_ALL=C grep -obUaP '\xbd\x04\xef\xfe' "$image" | head -1 | cut -d: -f1)
+  if [ -z "$at" ]; then
+    fail "no fixed file information"
+  else
+    number() { echo "$(( $(u32 "$1") >> 16 )).$(( $(u32 "$1") & 65535 )).$(( $(u32 "$2") >> 16 )).$(( $(u32 "$2") & 65535 ))"; }
+    [ "$(number $((at + 8)) $((at + 12)))" = "$version.0" ] ||
+      fail "file version $(number $((at + 8)) $((at + 12))), expected $version.0"
+    [ "$(number $((at + 16)) $((at + 20)))" = "$version.0" ] ||
+      fail "product version $(number $((at + 16)) $((at + 20))), expected $version.0"
+  fi
+fi
 
 # The manifest, read back through icoutils' resource reader.
 manifest=$(wrestool -x --raw --type=24 --name=1 "$image" 2>/dev/null | tr -s ' \t\r\n' ' ')
 [ -n "$manifest" ] || fail "no manifest could be read"
 has() { [[ $manifest == *"$1"* ]] || fail "manifest lacks $2"; }
 has '<requestedExecutionLevel level="asInvoker" uiAccess="false"/>' "the execution level asInvoker"
-has 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' "version 6 of the common controls"
 has '<supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"/>' "Windows 10 and 11"
 has '<supportedOS Id="{1f676c76-80e1-4239-95bb-83d0f6d0da78}"/>' "Windows 8.1"
 has '<supportedOS Id="{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}"/>' "Windows 8"
 has '<supportedOS Id="{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"/>' "Windows 7"
-# Whether the process is DPI aware depends on the runtime it hosts: the
-# launcher decides when it knows it, so the manifest must not.
-[[ $manifest != *dpiAware* ]] || fail "manifest fixes the DPI awareness"
+if [ "$kind" = launcher ]; then
+  has 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' "version 6 of the common controls"
+  # Whether the process is DPI aware depends on the runtime it hosts: the
+  # launcher decides when it knows it, so the manifest must not.
+  [[ $manifest != *dpiAware* ]] || fail "manifest fixes the DPI awareness"
+fi
 # The launcher's own identity would have to name the image's architecture.
 [[ $manifest != *processorArchitecture=\"amd64\"* && $manifest != *processorArchitecture=\"x86\"* ]] ||
   fail "manifest names one processor architecture"
