@@ -62,9 +62,16 @@ if [ "$kind" = launcher ]; then
 fi
 
 # The file and product version of the fixed file information (behind its
-# signature 0xFEEF04BD) are the project's.
+# signature 0xFEEF04BD, in the resource section) are the project's.
 if [ -n "$version" ]; then
-  at=$(LC_ALL=C grep -obUaP '\xbd\x04\xef\xfe' "$image" | head -1 | cut -d: -f1)
+  read -r size offset < <(awk '$2 == ".rsrc" { print $3, $6 }' <<<"$("$objdump" -h "$image")")
+  at=
+  for found in $(LC_ALL=C grep -obUaP '\xbd\x04\xef\xfe' "$image" | cut -d: -f1); do
+    if (( found >= 16#${offset:-0} && found < 16#${offset:-0} + 16#${size:-0} )); then
+      at=$found
+      break
+    fi
+  done
   if [ -z "$at" ]; then
     fail "no fixed file information"
   else
