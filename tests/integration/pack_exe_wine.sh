@@ -1,4 +1,4 @@
-# tarn-pack.exe under Wine: it packs tarn.exe with a configuration, a jar,
+# tarn-pack.exe under Wine: it packs tarn.exe and tarnw.exe with a configuration, a jar,
 # an icon and version information into the same bytes as the Linux tool,
 # whatever form the paths take (either separator, drive letter, UNC, the
 # extended form, names outside the ANSI code page, longer than MAX_PATH);
@@ -13,6 +13,7 @@ host_pack=${3:?tarn-pack for Linux}
 testvm=${4:?test VM library}
 probe=${5:?resource_probe.exe}
 version=${6:?project version}
+windowed=${7:?tarnw.exe}
 
 # Runs tarn-pack.exe; its outputs go to $work/exe.out and $work/exe.err.
 pack() {
@@ -50,6 +51,16 @@ expect_line probe.txt "fixed 1.4.2.0 1.4.2.0"
 expect_line probe.txt "string ProductName=Viewer"
 expect_line probe.txt "string OriginalFilename=viewer.exe"
 expect_line probe.txt "icon 16 1 16"
+
+# The window launcher the same way: it runs, and shows the new identity.
+packs "$windowed" app.ini app.jar --icon app.ico "${identity[@]}" -o dist/viewerw.exe
+rm -f "$record"
+run_app dist/viewerw.exe
+expect_status 0
+grep -qxF "class app/Main" <(tr -d '\r' <"$record") || fail "tarnw.exe packed: $(cat "$record")"
+wine "$probe" dist/viewerw.exe | tr -d '\r' >probe.txt
+expect_line probe.txt "fixed 1.4.2.0 1.4.2.0"
+expect_line probe.txt "string OriginalFilename=viewerw.exe"
 
 # Every other spelling of a path gives the same file.
 unc=tarn-pack-test-$$
