@@ -197,9 +197,12 @@ std::string cacheKey(CacheFiles& files, const std::string& runtimeHome,
 CachePlan planStartupCache(const CacheInputs& in, CacheFiles& files) {
   CachePlan plan;
   CacheKind kind = cacheKindFor(in.releaseVersion);
+  plan.none = "the runtime's version offers none";
   if (kind == CacheKind::None || in.folder.empty() || in.baseName.empty()) return plan;
   // Another VM would refuse these options, and the program would not start.
+  plan.none = "not a HotSpot VM";
   if (!in.vmVariant.empty() && !equalsIgnoringCase(in.vmVariant, "hotspot")) return plan;
+  plan.none = "a sharing option among the VM parameters";
   std::string classPathOption;
   for (const std::string& option : in.options) {
     if (isSharingOption(option)) return plan;  // the user's own choice
@@ -208,6 +211,7 @@ CachePlan planStartupCache(const CacheInputs& in, CacheFiles& files) {
   // The VM refuses to archive with a directory on the class path, and
   // ends the program with an error for it.
   std::vector<std::string> classPath;
+  plan.none = "a class path entry that is a folder or missing";
   for (std::string entry : splitList(classPathOption.substr(sizeof kClassPathOption - 1),
                                      kPathListSeparator)) {
     if (!isAbsolute(entry)) entry = in.workingFolder + kPathSeparator + entry;
@@ -215,7 +219,9 @@ CachePlan planStartupCache(const CacheInputs& in, CacheFiles& files) {
     if (!files.facts(entry, &facts) || facts.directory) return plan;
     classPath.push_back(entry);
   }
+  plan.none = "no class path";
   if (classPath.empty()) return plan;
+  plan.none = "";
   std::vector<std::string> shaping = cacheShapingOptions(in.options);
   std::string key = cacheKey(files, in.runtimeHome, in.releaseVersion, in.vmLibrary, classPath,
                              shaping);
@@ -272,6 +278,7 @@ CachePlan planStartupCache(const CacheInputs& in, CacheFiles& files) {
   // A run that cannot write its archive ends with an error.
   if (!files.writable(in.folder)) {
     plan.options.clear();
+    plan.none = "the cache folder is not writable";
     return plan;
   }
   plan.target = in.folder + kPathSeparator + in.baseName + "-" + key;
@@ -320,16 +327,21 @@ void finishStartupCache(CachePlan& plan, CacheFiles& files) {
     bool assembled = recorded && files.runQuietly(plan.javaProgram, plan.assembleArguments);
     files.remove(plan.pending);
     if (!assembled) {
+      trace("start-up cache: %s", recorded ? "not assembled" : "nothing recorded");
       files.remove(written);
       return;
     }
   }
   if (!files.facts(written, &facts) || facts.size == 0) {
+    trace("start-up cache: nothing written");
     files.remove(written);
     return;
   }
   // Another start may have put its own in place first; then this one goes.
-  if (!files.rename(written, plan.target + "-" + stampOf(facts) + extension)) files.remove(written);
+  const std::string target = plan.target + "-" + stampOf(facts) + extension;
+  bool placed = files.rename(written, target);
+  trace("start-up cache %s: %s", target.c_str(), placed ? "written" : "another start's kept");
+  if (!placed) files.remove(written);
 }
 
 namespace {
@@ -349,14 +361,20 @@ void JNICALL finishAtExit(jint code) {
 }  // namespace
 
 void applyStartupCache(Launcher& launcher) {
-  if (!launcher.settings.startupCache) return;
+  if (!launcher.settings.startupCache) {
+    trace("start-up cache: not asked for");
+    return;
+  }
   Machine& machine = *launcher.machine;
   // The VM reads these variables too: a sharing option there is the user's.
   for (const char* name : {"JAVA_TOOL_OPTIONS", "_JAVA_OPTIONS"}) {
     std::string value;
     machine.system->getEnvironment(name, &value);
-    for (const std::string& option : splitList(value, ' '))
-      if (isSharingOption(option)) return;
+    for (const std::string& option : splitList(value, ' ')) {
+      if (!isSharingOption(option)) continue;
+      trace("start-up cache: none, %s holds a sharing option", name);
+      return;
+    }
   }
   std::string module;
   if (!modulePath(*machine.system, &module)) return;
@@ -382,9 +400,12 @@ void applyStartupCache(Launcher& launcher) {
                std::chrono::system_clock::now().time_since_epoch()).count();
   RealCacheFiles files;
   launcher.cache = planStartupCache(in, files);
-  trace("start-up cache in %s for runtime %s: %s", in.folder.c_str(), in.releaseVersion.c_str(),
-        launcher.cache.options.empty() ? "none"
-        : launcher.cache.pending.empty() ? "in use" : "written at exit");
+  trace("start-up cache in %s for runtime %s: %s%s", in.folder.c_str(),
+        in.releaseVersion.c_str(),
+        launcher.cache.options.empty()   ? "none, "
+        : launcher.cache.pending.empty() ? "in use"
+                                         : "written at exit",
+        launcher.cache.options.empty() ? launcher.cache.none : "");
 
   // Ahead of the user's parameters, so that their own -Xlog still wins.
   JvmOptionList& options = launcher.jvm.options;

@@ -92,6 +92,7 @@ struct CachePlan {
   std::string javaProgram;
   std::vector<std::string> assembleArguments;  // AOT: the assembling run
   bool finished = false;
+  const char* none = "";  // without options: why, as the trace says it
 };
 
 // Removes stale and damaged files of the application and decides the

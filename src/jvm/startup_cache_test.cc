@@ -181,26 +181,32 @@ TEST_F(PlanFixture, SimultaneousFirstStartsKeepOneFinishedCache) {
   EXPECT_EQ(cacheFiles().size(), 1u);
 }
 
+// Each reason for no cache is told apart, for the launch trace.
 TEST_F(PlanFixture, NoCacheWhenTheUserOrTheClassPathOrTheFolderRulesItOut) {
+  auto why = [&](const CacheInputs& inputs) {
+    CachePlan plan = planStartupCache(inputs, files);
+    return plan.options.empty() ? std::string(plan.none) : std::string("a cache");
+  };
   for (const char* own : {"-Xshare:off", "-XX:SharedArchiveFile=mine.jsa"}) {
     CacheInputs withOwn = in;
     withOwn.options.push_back(own);
-    EXPECT_TRUE(planStartupCache(withOwn, files).options.empty()) << own;
+    EXPECT_EQ("a sharing option among the VM parameters", why(withOwn)) << own;
   }
+  const std::string folderOrMissing = "a class path entry that is a folder or missing";
   files.files[S + "app" + S + "lib.jar"].directory = true;
-  EXPECT_TRUE(planStartupCache(in, files).options.empty()) << "directory";
+  EXPECT_EQ(folderOrMissing, why(in)) << "directory";
   files.files.erase(S + "app" + S + "lib.jar");
-  EXPECT_TRUE(planStartupCache(in, files).options.empty()) << "missing entry";
+  EXPECT_EQ(folderOrMissing, why(in)) << "missing entry";
   files.files[S + "app" + S + "lib.jar"] = FileFacts{400, 300, false};
   files.canWrite = false;
-  EXPECT_TRUE(planStartupCache(in, files).options.empty()) << "read-only folder";
+  EXPECT_EQ("the cache folder is not writable", why(in));
   files.canWrite = true;
   in.vmVariant = "Openj9";
-  EXPECT_TRUE(planStartupCache(in, files).options.empty()) << "another VM";
+  EXPECT_EQ("not a HotSpot VM", why(in));
   in.vmVariant = "Hotspot";
-  EXPECT_FALSE(planStartupCache(in, files).options.empty());
+  EXPECT_EQ("a cache", why(in));
   in.releaseVersion = "11.0.2";
-  EXPECT_TRUE(planStartupCache(in, files).options.empty()) << "11";
+  EXPECT_EQ("the runtime's version offers none", why(in));
   EXPECT_TRUE(cacheFiles().empty());
 }
 
