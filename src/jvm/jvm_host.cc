@@ -2,10 +2,14 @@
 
 #include <cstring>
 
+#include "jvm/environment.h"
 #include "jvm/java_main.h"
 #include "jvm/vm_platform.h"
 #include "launcher/messages.h"
 #include "launcher/trace.h"
+#include "os/system.h"
+#include "os/text.h"
+#include "runtime/discovery.h"
 
 namespace tarn {
 
@@ -64,6 +68,35 @@ bool loadJvmLibrary(JvmHost& host) {
   return true;
 }
 
+namespace {
+
+// JNI_VERSION_19, which jni.h declares from JDK 19 on.
+constexpr jint kJniVersion19 = 0x00130000;
+
+// A VM answers JNI_OK only for the versions it implements.
+bool knowsJniVersion(const JvmHost& host, jint version) {
+  JavaVMInitArgs args;
+  std::memset(&args, 0, sizeof args);
+  args.version = version;
+  return host.getDefaultInitArgs && host.getDefaultInitArgs(&args) == JNI_OK;
+}
+
+}  // namespace
+
+RuntimeTraits probeRuntimeTraits(const JvmHost& host) {
+  const std::string home =
+      runtimeHome(host.jvmPath, kPathSeparator == '/', systemLeadByte) + kPathSeparator;
+  const std::string release = releaseJavaVersion(DiskRuntimeFiles().read(home));
+  const bool jni9 = knowsJniVersion(host, JNI_VERSION_9);
+  const bool jni19 = knowsJniVersion(host, kJniVersion19);
+  RuntimeTraits traits = runtimeTraits(jni9, jni19, release);
+  trace("runtime %s, JNI 9 %s, JNI 19 %s: option strings in the %s code page, %s",
+        release.empty() ? "without a release file" : release.c_str(), jni9 ? "known" : "unknown",
+        jni19 ? "known" : "unknown", traits.optionsInProcessCodePage ? "process's" : "legacy",
+        traits.scalesForDpi ? "per-monitor DPI aware" : "not DPI aware");
+  return traits;
+}
+
 int32_t defaultThreadStackSize(JvmHost& host) {
   if (!host.getDefaultInitArgs) return 0;
   Jdk11InitArgs args;
@@ -87,9 +120,13 @@ std::string jniErrorReason(jint result) {
 
 bool createJvm(JvmHost& host, const std::string& outputFile, const std::string& errorFile) {
   if (!host.createJavaVm) return false;
-  std::vector<JavaVMOption> options(host.options.size());
-  for (size_t i = 0; i < host.options.size(); ++i) {
-    options[i].optionString = const_cast<char*>(host.options[i].c_str());
+  // Older runtimes decode the option strings in the legacy code page.
+  std::vector<std::string> texts = host.options;
+  if (!host.traits.optionsInProcessCodePage)
+    for (std::string& text : texts) text = legacyCodePageText(text);
+  std::vector<JavaVMOption> options(texts.size());
+  for (size_t i = 0; i < texts.size(); ++i) {
+    options[i].optionString = const_cast<char*>(texts[i].c_str());
     options[i].extraInfo = nullptr;
   }
   if (host.exitHook) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "jvm/runtime_traits.h"
+
 namespace tarn {
 
 using JvmOptionList = std::vector<std::string>;
@@ -26,10 +28,15 @@ struct JvmHost {
   JvmOptionList options;
   int32_t threadStackSize = 0;  // bytes; 0 = not set
   ExitHook exitHook = nullptr;  // handed over as the "exit" option when set
+  RuntimeTraits traits;         // found by probeRuntimeTraits
 };
 
 // Loads jvmPath and resolves both entry points; reports why not.
 bool loadJvmLibrary(JvmHost& host);
+
+// Asks the loaded library which JNI versions it knows, and reads the
+// runtime's release file, for the traits the launcher adapts to.
+RuntimeTraits probeRuntimeTraits(const JvmHost& host);
 
 // The VM's default Java stack size in bytes, or 0.
 int32_t defaultThreadStackSize(JvmHost& host);

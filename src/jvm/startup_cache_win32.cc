@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "os/code_page_win32.h"
+
 namespace tarn {
 
 namespace {
@@ -99,9 +101,9 @@ bool RealCacheFiles::runQuietly(const std::string& program,
 uint32_t currentProcessId() { return GetCurrentProcessId(); }
 
 std::string currentDirectory() {
-  char buffer[MAX_PATH];
-  DWORD length = GetCurrentDirectoryA(sizeof buffer, buffer);
-  return length > 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
+  wchar_t buffer[MAX_PATH];  // MAX_PATH characters, more bytes in UTF-8
+  DWORD length = GetCurrentDirectoryW(MAX_PATH, buffer);
+  return length > 0 && length < MAX_PATH ? launcherText(buffer, length) : std::string();
 }
 
 std::string javaProgramOf(const std::string& runtimeHome) { return runtimeHome + "\\bin\\java.exe"; }

@@ -36,6 +36,12 @@ struct MemoryFigures {
 };
 MemoryFigures memoryFigures();
 
+// Launcher text in the code page that runtimes before Java 19 decode VM
+// option strings with: on Windows under the UTF-8 code page the system
+// locale's legacy one (a character it lacks becomes "?"); elsewhere the
+// text as it is.
+std::string legacyCodePageText(const std::string& text);
+
 // %NAME% replaced by the variable's value in the process environment; an
 // unset name stays as written. A failed expansion leaves the text alone.
 void expandEnvironment(std::string& text);

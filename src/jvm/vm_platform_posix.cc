@@ -97,6 +97,8 @@ MemoryFigures memoryFigures() {
   return figures;
 }
 
+std::string legacyCodePageText(const std::string& text) { return text; }
+
 void expandEnvironment(std::string& text) {
   text = expandEnvironmentText(text, [](const std::string& name, std::string* value) {
     const char* found = getenv(name.c_str());

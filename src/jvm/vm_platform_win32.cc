@@ -5,6 +5,8 @@
 #include "jvm/environment.h"
 #include "jvm/memory_share.h"
 #include "launcher/trace.h"
+#include "os/code_page_win32.h"
+#include "os/text.h"
 
 namespace tarn {
 
@@ -17,11 +19,13 @@ void searchRuntimeLibraryFolder(const std::string& jvmPath) {
   std::string bin = stripPathComponents(jvmPath, 2, '\\', systemLeadByte);
   // A relative "JRE Path" is relative to the current folder now, not to
   // whatever folder is current when a library is loaded later.
-  char full[MAX_PATH];
-  DWORD length = GetFullPathNameA(bin.c_str(), sizeof full, full, nullptr);
-  if (length == 0 || length >= sizeof full) return;
-  bool set = SetDllDirectoryA(full) != 0;
-  trace("DLL search folder %s: %s", full, set ? "set" : "not set");
+  // (In UTF-16: MAX_PATH counts characters, which UTF-8 may take three
+  // bytes for.)
+  wchar_t full[MAX_PATH];
+  DWORD length = GetFullPathNameW(wideChars(wideText(bin)), MAX_PATH, full, nullptr);
+  if (length == 0 || length >= MAX_PATH) return;
+  bool set = SetDllDirectoryW(full) != 0;
+  trace("DLL search folder %s: %s", launcherText(full, length).c_str(), set ? "set" : "not set");
 }
 
 void* openLibrary(const std::string& path, uint32_t* error) {
@@ -76,15 +80,23 @@ MemoryFigures memoryFigures() {
   return addressableFigures(status.ullTotalPhys, status.ullTotalVirtual, status.ullAvailVirtual);
 }
 
+std::string legacyCodePageText(const std::string& text) {
+  if (!processTextIsUtf8()) return text;
+  return codePageFromUtf16(legacyCodePage(), systemTextToUtf16(text));
+}
+
 void expandEnvironment(std::string& text) {
-  DWORD needed = ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
+  // In UTF-16: the ANSI function counts its sizes in characters on some
+  // systems and cuts text whose characters take several bytes.
+  const std::u16string wide = wideText(text);
+  DWORD needed = ExpandEnvironmentStringsW(wideChars(wide), nullptr, 0);
   if (needed == 0) return;
-  std::string buffer(needed, '\0');
-  DWORD written = ExpandEnvironmentStringsA(text.c_str(), &buffer[0], needed);
+  std::u16string buffer(needed, u'\0');
+  DWORD written = ExpandEnvironmentStringsW(wideChars(wide), reinterpret_cast<wchar_t*>(&buffer[0]),
+                                            needed);
   if (written == 0 || written > needed) return;
-  // For ANSI text the count may exceed what was written: take up to the NUL.
-  buffer.resize(std::char_traits<char>::length(buffer.c_str()));
-  text = buffer;
+  buffer.resize(std::char_traits<char16_t>::length(buffer.c_str()));
+  text = launcherText(wideChars(buffer), buffer.size());
 }
 
 }  // namespace tarn

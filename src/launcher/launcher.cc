@@ -4,6 +4,7 @@
 #include "launcher/trace.h"
 #include "runtime/selection.h"
 #include "service/service_host.h"
+#include "ui/dpi_awareness.h"
 #include "jvm/environment.h"
 #include "jvm/java_main.h"
 #include "jvm/option_list.h"
@@ -82,6 +83,9 @@ int32_t run(Launcher& launcher) {
   prepareEnvironment(launcher);
   if (!loadJvmLibrary(launcher.jvm)) return -1;
   if (!buildOptionList(launcher)) return -1;
+  launcher.jvm.traits = probeRuntimeTraits(launcher.jvm);
+  // Before the VM opens any window.
+  useRuntimeDpiAwareness(launcher.jvm.traits.scalesForDpi);
   applyStartupCache(launcher);
   return runJavaMain(launcher) == 0 ? 0 : -1;
 }

@@ -39,12 +39,6 @@ ErrorOutput& errorOutput() {
   return output;
 }
 
-void writeLine(const std::string& line) {
-  std::fputs(line.c_str(), stdout);
-  // Flushed at once: the VM may end the process without the C runtime's help.
-  std::fflush(stdout);
-}
-
 }  // namespace
 
 void showErrorsInWindows() { errorOutput().windows = !standardOutputRedirected(); }
@@ -89,7 +83,7 @@ void printError(const std::string& text) {
   // A box that cannot be shown (no desktop) still leaves the line on
   // standard output, wherever that leads.
   if (output.windows && showErrorBox(errorBoxText(line), output.title)) return;
-  writeLine(line);
+  writeStandardOutput(line);
 }
 
 namespace {

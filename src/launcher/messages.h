@@ -54,7 +54,10 @@ void setErrorTitle(const std::string& productName);
 // blanks and line feeds.
 std::string errorBoxText(const std::string& line);
 
-// Platform part. True when standard output is a file or a pipe.
+// Platform part. Writes the line to standard output at once (the VM may end
+// the process without the C runtime's help).
+void writeStandardOutput(const std::string& line);
+// True when standard output is a file or a pipe.
 bool standardOutputRedirected();
 // Shows a modal error box; false when none could be shown.
 bool showErrorBox(const std::string& text, const std::string& title);

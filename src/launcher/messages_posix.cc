@@ -1,5 +1,7 @@
 #include "launcher/messages.h"
 
+#include <cstdio>
+
 namespace tarn {
 
 namespace {
@@ -27,6 +29,11 @@ std::string loadMessage(int id) {
 }  // namespace tarn
 
 namespace tarn {
+
+void writeStandardOutput(const std::string& line) {
+  std::fputs(line.c_str(), stdout);
+  std::fflush(stdout);
+}
 
 // Linux has no windowed launcher: lines always go to standard output.
 bool standardOutputRedirected() { return true; }

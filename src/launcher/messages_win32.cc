@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
+#include "os/code_page_win32.h"
+#include "os/real_system.h"
 #include "os/text.h"
 
 namespace tarn {
@@ -24,13 +28,25 @@ std::string loadMessage(int id) {
     entry += 1 + *entry;
   }
   if (entry >= end || *entry == 0 || entry + 1 + *entry > end) return std::string();
-  int length = *entry;
-  const WCHAR* text = entry + 1;
-  int bytes = WideCharToMultiByte(CP_THREAD_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) return std::string();
-  std::string result(static_cast<size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_THREAD_ACP, 0, text, length, &result[0], bytes, nullptr, nullptr);
-  return result;
+  // In the process's code page, as all launcher text: the thread's code
+  // page is the locale's legacy one even where the process runs in UTF-8.
+  return launcherText(entry + 1, *entry);
+}
+
+void writeStandardOutput(const std::string& line) {
+  // A console shows text in its own code page, mostly not the process's:
+  // it gets the characters themselves.
+  HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  DWORD mode = 0;
+  if (output != nullptr && output != INVALID_HANDLE_VALUE && GetConsoleMode(output, &mode)) {
+    std::fflush(stdout);
+    const std::u16string wide = wideText(line);
+    DWORD written = 0;
+    if (WriteConsoleW(output, wideChars(wide), static_cast<DWORD>(wide.size()), &written, nullptr))
+      return;
+  }
+  std::fputs(line.c_str(), stdout);
+  std::fflush(stdout);
 }
 
 bool standardOutputRedirected() {
@@ -54,10 +70,9 @@ bool showErrorBox(const std::string& text, const std::string& title) {
   if (!onVisibleWindowStation()) return false;
   std::string caption = title;
   if (caption.empty()) {
-    char path[MAX_PATH] = "";
-    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    if (length > 0 && length < sizeof path) {
-      std::string module(path, length);
+    std::string module;
+    uint32_t error = 0;
+    if (RealSystem().modulePath(&module, &error)) {
       size_t slash = findLastChar(module, '\\', systemLeadByte);
       caption = slash == std::string::npos ? module : module.substr(slash + 1);
     }

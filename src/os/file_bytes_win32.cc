@@ -2,14 +2,13 @@
 
 #include <windows.h>
 
-#include "os/text.h"
+#include "os/code_page_win32.h"
 
 namespace tarn {
 
 bool readFileStart(const std::string& path, size_t limit, std::string* bytes) {
   bytes->clear();
-  std::u16string wide = systemTextToUtf16(path);
-  HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(wide.c_str()), GENERIC_READ,
+  HANDLE file = CreateFileW(wideChars(wideText(path)), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;

@@ -2,38 +2,51 @@
 
 #include <windows.h>
 
+#include "os/code_page_win32.h"
+
 namespace tarn {
 
 bool RealSystem::modulePath(std::string* path, uint32_t* error) {
-  char buffer[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-  if (length == 0) {
-    *error = GetLastError();
-    return false;
+  // Read in UTF-16, where a path of MAX_PATH characters fits MAX_PATH units;
+  // in UTF-8 it may take three times the bytes.
+  std::u16string buffer(MAX_PATH, u'\0');
+  while (true) {
+    DWORD length = GetModuleFileNameW(nullptr, reinterpret_cast<wchar_t*>(&buffer[0]),
+                                      static_cast<DWORD>(buffer.size()));
+    if (length == 0) {
+      *error = GetLastError();
+      return false;
+    }
+    if (length < buffer.size()) {
+      *path = launcherText(wideChars(buffer), length);
+      return true;
+    }
+    // A full buffer means the path was cut: never use a truncated path.
+    if (buffer.size() >= 32768) {
+      *error = GetLastError() ? GetLastError() : ERROR_INSUFFICIENT_BUFFER;
+      return false;
+    }
+    buffer.resize(buffer.size() * 4);
   }
-  // A full buffer means the path was cut: never use a truncated path.
-  if (length >= sizeof buffer) {
-    *error = GetLastError() ? GetLastError() : ERROR_INSUFFICIENT_BUFFER;
-    return false;
-  }
-  path->assign(buffer, length);
-  return true;
 }
 
+// Through UTF-16: the ANSI functions of some systems (Wine's among them)
+// count the value in characters and cut what takes several bytes.
 bool RealSystem::getEnvironment(const std::string& name, std::string* value) {
   value->clear();
-  DWORD size = GetEnvironmentVariableA(name.c_str(), nullptr, 0);
+  const std::u16string wideName = wideText(name);
+  DWORD size = GetEnvironmentVariableW(wideChars(wideName), nullptr, 0);
   if (size == 0) return false;
-  std::string buffer(size, '\0');
-  DWORD length = GetEnvironmentVariableA(name.c_str(), &buffer[0], size);
+  std::u16string buffer(size, u'\0');
+  DWORD length = GetEnvironmentVariableW(wideChars(wideName), reinterpret_cast<wchar_t*>(&buffer[0]),
+                                         size);
   if (length == 0 || length >= size) return false;
-  buffer.resize(length);
-  *value = buffer;
+  *value = launcherText(wideChars(buffer), length);
   return true;
 }
 
 bool RealSystem::setEnvironment(const std::string& name, const std::string& value) {
-  return SetEnvironmentVariableA(name.c_str(), value.c_str()) != 0;
+  return SetEnvironmentVariableW(wideChars(wideText(name)), wideChars(wideText(value))) != 0;
 }
 
 bool RealSystem::fileExists(const std::string& path) {
@@ -45,12 +58,14 @@ bool RealSystem::fileExists(const std::string& path) {
 }
 
 bool RealSystem::fullPathExists(const std::string& path) {
-  if (path.size() >= MAX_PATH) return false;
+  // MAX_PATH counts characters, not the bytes UTF-8 takes for them.
+  const std::u16string wide = wideText(path);
+  if (wide.size() >= MAX_PATH) return false;
   if (!fileExists(path)) return false;
-  char full[MAX_PATH];
-  char* filePart = nullptr;
-  DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, &filePart);
-  return length != 0 && length < sizeof full;
+  wchar_t full[MAX_PATH];
+  wchar_t* filePart = nullptr;
+  DWORD length = GetFullPathNameW(wideChars(wide), MAX_PATH, full, &filePart);
+  return length != 0 && length < MAX_PATH;
 }
 
 bool RealSystem::isDirectory(const std::string& path) {

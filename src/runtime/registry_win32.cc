@@ -35,7 +35,7 @@ struct RealRegistry : Registry {
         ERROR_SUCCESS)
       return false;
     for (DWORD index = 0;; ++index) {
-      char name[MAX_PATH];
+      char name[1024];  // 255 characters, up to three bytes each in UTF-8
       DWORD length = sizeof name;
       if (RegEnumKeyExA(handle, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
           ERROR_SUCCESS)

@@ -5,7 +5,11 @@
 #include <ole2.h>
 #include <shlobj.h>
 
+#include <cwchar>
+
 #include "launcher/messages.h"
+#include "os/code_page_win32.h"
+#include "ui/dpi_awareness.h"
 #include "ui/hyperlink_control_win32.h"
 
 namespace tarn {
@@ -99,11 +103,13 @@ struct DialogWindow {
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
     LPITEMIDLIST item = SHBrowseForFolderA(&info);
     if (!item) return;
-    char path[MAX_PATH] = "";
-    BOOL ok = SHGetPathFromIDListA(item, path);
+    // MAX_PATH characters, which in UTF-8 may take more than MAX_PATH bytes.
+    wchar_t wide[MAX_PATH] = L"";
+    BOOL ok = SHGetPathFromIDListW(item, wide);
     CoTaskMemFree(item);
     if (!ok) return;
-    SetDlgItemTextA(window, kFolderEdit, path);
+    const std::string path = launcherText(wide, wcslen(wide));
+    SetDlgItemTextA(window, kFolderEdit, path.c_str());
     EnableWindow(GetDlgItem(window, IDOK), dialog.pickFolder(path) ? TRUE : FALSE);
   }
 };
@@ -126,9 +132,13 @@ int JreNotFoundDialog::show(void* owner) {
   InitCommonControlsEx(&classes);
   // The folder browser's new style needs COM on this thread.
   HRESULT com = OleInitialize(nullptr);
+  // Sharp at any DPI, without deciding the process's own awareness, which
+  // waits for the runtime (see dpi_awareness.h).
+  void* dpi = enterPerMonitorDpiScope();
   INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kTemplate),
                                    static_cast<HWND>(owner), DialogWindow::proc,
                                    reinterpret_cast<LPARAM>(this));
+  leaveDpiScope(dpi);
   link.reset();
   if (SUCCEEDED(com)) OleUninitialize();
   // Without a desktop to show it on (no window station, a service), the

@@ -94,6 +94,8 @@ has '<supportedOS Id="{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}"/>' "Windows 8"
 has '<supportedOS Id="{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"/>' "Windows 7"
 if [ "$kind" = launcher ]; then
   has 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' "version 6 of the common controls"
+  has '<activeCodePage xmlns="http://schemas.microsoft.com/SMI/2019/WindowsSettings">UTF-8</activeCodePage>' \
+    "UTF-8 as the code page"
   # Whether the process is DPI aware depends on the runtime it hosts: the
   # launcher decides when it knows it, so the manifest must not.
   [[ $manifest != *dpiAware* ]] || fail "manifest fixes the DPI awareness"

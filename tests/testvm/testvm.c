@@ -7,6 +7,7 @@
      create=<n>   JNI_CreateJavaVM returns n
      stack=<n>    the default Java stack size the VM reports
      main=return|throw|exit:<n>|nomain|noclass
+     jni=<hex>    the newest JNI version it knows (default 0x150000, Java 21)
      load=<name>  loads a library by name, as a program's native code would
    A VM built to need testvm_dependency.dll records where it came from.
 
@@ -368,10 +369,15 @@ static void install(void) {
   invocation.DetachCurrentThread = detachCurrentThread;
 }
 
+/* Read in UTF-16 and recorded in UTF-8, whatever the process's code page. */
 static void recordEnvironment(const char* name) {
-  static char value[32768];
-  DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
-  record("env %s=%s", name, n ? value : "<unset>");
+  static WCHAR wideName[64];
+  static WCHAR value[32768];
+  static char utf8[3 * 32768];
+  MultiByteToWideChar(CP_UTF8, 0, name, -1, wideName, 64);
+  DWORD n = GetEnvironmentVariableW(wideName, value, 32768);
+  utf8Of(value, (jsize)n, utf8, sizeof utf8);
+  record("env %s=%s", name, n ? utf8 : "<unset>");
 }
 
 static void recordLibraries(void) {
@@ -422,6 +428,13 @@ JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* args) {
 }
 
 #ifndef TESTVM_WITHOUT_DEFAULTS
+/* The newest JNI version the VM stands in for: jni=<hex>, by default that
+   of Java 21. */
+static jint newestJniVersion(void) {
+  const char* value = scripted("jni");
+  return value ? (jint)strtol(value, NULL, 16) : 0x150000;
+}
+
 JNIEXPORT jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* args) {
   if (!GetEnvironmentVariableA("TESTVM_SCRIPT", script, sizeof script)) script[0] = 0;
   const char* stack = scripted("stack");
@@ -434,8 +447,12 @@ JNIEXPORT jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* args) {
     jint javaStackSize;
   }* old = args;
   record("defaults version %#x", (unsigned)old->version);
-  old->javaStackSize = stack ? atoi(stack) : 0;
-  return JNI_ERR;
+  /* Only the JDK 1.1 record has the field, as in a real VM. */
+  if (old->version == JNI_VERSION_1_1) {
+    old->javaStackSize = stack ? atoi(stack) : 0;
+    return JNI_ERR;
+  }
+  return old->version <= newestJniVersion() ? JNI_OK : JNI_EVERSION;
 }
 #endif
 

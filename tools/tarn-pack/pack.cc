@@ -6,6 +6,7 @@
 #include "config/embedded_config.h"
 #include "icon_file.h"
 #include "os/little_endian.h"
+#include "os/unicode.h"
 #include "pe_resources.h"
 #include "version_info.h"
 #include "zip_directory.h"
@@ -16,45 +17,6 @@ namespace {
 
 uint32_t read32(const Bytes& b, size_t at) { return readLittle32(&b[at]); }
 void write32(Bytes& b, size_t at, uint32_t value) { writeLittle32(&b[at], value); }
-
-bool validUtf8(const Bytes& data, size_t from, std::u16string* text) {
-  for (size_t i = from; i < data.size();) {
-    const unsigned char c = data[i];
-    uint32_t code;
-    size_t extra;
-    if (c < 0x80) {
-      code = c;
-      extra = 0;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      code = c & 0x1F;
-      extra = 1;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      code = c & 0x0F;
-      extra = 2;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      code = c & 0x07;
-      extra = 3;
-    } else {
-      return false;
-    }
-    if (data.size() - i - 1 < extra) return false;
-    for (size_t k = 1; k <= extra; ++k) {
-      if ((data[i + k] & 0xC0) != 0x80) return false;
-      code = code << 6 | (data[i + k] & 0x3F);
-    }
-    static const uint32_t least[] = {0, 0x80, 0x800, 0x10000};
-    if (code < least[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-    if (code >= 0x10000) {
-      code -= 0x10000;
-      *text += static_cast<char16_t>(0xD800 + (code >> 10));
-      *text += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
-    } else {
-      *text += static_cast<char16_t>(code);
-    }
-    i += extra + 1;
-  }
-  return true;
-}
 
 bool isBlank(char16_t c) {
   return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f' || c == 0x1A;
@@ -299,7 +261,7 @@ bool embeddedTextFromIni(const Bytes& ini, std::u16string* text, std::string* er
       whole += static_cast<char16_t>(ini[i] | ini[i + 1] << 8);
   } else {
     const size_t from = ini.size() >= 3 && ini[0] == 0xEF && ini[1] == 0xBB && ini[2] == 0xBF ? 3 : 0;
-    if (!validUtf8(ini, from, &whole)) {
+    if (!utf8ToUtf16(std::string(ini.begin() + static_cast<long>(from), ini.end()), &whole)) {
       *error = "the configuration is neither UTF-8 nor UTF-16 with a byte order mark; save it as UTF-8";
       return false;
     }
@@ -418,40 +380,6 @@ bool embeddedTextOf(const Bytes& file, std::string* text, std::string* error) {
   }
   *text = utf16ToUtf8(decodeEmbeddedBlock(&file[markers[0]], file.size() - markers[0]));
   return true;
-}
-
-bool utf8ToUtf16(const std::string& text, std::u16string* wide) {
-  wide->clear();
-  return validUtf8(Bytes(text.begin(), text.end()), 0, wide);
-}
-
-std::string utf16ToUtf8(const std::u16string& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    uint32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;
-    }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | c >> 6);
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | c >> 12);
-      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | c >> 18);
-      out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
 }
 
 }  // namespace tarn

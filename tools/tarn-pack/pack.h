@@ -71,10 +71,6 @@ bool pack(const PackInput& input, Bytes* output, std::string* error);
 // a launcher.
 bool embeddedTextOf(const Bytes& file, std::string* text, std::string* error);
 
-std::string utf16ToUtf8(const std::u16string& text);
-// False for text that is no UTF-8.
-bool utf8ToUtf16(const std::string& text, std::u16string* wide);
-
 }  // namespace tarn
 
 #endif

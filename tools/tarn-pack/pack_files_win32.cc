@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "os/unicode.h"
+
 namespace tarn {
 
 namespace {
