@@ -3,32 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "config/profile_text.h"
+#include "config/testing_code_pages.h"
 
 namespace tarn {
 namespace {
 
 using namespace std::string_literals;
 
-// Latin-1 stands in for the system's legacy code page: every byte is a
-// character, and only U+0000 to U+00FF have a byte.
-std::u16string latin1ToUtf16(const std::string& text) {
-  std::u16string wide;
-  for (char c : text) wide += static_cast<char16_t>(static_cast<unsigned char>(c));
-  return wide;
-}
-
-bool latin1FromUtf16(const std::u16string& text, std::string* bytes) {
-  bool lossless = true;
-  bytes->clear();
-  for (char16_t c : text) {
-    lossless = lossless && c <= 0xFF;
-    *bytes += c <= 0xFF ? static_cast<char>(c) : '?';
-  }
-  return lossless;
-}
-
-const ProfileCodePages kUtf8Launcher{true, latin1ToUtf16, latin1FromUtf16};
-const ProfileCodePages kLegacyLauncher{false, latin1ToUtf16, latin1FromUtf16};
+const ProfileCodePages kUtf8Launcher = testing_code_pages::latin1Pages(true);
+const ProfileCodePages kLegacyLauncher = testing_code_pages::latin1Pages(false);
 
 const std::string kPolish = "\xC5\x81\xC3\xB3""d\xC5\xBA";         // Łódź
 const std::string kJapanese = "\xE6\x9D\xB1\xE4\xBA\xAC";            // 東京

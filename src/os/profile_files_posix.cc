@@ -10,34 +10,22 @@
 #include <string>
 
 #include "config/profile_text.h"
+#include "os/file_bytes.h"
 
 namespace tarn {
 namespace {
 
 // The whole file; false when it cannot be read, with *absent telling a
-// missing file from one that is there but unreadable.
+// missing file from one that is there but unreadable, and *info its mode
+// and owner.
 bool readWholeFile(const std::string& path, std::string* bytes, struct stat* info, bool* absent) {
   *absent = false;
   bytes->clear();
-  // Non-blocking, so that a named pipe in the file's place cannot hang the
-  // launcher before the test for a regular file turns it away.
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
+  if (stat(path.c_str(), info) != 0) {
     *absent = errno == ENOENT;
     return false;
   }
-  bool ok = fstat(fd, info) == 0 && S_ISREG(info->st_mode);
-  char chunk[65536];
-  while (ok) {
-    ssize_t got = read(fd, chunk, sizeof chunk);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) ok = false;
-    if (got <= 0) break;
-    bytes->append(chunk, static_cast<size_t>(got));
-  }
-  close(fd);
-  if (!ok) bytes->clear();
-  return ok;
+  return readFileStart(path, static_cast<size_t>(-1), bytes);
 }
 
 bool writeAll(int fd, const std::string& bytes) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "config/profile_encoding.h"
+#include "config/testing_code_pages.h"
 #include "os/unicode.h"
 
 namespace {
@@ -15,28 +16,12 @@ void check(bool condition) {
   if (!condition) __builtin_trap();
 }
 
-std::u16string latin1ToUtf16(const std::string& text) {
-  std::u16string wide;
-  for (char c : text) wide += static_cast<char16_t>(static_cast<unsigned char>(c));
-  return wide;
-}
-
-bool latin1FromUtf16(const std::u16string& text, std::string* bytes) {
-  bool lossless = true;
-  bytes->clear();
-  for (char16_t c : text) {
-    lossless = lossless && c <= 0xFF;
-    *bytes += c <= 0xFF ? static_cast<char>(c) : '?';
-  }
-  return lossless;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   for (bool utf8 : {true, false}) {
-    const tarn::ProfileCodePages pages{utf8, latin1ToUtf16, latin1FromUtf16};
+    const tarn::ProfileCodePages pages = tarn::testing_code_pages::latin1Pages(utf8);
     tarn::ProfileEncoding encoding;
     const std::string text = tarn::decodeProfileFile(bytes, pages, &encoding);
     std::u16string wide;
