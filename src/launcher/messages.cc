@@ -2,10 +2,10 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <vector>
 
 #include "launcher/trace.h"
 #include "os/system.h"
+#include "os/text.h"
 
 namespace tarn {
 
@@ -14,16 +14,7 @@ namespace {
 std::string vformat(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  va_list copy;
-  va_copy(copy, args);
-  int needed = std::vsnprintf(nullptr, 0, format, copy);
-  va_end(copy);
-  std::string result;
-  if (needed > 0) {
-    std::vector<char> buffer(static_cast<size_t>(needed) + 1);
-    std::vsnprintf(buffer.data(), buffer.size(), format, args);
-    result.assign(buffer.data(), static_cast<size_t>(needed));
-  }
+  std::string result = formatList(format, args);
   va_end(args);
   return result;
 }

@@ -1,10 +1,10 @@
 #include "launcher/trace.h"
 
 #include <cstdarg>
-#include <vector>
 
 #include "jvm/environment.h"
 #include "os/system.h"
+#include "os/text.h"
 #include "version.h"
 
 namespace tarn {
@@ -95,15 +95,10 @@ void trace(const char* format, ...) {
   if (!stream) return;
   va_list args;
   va_start(args, format);
-  va_list copy;
-  va_copy(copy, args);
-  int needed = std::vsnprintf(nullptr, 0, format, copy);
-  va_end(copy);
-  std::vector<char> text(needed > 0 ? static_cast<size_t>(needed) + 1 : 1, '\0');
-  if (needed > 0) std::vsnprintf(text.data(), text.size(), format, args);
+  std::string text = formatList(format, args);
   va_end(args);
   std::string line = "tarn: ";
-  appendEscaped(line, text.data());
+  appendEscaped(line, text.c_str());
   line += '\n';
   std::fputs(line.c_str(), stream);
   std::fflush(stream);

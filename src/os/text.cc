@@ -1,5 +1,8 @@
 #include "os/text.h"
 
+#include <cstdio>
+#include <vector>
+
 namespace tarn {
 
 size_t nextChar(const std::string& text, size_t i, LeadByteTest lead) {
@@ -63,6 +66,17 @@ bool equalsIgnoringCase(const std::string& text, const char* keyword) {
     if (a != b) return false;
   }
   return i == text.size() && keyword[i] == '\0';
+}
+
+std::string formatList(const char* format, va_list args) {
+  va_list copy;
+  va_copy(copy, args);
+  int needed = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  if (needed <= 0) return std::string();
+  std::vector<char> buffer(static_cast<size_t>(needed) + 1);
+  std::vsnprintf(buffer.data(), buffer.size(), format, args);
+  return std::string(buffer.data(), static_cast<size_t>(needed));
 }
 
 }  // namespace tarn

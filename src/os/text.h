@@ -4,6 +4,7 @@
 #ifndef TARN_OS_TEXT_H
 #define TARN_OS_TEXT_H
 
+#include <cstdarg>
 #include <cstddef>
 #include <string>
 
@@ -46,6 +47,9 @@ std::u16string systemTextToUtf16(const std::string& text);
 
 // Keyword comparison without regard to case; the keywords are plain ASCII.
 bool equalsIgnoringCase(const std::string& text, const char* keyword);
+
+// The values formatted by printf rules; args is left for the caller to end.
+std::string formatList(const char* format, va_list args);
 
 }  // namespace tarn
 
