@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "config/embedded_config.h"
+#include "os/code_page_win32.h"
 
 namespace tarn {
 
@@ -18,14 +19,7 @@ const unsigned char* embeddedBlock(size_t* size) {
 }
 
 std::string utf16ToSystemText(const std::u16string& text) {
-  if (text.empty()) return std::string();
-  const wchar_t* wide = reinterpret_cast<const wchar_t*>(text.data());
-  const int count = static_cast<int>(text.size());
-  int needed = WideCharToMultiByte(CP_ACP, 0, wide, count, nullptr, 0, nullptr, nullptr);
-  if (needed <= 0) return std::string();
-  std::string result(static_cast<size_t>(needed), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide, count, &result[0], needed, nullptr, nullptr);
-  return result;
+  return codePageFromUtf16(CP_ACP, text);
 }
 
 }  // namespace tarn

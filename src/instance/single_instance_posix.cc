@@ -33,6 +33,7 @@
 #include "launcher/messages.h"
 #include "launcher/trace.h"
 #include "os/system.h"
+#include "os/text.h"
 
 namespace tarn {
 
@@ -71,22 +72,6 @@ struct Address {
   sockaddr_un socket;
   socklen_t length;
 };
-
-uint64_t fnv1a(const std::string& text) {
-  uint64_t hash = 14695981039346656037ull;
-  for (unsigned char c : text) {
-    hash ^= c;
-    hash *= 1099511628211ull;
-  }
-  return hash;
-}
-
-std::string hex(uint64_t value) {
-  static const char digits[] = "0123456789abcdef";
-  std::string text(16, '0');
-  for (int i = 15; i >= 0; --i, value >>= 4) text[size_t(i)] = digits[value & 15];
-  return text;
-}
 
 int64_t nowMilliseconds() {
   timespec now{};
@@ -529,7 +514,7 @@ bool setUpSingleInstance(Launcher& launcher) {
   if (!prepareChannel(launcher, &wanted)) return false;
   if (!wanted) return true;
   std::string folder = channelFolder(*launcher.machine->system);
-  std::string hash = hex(fnv1a(channel.name));
+  std::string hash = hexDigits(fnv1a(channel.name), 16);
   std::string blockPath = folder + "/" + hash;
 
   for (int attempt = 0; attempt < kRetries; ++attempt) {

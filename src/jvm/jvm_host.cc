@@ -83,10 +83,11 @@ bool knowsJniVersion(const JvmHost& host, jint version) {
 
 }  // namespace
 
-RuntimeTraits probeRuntimeTraits(const JvmHost& host) {
+RuntimeTraits probeRuntimeTraits(JvmHost& host) {
   const std::string home =
       runtimeHome(host.jvmPath, kPathSeparator == '/', systemLeadByte) + kPathSeparator;
-  const std::string release = releaseJavaVersion(DiskRuntimeFiles().read(home));
+  host.release = DiskRuntimeFiles().read(home);
+  const std::string release = releaseJavaVersion(host.release);
   const bool jni9 = knowsJniVersion(host, JNI_VERSION_9);
   const bool jni19 = knowsJniVersion(host, kJniVersion19);
   RuntimeTraits traits = runtimeTraits(jni9, jni19, release);

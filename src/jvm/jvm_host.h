@@ -29,14 +29,15 @@ struct JvmHost {
   int32_t threadStackSize = 0;  // bytes; 0 = not set
   ExitHook exitHook = nullptr;  // handed over as the "exit" option when set
   RuntimeTraits traits;         // found by probeRuntimeTraits
+  std::string release;          // the runtime's release file, "" when none
 };
 
 // Loads jvmPath and resolves both entry points; reports why not.
 bool loadJvmLibrary(JvmHost& host);
 
-// Asks the loaded library which JNI versions it knows, and reads the
-// runtime's release file, for the traits the launcher adapts to.
-RuntimeTraits probeRuntimeTraits(const JvmHost& host);
+// Reads the runtime's release file into host.release and asks the loaded
+// library which JNI versions it knows, for the traits the launcher adapts to.
+RuntimeTraits probeRuntimeTraits(JvmHost& host);
 
 // The VM's default Java stack size in bytes, or 0.
 int32_t defaultThreadStackSize(JvmHost& host);

@@ -2,13 +2,16 @@
 
 #include <jni.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include "config/config_paths.h"
+#include "config/ini_file.h"
 #include "jvm/environment.h"
 #include "launcher/launcher.h"
 #include "launcher/messages.h"
 #include "launcher/trace.h"
+#include "os/text.h"
 #include "runtime/discovery.h"
 #include "runtime/java_version.h"
 
@@ -16,29 +19,15 @@ namespace tarn {
 
 namespace {
 
-const uint64_t kHashBasis = 14695981039346656037ULL;
+const uint64_t kHashBasis = kFnv1aBasis;
 
-// FNV-1a: stable across builds and platforms, which the names rely on.
+// The text, then a separator, so that "ab","c" and "a","bc" differ.
 uint64_t hashText(uint64_t hash, const std::string& text) {
-  for (unsigned char c : text) {
-    hash ^= c;
-    hash *= 1099511628211ULL;
-  }
-  // A separator, so that "ab","c" and "a","bc" differ.
-  hash ^= 0xff;
-  hash *= 1099511628211ULL;
-  return hash;
+  return fnv1a(std::string(1, '\xff'), fnv1a(text, hash));
 }
 
 uint64_t hashNumber(uint64_t hash, uint64_t number) {
   return hashText(hash, std::to_string(number));
-}
-
-std::string hexDigits(uint64_t value, int digits) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string text(static_cast<size_t>(digits), '0');
-  for (int i = digits - 1; i >= 0; --i, value >>= 4) text[static_cast<size_t>(i)] = kDigits[value & 15];
-  return text;
 }
 
 bool isHex(const std::string& text) {
@@ -97,15 +86,10 @@ bool isAbsolute(const std::string& path) {
                            (path.size() > 1 && path[1] == ':'));
 }
 
+// The list's pieces, empty ones left out.
 std::vector<std::string> splitList(const std::string& list, char separator) {
-  std::vector<std::string> pieces;
-  size_t start = 0;
-  while (start <= list.size()) {
-    size_t end = list.find(separator, start);
-    if (end == std::string::npos) end = list.size();
-    if (end > start) pieces.push_back(list.substr(start, end - start));
-    start = end + 1;
-  }
+  std::vector<std::string> pieces = splitText(list, std::string(1, separator), noLeadBytes);
+  pieces.erase(std::remove(pieces.begin(), pieces.end(), std::string()), pieces.end());
   return pieces;
 }
 
@@ -388,10 +372,8 @@ void applyStartupCache(Launcher& launcher) {
   in.baseName = executableName(module, machine.lead);
   in.vmLibrary = launcher.jvm.jvmPath;
   in.runtimeHome = runtimeHome(in.vmLibrary, kPathSeparator == '/', machine.lead);
-  DiskRuntimeFiles runtimeFiles;
-  std::string release = runtimeFiles.read(withTrailingSeparator(in.runtimeHome, machine.lead));
-  in.releaseVersion = releaseJavaVersion(release);
-  in.vmVariant = releaseValue(release, "JVM_VARIANT");
+  in.releaseVersion = releaseJavaVersion(launcher.jvm.release);
+  in.vmVariant = releaseValue(launcher.jvm.release, "JVM_VARIANT");
   in.javaProgram = javaProgramOf(in.runtimeHome);
   in.options = launcher.jvm.options;
   in.workingFolder = currentDirectory();

@@ -68,6 +68,21 @@ bool equalsIgnoringCase(const std::string& text, const char* keyword) {
   return i == text.size() && keyword[i] == '\0';
 }
 
+uint64_t fnv1a(const std::string& text, uint64_t hash) {
+  for (unsigned char c : text) {
+    hash ^= c;
+    hash *= 1099511628211ULL;
+  }
+  return hash;
+}
+
+std::string hexDigits(uint64_t value, int digits) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string text(static_cast<size_t>(digits), '0');
+  for (int i = digits - 1; i >= 0; --i, value >>= 4) text[static_cast<size_t>(i)] = kDigits[value & 15];
+  return text;
+}
+
 std::string formatList(const char* format, va_list args) {
   va_list copy;
   va_copy(copy, args);

@@ -6,6 +6,7 @@
 
 #include <cstdarg>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace tarn {
@@ -47,6 +48,14 @@ std::u16string systemTextToUtf16(const std::string& text);
 
 // Keyword comparison without regard to case; the keywords are plain ASCII.
 bool equalsIgnoringCase(const std::string& text, const char* keyword);
+
+// FNV-1a over the text's bytes, continuing from hash: stable across builds
+// and platforms, for names that other processes and later runs rely on.
+constexpr uint64_t kFnv1aBasis = 14695981039346656037ULL;
+uint64_t fnv1a(const std::string& text, uint64_t hash = kFnv1aBasis);
+
+// The value's last `digits` hexadecimal digits, lower case, zero-padded.
+std::string hexDigits(uint64_t value, int digits);
 
 // The values formatted by printf rules; args is left for the caller to end.
 std::string formatList(const char* format, va_list args);

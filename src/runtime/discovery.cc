@@ -326,9 +326,7 @@ void collectInstalled(System& system, const RuntimeRules& rules, const std::stri
 
 std::string DiskRuntimeFiles::read(const std::string& folder) {
   // A release file is a few lines; more than this is not one.
-  std::string text;
-  readFileStart(folder + "release", 64 * 1024, &text);
-  return text;
+  return head(folder + "release", 64 * 1024);
 }
 
 void traceKeyNotSearched(const RuntimeRules& rules, const std::string& key) {
