@@ -4,7 +4,6 @@
 #ifndef TARN_JVM_ENVIRONMENT_H
 #define TARN_JVM_ENVIRONMENT_H
 
-#include <functional>
 #include <string>
 
 #include "os/text.h"
@@ -12,13 +11,6 @@
 namespace tarn {
 
 struct Launcher;
-
-// Finds a variable; false when it is not set.
-using EnvironmentLookup = std::function<bool(const std::string& name, std::string* value)>;
-
-// %NAME% expansion: a set name gives its value; an unset one, "%%" and a
-// lone "%" stay as written, and scanning goes on behind the closing "%".
-std::string expandEnvironmentText(const std::string& text, const EnvironmentLookup& lookup);
 
 // The path without its last n components (cut before the last separator,
 // n times; a text without one stays).

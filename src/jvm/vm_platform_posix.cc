@@ -11,7 +11,7 @@
 
 #include <cstdlib>
 
-#include "jvm/environment.h"
+#include "os/expand_environment.h"
 #include "os/file_bytes.h"
 
 namespace tarn {

@@ -2,7 +2,7 @@
 
 #include <cstdarg>
 
-#include "jvm/environment.h"
+#include "os/expand_environment.h"
 #include "os/system.h"
 #include "os/text.h"
 #include "version.h"
