@@ -1,6 +1,6 @@
 #include "config/config_paths.h"
 
-#include "launcher/messages.h"
+#include "report/messages.h"
 
 namespace tarn {
 

@@ -3,8 +3,8 @@
 #include "config/config_paths.h"
 #include "config/embedded_config.h"
 #include "config/ini_file.h"
-#include "launcher/messages.h"
-#include "launcher/trace.h"
+#include "report/messages.h"
+#include "report/trace.h"
 
 namespace tarn {
 

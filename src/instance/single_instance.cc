@@ -5,8 +5,8 @@
 #include "instance/hand_over_block.h"
 #include "jvm/java_main.h"
 #include "launcher/launcher.h"
-#include "launcher/messages.h"
-#include "launcher/trace.h"
+#include "report/messages.h"
+#include "report/trace.h"
 
 namespace tarn {
 

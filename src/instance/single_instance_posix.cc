@@ -30,10 +30,10 @@
 #include "config/settings.h"
 #include "instance/hand_over_block.h"
 #include "launcher/launcher.h"
-#include "launcher/messages.h"
-#include "launcher/trace.h"
 #include "os/system.h"
 #include "os/text.h"
+#include "report/messages.h"
+#include "report/trace.h"
 
 namespace tarn {
 

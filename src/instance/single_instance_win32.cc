@@ -9,8 +9,8 @@
 #include "config/settings.h"
 #include "instance/hand_over_block.h"
 #include "launcher/launcher.h"
-#include "launcher/messages.h"
-#include "launcher/trace.h"
+#include "report/messages.h"
+#include "report/trace.h"
 
 namespace tarn {
 

@@ -1,9 +1,9 @@
 #include "jvm/environment.h"
 
-#include "launcher/launcher.h"
-#include "launcher/messages.h"
-#include "launcher/trace.h"
 #include "jvm/vm_platform.h"
+#include "launcher/launcher.h"
+#include "report/messages.h"
+#include "report/trace.h"
 
 namespace tarn {
 

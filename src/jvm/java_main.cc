@@ -2,9 +2,9 @@
 
 #include "jvm/vm_platform.h"
 #include "launcher/launcher.h"
-#include "launcher/messages.h"
-#include "launcher/trace.h"
 #include "os/text.h"
+#include "report/messages.h"
+#include "report/trace.h"
 
 namespace tarn {
 

@@ -5,10 +5,10 @@
 #include "jvm/environment.h"
 #include "jvm/java_main.h"
 #include "jvm/vm_platform.h"
-#include "launcher/messages.h"
-#include "launcher/trace.h"
 #include "os/system.h"
 #include "os/text.h"
+#include "report/messages.h"
+#include "report/trace.h"
 #include "runtime/discovery.h"
 
 namespace tarn {

@@ -7,8 +7,8 @@
 #include "jvm/memory_share.h"
 #include "launcher/arguments.h"
 #include "launcher/launcher.h"
-#include "launcher/messages.h"
-#include "launcher/trace.h"
+#include "report/messages.h"
+#include "report/trace.h"
 
 namespace tarn {
 

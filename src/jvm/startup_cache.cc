@@ -9,9 +9,9 @@
 #include "config/ini_file.h"
 #include "jvm/environment.h"
 #include "launcher/launcher.h"
-#include "launcher/messages.h"
-#include "launcher/trace.h"
 #include "os/text.h"
+#include "report/messages.h"
+#include "report/trace.h"
 #include "runtime/discovery.h"
 #include "runtime/java_version.h"
 

@@ -4,9 +4,9 @@
 
 #include "jvm/environment.h"
 #include "jvm/memory_share.h"
-#include "launcher/trace.h"
 #include "os/code_page_win32.h"
 #include "os/text.h"
+#include "report/trace.h"
 
 namespace tarn {
 

@@ -1,15 +1,15 @@
 #include "launcher/launcher.h"
 
-#include "launcher/messages.h"
-#include "launcher/trace.h"
-#include "runtime/selection.h"
-#include "service/service_host.h"
-#include "ui/dpi_awareness.h"
 #include "jvm/environment.h"
 #include "jvm/java_main.h"
 #include "jvm/option_list.h"
 #include "jvm/startup_cache.h"
 #include "jvm/vm_platform.h"
+#include "report/messages.h"
+#include "report/trace.h"
+#include "runtime/selection.h"
+#include "service/service_host.h"
+#include "ui/dpi_awareness.h"
 
 namespace tarn {
 

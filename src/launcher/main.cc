@@ -4,9 +4,9 @@
 #include "launcher/arguments.h"
 #include "launcher/launcher.h"
 #include "launcher/locale.h"
-#include "launcher/messages.h"
-#include "launcher/trace.h"
 #include "os/real_system.h"
+#include "report/messages.h"
+#include "report/trace.h"
 
 int main(int argc, char** argv) {
   tarn::keepCurrentFolderOutOfLibrarySearch();

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "launcher/messages.h"
-#include "launcher/trace.h"
 #include "os/file_bytes.h"
 #include "os/little_endian.h"
+#include "report/messages.h"
+#include "report/trace.h"
 
 namespace tarn {
 

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <set>
 
-#include "launcher/trace.h"
+#include "report/trace.h"
 
 namespace tarn {
 

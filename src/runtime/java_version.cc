@@ -1,6 +1,6 @@
 #include "runtime/java_version.h"
 
-#include "launcher/messages.h"
+#include "report/messages.h"
 
 namespace tarn {
 

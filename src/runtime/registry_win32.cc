@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "launcher/trace.h"
+#include "report/trace.h"
 #include "runtime/discovery.h"
 
 namespace tarn {

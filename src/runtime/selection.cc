@@ -2,8 +2,8 @@
 
 #include "config/config_paths.h"
 #include "launcher/launcher.h"
-#include "launcher/messages.h"
-#include "launcher/trace.h"
+#include "report/messages.h"
+#include "report/trace.h"
 #include "ui/jre_not_found_dialog.h"
 
 namespace tarn {

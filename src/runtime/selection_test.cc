@@ -8,8 +8,8 @@
 #include <map>
 
 #include "launcher/launcher.h"
-#include "launcher/messages.h"
-#include "launcher/trace_capture_test.h"
+#include "report/messages.h"
+#include "report/trace_capture_test.h"
 #include "runtime/fake_machine_test.h"
 
 namespace tarn {

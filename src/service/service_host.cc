@@ -4,9 +4,9 @@
 
 #include "instance/single_instance.h"
 #include "launcher/launcher.h"
-#include "launcher/messages.h"
-#include "launcher/trace.h"
 #include "os/text.h"
+#include "report/messages.h"
+#include "report/trace.h"
 
 namespace tarn {
 

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "launcher/launcher.h"
-#include "launcher/trace.h"
+#include "report/trace.h"
 
 namespace tarn {
 

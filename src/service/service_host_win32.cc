@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "launcher/launcher.h"
-#include "launcher/trace.h"
+#include "report/trace.h"
 
 namespace tarn {
 

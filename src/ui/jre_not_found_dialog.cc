@@ -1,6 +1,6 @@
 #include "ui/jre_not_found_dialog.h"
 
-#include "launcher/messages.h"
+#include "report/messages.h"
 #include "runtime/discovery.h"
 
 namespace tarn {

@@ -5,7 +5,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include "launcher/messages.h"
+#include "report/messages.h"
 #include "ui/runtime_prompt.h"
 
 namespace tarn {

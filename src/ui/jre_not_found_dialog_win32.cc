@@ -7,8 +7,8 @@
 
 #include <cwchar>
 
-#include "launcher/messages.h"
 #include "os/code_page_win32.h"
+#include "report/messages.h"
 #include "ui/dpi_awareness.h"
 #include "ui/hyperlink_control_win32.h"
 

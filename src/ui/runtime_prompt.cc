@@ -1,6 +1,6 @@
 #include "ui/runtime_prompt.h"
 
-#include "launcher/messages.h"
+#include "report/messages.h"
 
 namespace tarn {
 

@@ -4,7 +4,7 @@
 
 #include <deque>
 
-#include "launcher/messages.h"
+#include "report/messages.h"
 #include "runtime/fake_machine_test.h"
 
 namespace tarn {

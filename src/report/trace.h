@@ -2,8 +2,8 @@
 // the launch, each starting "tarn: ", so that a user can send the publisher
 // the reason a launch failed or picked the runtime it did. Off, it costs a
 // test of one pointer per call.
-#ifndef TARN_LAUNCHER_TRACE_H
-#define TARN_LAUNCHER_TRACE_H
+#ifndef TARN_REPORT_TRACE_H
+#define TARN_REPORT_TRACE_H
 
 #include <cstdio>
 #include <string>

@@ -1,4 +1,4 @@
-#include "launcher/messages.h"
+#include "report/messages.h"
 
 #include <windows.h>
 

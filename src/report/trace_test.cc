@@ -1,11 +1,11 @@
-#include "launcher/trace.h"
+#include "report/trace.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
 #include "config/testing_machine.h"
-#include "launcher/trace_capture_test.h"
+#include "report/trace_capture_test.h"
 #include "version.h"
 
 namespace tarn {

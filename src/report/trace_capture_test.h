@@ -1,11 +1,11 @@
 // The trace's lines of a test, caught in a temporary file.
-#ifndef TARN_LAUNCHER_TRACE_CAPTURE_TEST_H
-#define TARN_LAUNCHER_TRACE_CAPTURE_TEST_H
+#ifndef TARN_REPORT_TRACE_CAPTURE_TEST_H
+#define TARN_REPORT_TRACE_CAPTURE_TEST_H
 
 #include <cstdio>
 #include <string>
 
-#include "launcher/trace.h"
+#include "report/trace.h"
 
 namespace tarn {
 

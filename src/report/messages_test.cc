@@ -1,9 +1,9 @@
-#include "launcher/messages.h"
+#include "report/messages.h"
 
 #include <gtest/gtest.h>
 
-#include "launcher/trace_capture_test.h"
 #include "os/system.h"
+#include "report/trace_capture_test.h"
 
 namespace tarn {
 namespace {

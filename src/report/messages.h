@@ -1,7 +1,7 @@
 // The message service: texts from the string table, formatted printf-style,
 // and the one form of error report, "Error: %s \n" on standard output.
-#ifndef TARN_LAUNCHER_MESSAGES_H
-#define TARN_LAUNCHER_MESSAGES_H
+#ifndef TARN_REPORT_MESSAGES_H
+#define TARN_REPORT_MESSAGES_H
 
 #include <cstdint>
 #include <string>

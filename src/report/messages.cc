@@ -1,11 +1,11 @@
-#include "launcher/messages.h"
+#include "report/messages.h"
 
 #include <cstdarg>
 #include <cstdio>
 
-#include "launcher/trace.h"
 #include "os/system.h"
 #include "os/text.h"
+#include "report/trace.h"
 
 namespace tarn {
 

@@ -1,4 +1,4 @@
-#include "launcher/trace.h"
+#include "report/trace.h"
 
 #include <cstdarg>
 
