@@ -1,6 +1,6 @@
 #include "config/config_paths.h"
 
-#include "report/messages.h"
+#include "process/module_path.h"
 
 namespace tarn {
 

@@ -5,6 +5,7 @@
 #include "instance/hand_over_block.h"
 #include "jvm/java_main.h"
 #include "launcher/launcher.h"
+#include "process/module_path.h"
 #include "report/messages.h"
 #include "report/trace.h"
 

@@ -2,7 +2,7 @@
 
 #include "jvm/vm_platform.h"
 #include "launcher/launcher.h"
-#include "report/messages.h"
+#include "process/module_path.h"
 #include "report/trace.h"
 
 namespace tarn {

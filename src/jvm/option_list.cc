@@ -5,8 +5,9 @@
 #include "config/settings.h"
 #include "jvm/environment.h"
 #include "jvm/memory_share.h"
-#include "launcher/arguments.h"
 #include "launcher/launcher.h"
+#include "process/arguments.h"
+#include "process/module_path.h"
 #include "report/messages.h"
 #include "report/trace.h"
 

@@ -10,7 +10,7 @@
 #include "jvm/environment.h"
 #include "launcher/launcher.h"
 #include "os/text.h"
-#include "report/messages.h"
+#include "process/module_path.h"
 #include "report/trace.h"
 #include "runtime/discovery.h"
 #include "runtime/java_version.h"

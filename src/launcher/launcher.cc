@@ -5,7 +5,7 @@
 #include "jvm/option_list.h"
 #include "jvm/startup_cache.h"
 #include "jvm/vm_platform.h"
-#include "report/messages.h"
+#include "process/module_path.h"
 #include "report/trace.h"
 #include "runtime/selection.h"
 #include "service/service_host.h"

@@ -1,10 +1,10 @@
 // The process entry point, of the console launcher and, compiled with
 // TARN_WINDOWED, of the windowed one.
 #include "jvm/vm_platform.h"
-#include "launcher/arguments.h"
 #include "launcher/launcher.h"
-#include "launcher/locale.h"
 #include "os/real_system.h"
+#include "process/arguments.h"
+#include "process/locale.h"
 #include "report/messages.h"
 #include "report/trace.h"
 

@@ -3,7 +3,6 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "os/system.h"
 #include "os/text.h"
 #include "report/trace.h"
 
@@ -97,14 +96,6 @@ void reportError(int id, const std::string& value, int32_t number) {
 
 void reportError(int id, const std::string& first, const std::string& second) {
   reportText(id, formatMessage(id, first, second));
-}
-
-bool modulePath(System& system, std::string* path) {
-  uint32_t error = 0;
-  if (system.modulePath(path, &error)) return true;
-  path->clear();
-  reportError(IDS_WINDOWS_EXCEPTION, loadMessage(IDS_NO_MODULE_PATH), static_cast<int32_t>(error));
-  return false;
 }
 
 }  // namespace tarn

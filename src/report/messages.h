@@ -10,8 +10,6 @@
 
 namespace tarn {
 
-struct System;
-
 // The table's text for the id in the ANSI code page; "" when absent.
 std::string loadMessage(int id);
 
@@ -65,9 +63,6 @@ bool showErrorBox(const std::string& text, const std::string& title);
 // not, and a window there waits forever for a click that cannot come.
 // Linux: false, there are no windows.
 bool onVisibleWindowStation();
-
-// The executable's full path; a failure is reported (202 with 208).
-bool modulePath(System& system, std::string* path);
 
 }  // namespace tarn
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "os/system.h"
 #include "report/trace_capture_test.h"
 
 namespace tarn {
@@ -68,31 +67,6 @@ TEST(Messages, ErrorLineEndsAtANulByte) {
   testing::internal::CaptureStdout();
   printError(std::string("a\0b", 3));
   EXPECT_EQ("Error: a \n", testing::internal::GetCapturedStdout());
-}
-
-struct FailingSystem : System {
-  bool modulePath(std::string*, uint32_t* error) override {
-    *error = 5;
-    return false;
-  }
-  bool getEnvironment(const std::string&, std::string*) override { return false; }
-  bool setEnvironment(const std::string&, const std::string&) override { return false; }
-  bool fileExists(const std::string&) override { return false; }
-  bool fullPathExists(const std::string&) override { return false; }
-  bool isDirectory(const std::string&) override { return false; }
-  bool createDirectory(const std::string&) override { return false; }
-  bool setCurrentDirectory(const std::string&) override { return false; }
-  bool isNtPlatform() override { return true; }
-};
-
-TEST(Messages, ModulePathFailureIsReported) {
-  FailingSystem system;
-  std::string path = "stale";
-  testing::internal::CaptureStdout();
-  EXPECT_FALSE(modulePath(system, &path));
-  EXPECT_EQ("Error: Windows exception: failed to get the module path (errno = 5).\n \n",
-            testing::internal::GetCapturedStdout());
-  EXPECT_EQ("", path);
 }
 
 }  // namespace

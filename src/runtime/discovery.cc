@@ -4,7 +4,7 @@
 
 #include "os/file_bytes.h"
 #include "os/little_endian.h"
-#include "report/messages.h"
+#include "process/module_path.h"
 #include "report/trace.h"
 
 namespace tarn {

@@ -5,7 +5,7 @@
 #include "instance/single_instance.h"
 #include "launcher/launcher.h"
 #include "os/text.h"
-#include "report/messages.h"
+#include "process/module_path.h"
 #include "report/trace.h"
 
 namespace tarn {

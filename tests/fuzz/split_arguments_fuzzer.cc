@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "launcher/arguments.h"
+#include "process/arguments.h"
 
 namespace {
 bool shiftJisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }

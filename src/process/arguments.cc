@@ -1,4 +1,4 @@
-#include "launcher/arguments.h"
+#include "process/arguments.h"
 
 namespace tarn {
 

@@ -1,6 +1,6 @@
 // The program arguments: the command line split by the launcher's rule.
-#ifndef TARN_LAUNCHER_ARGUMENTS_H
-#define TARN_LAUNCHER_ARGUMENTS_H
+#ifndef TARN_PROCESS_ARGUMENTS_H
+#define TARN_PROCESS_ARGUMENTS_H
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "launcher/locale.h"
+#include "process/locale.h"
 
 #include <windows.h>
 

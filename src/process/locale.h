@@ -1,6 +1,6 @@
 // The process's text follows the system's own language and code page.
-#ifndef TARN_LAUNCHER_LOCALE_H
-#define TARN_LAUNCHER_LOCALE_H
+#ifndef TARN_PROCESS_LOCALE_H
+#define TARN_PROCESS_LOCALE_H
 
 namespace tarn {
 
