@@ -71,7 +71,7 @@ bool initialise(Launcher& launcher, const std::vector<std::string>& commandLine)
     return false;
   launcher.settings.singleInstance = launcher.channel.singleInstance;
   if (launcher.settings.overrideWorkingDir) overrideWorkingDirectory(launcher);
-  return selectRuntime(launcher);
+  return selectRuntime(*launcher.machine, launcher.settings, &launcher.jvm.jvmPath);
 }
 
 int32_t run(Launcher& launcher) {

@@ -1,7 +1,6 @@
 #include "runtime/selection.h"
 
 #include "config/config_paths.h"
-#include "launcher/launcher.h"
 #include "report/messages.h"
 #include "report/trace.h"
 #include "ui/jre_not_found_dialog.h"
@@ -118,13 +117,12 @@ std::string runtimeNotFoundMessage(const RuntimeRules& rules) {
                        versionRequirementText(rules.minimum, rules.maximum));
 }
 
-void rememberRuntimeFolder(Launcher& launcher, const std::string& folder) {
-  Machine& machine = *launcher.machine;
+void rememberRuntimeFolder(Machine& machine, const LauncherSettings& settings,
+                           const std::string& folder) {
   std::string path;
   if (!configFilePath(machine, &path)) return;
-  if (machine.system->isNtPlatform() && !launcher.settings.isService)
-    path = userConfigFilePath(machine, launcher.settings.productName,
-                              launcher.settings.productCode, true);
+  if (machine.system->isNtPlatform() && !settings.isService)
+    path = userConfigFilePath(machine, settings.productName, settings.productCode, true);
   if (path.empty()) {
     trace("JRE Path %s: not remembered, no per-user folder", folder.c_str());
     return;
@@ -136,12 +134,12 @@ void rememberRuntimeFolder(Launcher& launcher, const std::string& folder) {
         path.c_str());
 }
 
-bool selectRuntimeWith(Launcher& launcher, const TargetArchitecture& architecture,
-                       RuntimeSource& source, RuntimeChooser& chooser) {
-  Machine& machine = *launcher.machine;
+bool selectRuntimeWith(Machine& machine, const LauncherSettings& settings,
+                       const TargetArchitecture& architecture, RuntimeSource& source,
+                       RuntimeChooser& chooser, std::string* jvmPathOut) {
   System& system = *machine.system;
-  const RuntimeRules& rules = launcher.settings.rules;
-  std::string& jvmPath = launcher.jvm.jvmPath;
+  const RuntimeRules& rules = settings.rules;
+  std::string& jvmPath = *jvmPathOut;
 
   // A configured folder and a private runtime are taken whatever their
   // version; a configured folder without a VM is skipped silently.
@@ -191,16 +189,17 @@ bool selectRuntimeWith(Launcher& launcher, const TargetArchitecture& architectur
   // A folder that could never load is not remembered either.
   if (!usableArchitecture(architecture.machine, files, picked)) return false;
   jvmPath = picked;
-  rememberRuntimeFolder(launcher, folder);
+  rememberRuntimeFolder(machine, settings, folder);
   return true;
 }
 
-bool selectRuntime(Launcher& launcher) {
+bool selectRuntime(Machine& machine, const LauncherSettings& settings, std::string* jvmPath) {
   TargetArchitecture architecture = launcherArchitecture();
-  std::unique_ptr<RuntimeSource> source = systemRuntimeSource(*launcher.machine, architecture);
-  DialogChooser chooser(*launcher.machine, launcher.settings.isService);
-  if (!selectRuntimeWith(launcher, architecture, *source, chooser)) return false;
-  trace("VM library chosen: %s", launcher.jvm.jvmPath.c_str());
+  std::unique_ptr<RuntimeSource> source = systemRuntimeSource(machine, architecture);
+  DialogChooser chooser(machine, settings.isService);
+  if (!selectRuntimeWith(machine, settings, architecture, *source, chooser, jvmPath))
+    return false;
+  trace("VM library chosen: %s", jvmPath->c_str());
   return true;
 }
 

@@ -11,8 +11,6 @@
 
 namespace tarn {
 
-struct Launcher;
-
 // Asks the user for a runtime folder when nothing fits: 1 with the folder
 // (ending in the separator) and its VM library, 2 when the user cancelled.
 struct RuntimeChooser {
@@ -37,16 +35,18 @@ std::string runtimeNotFoundMessage(const RuntimeRules& rules);
 
 // Writes the folder the user chose as "JRE Path", to the per-user copy or
 // the configuration file.
-void rememberRuntimeFolder(Launcher& launcher, const std::string& folder);
+void rememberRuntimeFolder(Machine& machine, const LauncherSettings& settings,
+                           const std::string& folder);
 
-// Sets the launcher's jvmPath; false when the user cancelled or the runtime
-// found is of another machine type than the architecture's.
-bool selectRuntimeWith(Launcher& launcher, const TargetArchitecture& architecture,
-                       RuntimeSource& source, RuntimeChooser& chooser);
+// Sets *jvmPath; false when the user cancelled or the runtime found is of
+// another machine type than the architecture's.
+bool selectRuntimeWith(Machine& machine, const LauncherSettings& settings,
+                       const TargetArchitecture& architecture, RuntimeSource& source,
+                       RuntimeChooser& chooser, std::string* jvmPathOut);
 
 // selectRuntimeWith this build's architecture, this platform's registered
 // runtimes and the JRE Not Found dialog (on Linux its console counterpart).
-bool selectRuntime(Launcher& launcher);
+bool selectRuntime(Machine& machine, const LauncherSettings& settings, std::string* jvmPath);
 
 }  // namespace tarn
 

@@ -7,7 +7,6 @@
 #include <fstream>
 #include <map>
 
-#include "launcher/launcher.h"
 #include "report/messages.h"
 #include "report/trace_capture_test.h"
 #include "runtime/fake_machine_test.h"
@@ -330,14 +329,17 @@ struct ScriptedChooser : RuntimeChooser {
 struct SelectionCase {
   RegisteredMachine m;
   ScriptedChooser chooser;
-  Launcher launcher{m.fake.machine};
+  LauncherSettings settings;
+  std::string jvmPath;
   SelectionCase() {
     m.fake.system.module = native("/app/tool.exe");
     m.fake.system.environment = {{"APPDATA", "C:\\AppData"}, {"HOME", "/home/u"}};
-    launcher.settings.rules = anyVersion();
+    settings.rules = anyVersion();
   }
   TargetArchitecture architecture = launcherArchitecture();
-  bool select() { return selectRuntimeWith(launcher, architecture, m.source, chooser); }
+  bool select() {
+    return selectRuntimeWith(m.fake.machine, settings, architecture, m.source, chooser, &jvmPath);
+  }
 };
 
 TEST(SelectRuntime, ConfiguredFolderThenPrivateThenRegistry) {
@@ -347,19 +349,19 @@ TEST(SelectRuntime, ConfiguredFolderThenPrivateThenRegistry) {
   c.m.fake.system.add(std::string("/configured/") + kServerVm);
 
   // A configured folder is used whatever the version limits say.
-  c.launcher.settings.rules.maximum = bound("1.1", 65535);
-  c.launcher.settings.rules.jrePath = native("/configured");
+  c.settings.rules.maximum = bound("1.1", 65535);
+  c.settings.rules.jrePath = native("/configured");
   ASSERT_TRUE(c.select());
-  EXPECT_EQ(native(std::string("/configured/") + kServerVm), c.launcher.jvm.jvmPath);
+  EXPECT_EQ(native(std::string("/configured/") + kServerVm), c.jvmPath);
 
   // A bad configured folder is skipped silently; no private runtime here
   // (no runtime library), so the registry decides.
-  c.launcher.settings.rules = anyVersion();
-  c.launcher.settings.rules.jrePath = native("/missing/");
+  c.settings.rules = anyVersion();
+  c.settings.rules.jrePath = native("/missing/");
   testing::internal::CaptureStdout();
   ASSERT_TRUE(c.select());
   EXPECT_EQ("", testing::internal::GetCapturedStdout());
-  EXPECT_EQ(native(std::string("/registered/") + kClientVm), c.launcher.jvm.jvmPath);
+  EXPECT_EQ(native(std::string("/registered/") + kClientVm), c.jvmPath);
   EXPECT_EQ(0, c.chooser.calls);
 }
 
@@ -373,7 +375,7 @@ TEST(SelectRuntime, PrivateRuntimeBeatsTheRegistry) {
 #endif
   c.m.fake.system.add(std::string("/app/jre/") + kClientVm);
   ASSERT_TRUE(c.select());
-  EXPECT_EQ(native(std::string("/app/jre/") + kClientVm), c.launcher.jvm.jvmPath);
+  EXPECT_EQ(native(std::string("/app/jre/") + kClientVm), c.jvmPath);
 }
 
 TEST(SelectRuntime, NoPrivateRuntimeIgnoresTheCurrentFolder) {
@@ -381,34 +383,34 @@ TEST(SelectRuntime, NoPrivateRuntimeIgnoresTheCurrentFolder) {
   c.m.fake.system.add(kClientVm);  // relative: in the current folder
   EXPECT_FALSE(c.select());
   EXPECT_EQ(1, c.chooser.calls);
-  EXPECT_EQ("", c.launcher.jvm.jvmPath);
+  EXPECT_EQ("", c.jvmPath);
 }
 
 TEST(SelectRuntime, RegisteredPublicRuntimeLoadsItsServerVmUnderFavorServer) {
   SelectionCase c;
   c.m.registerRuntime(kJavaSoftJreKey, "1.6", "/public", true, true);
-  c.launcher.settings.rules.jvmType = JvmType::FavorServer;
+  c.settings.rules.jvmType = JvmType::FavorServer;
   ASSERT_TRUE(c.select());
-  EXPECT_EQ(native(std::string("/public/") + kServerVm), c.launcher.jvm.jvmPath);
+  EXPECT_EQ(native(std::string("/public/") + kServerVm), c.jvmPath);
 }
 
 TEST(SelectRuntime, MessageNamesTheRequirement) {
   SelectionCase c;
-  c.launcher.settings.rules.jvmType = JvmType::Server;
+  c.settings.rules.jvmType = JvmType::Server;
   c.m.registerRuntime(kJavaSoftJreKey, "1.6", "/client-only", true, false);
   EXPECT_FALSE(c.select());
   EXPECT_EQ(formatMessage(IDS_JRE_NOT_FOUND_SERVER,
-                          versionRequirementText(c.launcher.settings.rules.minimum,
-                                                 c.launcher.settings.rules.maximum)),
+                          versionRequirementText(c.settings.rules.minimum,
+                                                 c.settings.rules.maximum)),
             c.chooser.shownMessage);
   EXPECT_TRUE(c.m.fake.profiles.writes.empty());
 
-  c.launcher.settings.rules.jvmType = JvmType::Default;
-  c.launcher.settings.rules.minimum = bound("1.7", 0);
+  c.settings.rules.jvmType = JvmType::Default;
+  c.settings.rules.minimum = bound("1.7", 0);
   EXPECT_FALSE(c.select());
   EXPECT_EQ(formatMessage(IDS_JRE_NOT_FOUND, versionRequirementText(
-                                                 c.launcher.settings.rules.minimum,
-                                                 c.launcher.settings.rules.maximum)),
+                                                 c.settings.rules.minimum,
+                                                 c.settings.rules.maximum)),
             c.chooser.shownMessage);
 }
 
@@ -417,10 +419,10 @@ TEST(SelectRuntime, ConfirmedChoiceIsRemembered) {
   c.chooser.result = 1;
   c.chooser.folder = native("/picked/");
   c.chooser.jvmPath = native(std::string("/picked/") + kClientVm);
-  c.launcher.settings.productName = "Demo";
-  c.launcher.settings.productCode = "X1";
+  c.settings.productName = "Demo";
+  c.settings.productCode = "X1";
   ASSERT_TRUE(c.select());
-  EXPECT_EQ(c.chooser.jvmPath, c.launcher.jvm.jvmPath);
+  EXPECT_EQ(c.chooser.jvmPath, c.jvmPath);
   ASSERT_EQ(1u, c.m.fake.profiles.writes.size());
   EXPECT_EQ("Java Runtime Environment", std::get<0>(c.m.fake.profiles.writes[0]));
   EXPECT_EQ("JRE Path", std::get<1>(c.m.fake.profiles.writes[0]));
@@ -430,17 +432,17 @@ TEST(SelectRuntime, ConfirmedChoiceIsRemembered) {
             std::get<3>(c.m.fake.profiles.writes[0]));
 
   // A service writes into the configuration file itself.
-  c.launcher.settings.isService = true;
+  c.settings.isService = true;
   ASSERT_TRUE(c.select());
   ASSERT_EQ(2u, c.m.fake.profiles.writes.size());
   EXPECT_EQ(native("/app/tool.ini"), std::get<3>(c.m.fake.profiles.writes[1]));
 
   // Without a per-user folder the choice holds for this run only.
-  c.launcher.settings.isService = false;
+  c.settings.isService = false;
   c.m.fake.system.environment.clear();
-  c.launcher.jvm.jvmPath.clear();
+  c.jvmPath.clear();
   ASSERT_TRUE(c.select());
-  EXPECT_EQ(c.chooser.jvmPath, c.launcher.jvm.jvmPath);
+  EXPECT_EQ(c.chooser.jvmPath, c.jvmPath);
   EXPECT_EQ(2u, c.m.fake.profiles.writes.size());
 
   // Without a configuration file path nothing is written.
@@ -478,7 +480,7 @@ TEST(SelectRuntime, PickedRuntimeOfAnotherArchitectureIsRefused) {
   c.architecture = {0x8664, RegistryView::Bits64};
   EXPECT_TRUE(c.select());
   std::remove(library.c_str());
-  EXPECT_EQ(library, c.launcher.jvm.jvmPath);
+  EXPECT_EQ(library, c.jvmPath);
   EXPECT_EQ(1u, c.m.fake.profiles.writes.size());
 }
 
