@@ -1,7 +1,8 @@
 #include "jvm/environment.h"
 
+#include "config/settings.h"
+#include "jvm/jvm_host.h"
 #include "jvm/vm_platform.h"
-#include "launcher/launcher.h"
 #include "process/module_path.h"
 #include "report/trace.h"
 
@@ -99,35 +100,35 @@ EnvironmentPlan planEnvironment(const EnvironmentInputs& in, LeadByteTest lead) 
   return plan;
 }
 
-void prepareEnvironment(Launcher& launcher) {
-  System& system = *launcher.machine->system;
+void prepareEnvironment(Machine& machine, const LauncherSettings& settings, JvmHost& jvm) {
+  System& system = *machine.system;
   EnvironmentInputs in;
   in.posix = kPathSeparator == '/';
-  in.jvmPath = launcher.jvm.jvmPath;
-  in.libraryPath = launcher.settings.libraryPath;
-  in.systemPath = launcher.settings.systemPath;
+  in.jvmPath = jvm.jvmPath;
+  in.libraryPath = settings.libraryPath;
+  in.systemPath = settings.systemPath;
   std::string ldPath;
   in.librarySearchPathSet = system.getEnvironment("LD_LIBRARY_PATH", &ldPath) && !ldPath.empty();
 
   system.setEnvironment("TARN_JVM_PATH", in.jvmPath);
   trace("set TARN_JVM_PATH=%s", in.jvmPath.c_str());
   EnvironmentPlan plan;
-  plan.jvmHome = runtimeHome(in.jvmPath, in.posix, launcher.machine->lead);
+  plan.jvmHome = runtimeHome(in.jvmPath, in.posix, machine.lead);
   system.setEnvironment("TARN_JVM_HOME", plan.jvmHome);
   trace("set TARN_JVM_HOME=%s", plan.jvmHome.c_str());
 
   if (!in.libraryPath.empty()) {
     std::string module;
     if (modulePath(system, &module)) {
-      size_t last = findLastChar(module, kPathSeparator, launcher.machine->lead);
+      size_t last = findLastChar(module, kPathSeparator, machine.lead);
       if (last != std::string::npos) in.moduleFolder = module.substr(0, last + 1);
     }
   }
-  plan = planEnvironment(in, launcher.machine->lead);
+  plan = planEnvironment(in, machine.lead);
   if (!plan.libraryPathOption.empty()) {
     std::string option = plan.libraryPathOption;
     expandEnvironment(option);
-    launcher.jvm.options.push_back(option);
+    jvm.options.push_back(option);
   }
   std::string searchPath = plan.searchPath;
   expandEnvironment(searchPath);

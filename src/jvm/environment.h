@@ -10,7 +10,9 @@
 
 namespace tarn {
 
-struct Launcher;
+struct JvmHost;
+struct LauncherSettings;
+struct Machine;
 
 // The path without its last n components (cut before the last separator,
 // n times; a text without one stays).
@@ -47,7 +49,7 @@ EnvironmentPlan planEnvironment(const EnvironmentInputs& inputs, LeadByteTest le
 
 // Sets TARN_JVM_PATH, TARN_JVM_HOME and the search path; puts the library
 // path option first in the option list when "Library Path" is set.
-void prepareEnvironment(Launcher& launcher);
+void prepareEnvironment(Machine& machine, const LauncherSettings& settings, JvmHost& jvm);
 
 }  // namespace tarn
 

@@ -4,8 +4,8 @@
 #include "config/ini_file.h"
 #include "config/settings.h"
 #include "jvm/environment.h"
+#include "jvm/jvm_host.h"
 #include "jvm/memory_share.h"
-#include "launcher/launcher.h"
 #include "process/arguments.h"
 #include "process/module_path.h"
 #include "report/messages.h"
@@ -69,11 +69,11 @@ std::vector<std::string> extraArguments(const std::string& text, LeadByteTest le
   return arguments;
 }
 
-bool buildOptionList(Launcher& launcher) {
-  Machine& machine = *launcher.machine;
+bool buildOptionList(Machine& machine, const std::string& embeddedText, LauncherSettings& settings,
+                     JvmHost& jvm, std::vector<std::string>* arguments) {
   std::string path;
   if (!configFilePath(machine, &path)) return false;
-  IniFile ini(*machine.profiles, path, launcher.embeddedText, machine.lead);
+  IniFile ini(*machine.profiles, path, embeddedText, machine.lead);
 
   std::string classPath = toTargetPathList(ini.lookup("Class Path", "Class Path"));
   trace("Class Path=%s", classPath.c_str());
@@ -92,17 +92,16 @@ bool buildOptionList(Launcher& launcher) {
 
   std::vector<std::string> working;
   working.push_back("-Djava.class.path=" + classPath);
-  VmParameterContext context{memoryFigures(), &launcher.jvm.threadStackSize, machine.lead};
+  VmParameterContext context{memoryFigures(), &jvm.threadStackSize, machine.lead};
   const std::string parameters =
       ini.lookup("Java Runtime Environment", "Virtual Machine Parameters");
   trace("Virtual Machine Parameters=%s", parameters.c_str());
   splitVmParameters(parameters, context, working);
   for (std::string& option : working) {
     expandEnvironment(option);
-    launcher.jvm.options.push_back(option);
+    jvm.options.push_back(option);
   }
 
-  LauncherSettings& settings = launcher.settings;
   settings.outputFile = ini.lookup("Application", "Output File");
   expandEnvironment(settings.outputFile);
   settings.errorFile = ini.lookup("Application", "Error File");
@@ -111,7 +110,7 @@ bool buildOptionList(Launcher& launcher) {
   if (!cmd.empty()) {
     expandEnvironment(cmd);
     for (std::string& argument : extraArguments(cmd, machine.lead))
-      launcher.arguments.push_back(argument);
+      arguments->push_back(argument);
   }
   return true;
 }

@@ -12,7 +12,9 @@
 
 namespace tarn {
 
-struct Launcher;
+struct JvmHost;
+struct LauncherSettings;
+struct Machine;
 
 // Where the piece starting at start ends: the first blank outside double quotes.
 size_t findParameterEnd(const std::string& text, size_t start, LeadByteTest lead);
@@ -41,7 +43,8 @@ std::vector<std::string> extraArguments(const std::string& text, LeadByteTest le
 // Fills the option list, the output and error file names and the extra
 // arguments from the configuration. False (after the report) without a
 // class path, or when the configuration file path cannot be formed.
-bool buildOptionList(Launcher& launcher);
+bool buildOptionList(Machine& machine, const std::string& embeddedText, LauncherSettings& settings,
+                     JvmHost& jvm, std::vector<std::string>* arguments);
 
 }  // namespace tarn
 

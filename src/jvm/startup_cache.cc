@@ -7,8 +7,9 @@
 
 #include "config/config_paths.h"
 #include "config/ini_file.h"
+#include "config/settings.h"
 #include "jvm/environment.h"
-#include "launcher/launcher.h"
+#include "jvm/jvm_host.h"
 #include "os/text.h"
 #include "process/module_path.h"
 #include "report/trace.h"
@@ -344,12 +345,12 @@ void JNICALL finishAtExit(jint code) {
 
 }  // namespace
 
-void applyStartupCache(Launcher& launcher) {
-  if (!launcher.settings.startupCache) {
+void applyStartupCache(Machine& machine, const LauncherSettings& settings, JvmHost& jvm,
+                       CachePlan* plan) {
+  if (!settings.startupCache) {
     trace("start-up cache: not asked for");
     return;
   }
-  Machine& machine = *launcher.machine;
   // The VM reads these variables too: a sharing option there is the user's.
   for (const char* name : {"JAVA_TOOL_OPTIONS", "_JAVA_OPTIONS"}) {
     std::string value;
@@ -363,49 +364,49 @@ void applyStartupCache(Launcher& launcher) {
   std::string module;
   if (!modulePath(*machine.system, &module)) return;
   CacheInputs in;
-  in.folder = startupCacheFolder(*machine.system, launcher.settings.productName,
-                                 launcher.settings.productCode, module, machine.lead, true);
+  in.folder = startupCacheFolder(*machine.system, settings.productName, settings.productCode,
+                                 module, machine.lead, true);
   if (in.folder.empty() || !machine.system->isDirectory(in.folder)) {
     trace("start-up cache: no per-user cache folder");
     return;
   }
   in.baseName = executableName(module, machine.lead);
-  in.vmLibrary = launcher.jvm.jvmPath;
+  in.vmLibrary = jvm.jvmPath;
   in.runtimeHome = runtimeHome(in.vmLibrary, kPathSeparator == '/', machine.lead);
-  in.releaseVersion = releaseJavaVersion(launcher.jvm.release);
-  in.vmVariant = releaseValue(launcher.jvm.release, "JVM_VARIANT");
+  in.releaseVersion = releaseJavaVersion(jvm.release);
+  in.vmVariant = releaseValue(jvm.release, "JVM_VARIANT");
   in.javaProgram = javaProgramOf(in.runtimeHome);
-  in.options = launcher.jvm.options;
+  in.options = jvm.options;
   in.workingFolder = currentDirectory();
   in.processId = currentProcessId();
   in.now = std::chrono::duration_cast<std::chrono::nanoseconds>(
                std::chrono::system_clock::now().time_since_epoch()).count();
   RealCacheFiles files;
-  launcher.cache = planStartupCache(in, files);
+  *plan = planStartupCache(in, files);
   trace("start-up cache in %s for runtime %s: %s%s", in.folder.c_str(),
         in.releaseVersion.c_str(),
-        launcher.cache.options.empty()   ? "none, "
-        : launcher.cache.pending.empty() ? "in use"
-                                         : "written at exit",
-        launcher.cache.options.empty() ? launcher.cache.none : "");
+        plan->options.empty()   ? "none, "
+        : plan->pending.empty() ? "in use"
+                                : "written at exit",
+        plan->options.empty() ? plan->none : "");
 
   // Ahead of the user's parameters, so that their own -Xlog still wins.
-  JvmOptionList& options = launcher.jvm.options;
+  JvmOptionList& options = jvm.options;
   auto at = options.begin();
   while (at != options.end() && !startsWith(*at, kClassPathOption)) ++at;
   if (at != options.end()) ++at;
-  options.insert(at, launcher.cache.options.begin(), launcher.cache.options.end());
-  if (!launcher.cache.pending.empty()) {
-    exitPlan = &launcher.cache;
-    nextExitHook = launcher.jvm.exitHook;
-    launcher.jvm.exitHook = finishAtExit;
+  options.insert(at, plan->options.begin(), plan->options.end());
+  if (!plan->pending.empty()) {
+    exitPlan = plan;
+    nextExitHook = jvm.exitHook;
+    jvm.exitHook = finishAtExit;
   }
 }
 
-void finishStartupCache(Launcher& launcher) {
+void finishStartupCache(CachePlan& plan) {
   RealCacheFiles files;
-  finishStartupCache(launcher.cache, files);
-  if (exitPlan == &launcher.cache) exitPlan = nullptr;
+  finishStartupCache(plan, files);
+  if (exitPlan == &plan) exitPlan = nullptr;
 }
 
 }  // namespace tarn

@@ -13,7 +13,8 @@
 
 namespace tarn {
 
-struct Launcher;
+struct JvmHost;
+struct LauncherSettings;
 
 // What the runtime's generation offers.
 enum class CacheKind {
@@ -120,12 +121,14 @@ std::string currentDirectory();
 // The runtime's java launcher below its home.
 std::string javaProgramOf(const std::string& runtimeHome);
 
-// With "Startup Cache" on: plans the cache from the launcher's runtime and
-// option list, puts its options in, and arranges the finish at VM exit.
-void applyStartupCache(Launcher& launcher);
+// With "Startup Cache" on: plans the cache into *plan from the chosen runtime
+// and the option list, puts its options in, and arranges the finish at VM
+// exit. The plan lives until finishStartupCache(plan).
+void applyStartupCache(Machine& machine, const LauncherSettings& settings, JvmHost& jvm,
+                       CachePlan* plan);
 
 // After the VM is gone: finishes what the run started.
-void finishStartupCache(Launcher& launcher);
+void finishStartupCache(CachePlan& plan);
 
 }  // namespace tarn
 

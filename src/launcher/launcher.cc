@@ -21,7 +21,7 @@ Launcher::~Launcher() {
   destroyJvm(jvm);
   closeSingleInstance(*this);
   // Last: assembling a cache may take seconds, and nothing waits on it.
-  finishStartupCache(*this);
+  finishStartupCache(cache);
 }
 
 namespace {
@@ -80,13 +80,15 @@ int32_t run(Launcher& launcher) {
     trace("single instance: the first instance answered %d", static_cast<int>(value));
     return value;
   }
-  prepareEnvironment(launcher);
+  prepareEnvironment(*launcher.machine, launcher.settings, launcher.jvm);
   if (!loadJvmLibrary(launcher.jvm)) return -1;
-  if (!buildOptionList(launcher)) return -1;
+  if (!buildOptionList(*launcher.machine, launcher.embeddedText, launcher.settings, launcher.jvm,
+                       &launcher.arguments))
+    return -1;
   launcher.jvm.traits = probeRuntimeTraits(launcher.jvm);
   // Before the VM opens any window.
   useRuntimeDpiAwareness(launcher.jvm.traits.scalesForDpi);
-  applyStartupCache(launcher);
+  applyStartupCache(*launcher.machine, launcher.settings, launcher.jvm, &launcher.cache);
   return runJavaMain(launcher) == 0 ? 0 : -1;
 }
 
