@@ -2,9 +2,10 @@
 // the call of secondaryMain.
 #include "instance/single_instance.h"
 
+#include "config/settings.h"
 #include "instance/hand_over_block.h"
 #include "jvm/java_main.h"
-#include "launcher/launcher.h"
+#include "jvm/jvm_host.h"
 #include "process/module_path.h"
 #include "report/messages.h"
 #include "report/trace.h"
@@ -43,25 +44,26 @@ void closeHandOverGate(HandOverGate& gate) {
   gate.changed.wait(lock, [&] { return gate.workers == 0; });
 }
 
-bool prepareChannel(Launcher& launcher, bool* wanted) {
+bool prepareChannel(SingleInstanceChannel& channel, bool* wanted) {
   *wanted = false;
-  if (!readSingleInstanceSetting(*launcher.machine, launcher.embeddedText, wanted)) return false;
+  Machine& machine = *channel.launch.machine;
+  if (!readSingleInstanceSetting(machine, *channel.launch.embeddedText, wanted)) return false;
   if (!*wanted) return true;
   std::string path;
-  if (!modulePath(*launcher.machine->system, &path)) {
+  if (!modulePath(*machine.system, &path)) {
     *wanted = false;
     return true;
   }
-  launcher.channel.name = channelNameFor(path);
+  channel.name = channelNameFor(path);
   return true;
 }
 
-bool writeArguments(Launcher& launcher) {
-  return writeArgumentArea(launcher.channel.view + kArgumentAreaOffset, launcher.arguments);
+bool writeArguments(SingleInstanceChannel& channel) {
+  return writeArgumentArea(channel.view + kArgumentAreaOffset, *channel.launch.arguments);
 }
 
-std::vector<std::string> readArguments(Launcher& launcher) {
-  return readArgumentArea(launcher.channel.view + kArgumentAreaOffset);
+std::vector<std::string> readArguments(SingleInstanceChannel& channel) {
+  return readArgumentArea(channel.view + kArgumentAreaOffset);
 }
 
 jclass findProgramClass(JNIEnv* env, const std::string& name) {
@@ -78,13 +80,13 @@ jclass findProgramClass(JNIEnv* env, const std::string& name) {
 
 namespace {
 
-void callSecondaryMain(Launcher& launcher, const std::vector<std::string>& arguments,
+void callSecondaryMain(const ChannelLaunch& launch, const std::vector<std::string>& arguments,
                        HandOverReply reply, void* context) {
-  JavaVM* vm = launcher.jvm.vm;
+  JavaVM* vm = launch.jvm->vm;
   JNIEnv* env = nullptr;
   if (!vm || vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return;
 
-  jclass mainClass = findProgramClass(env, launcher.settings.mainClass);
+  jclass mainClass = findProgramClass(env, *launch.mainClass);
   if (mainClass) {
     bool returnsInt = false;
     jmethodID method =
@@ -116,10 +118,10 @@ void callSecondaryMain(Launcher& launcher, const std::vector<std::string>& argum
 
 }  // namespace
 
-void deliverHandOver(Launcher& launcher, const std::vector<std::string>& arguments,
+void deliverHandOver(SingleInstanceChannel& channel, const std::vector<std::string>& arguments,
                      HandOverReply reply, void* context) {
-  HandOverGate& gate = launcher.channel.gate;
-  if (waitForMainStarted(gate)) callSecondaryMain(launcher, arguments, reply, context);
+  HandOverGate& gate = channel.gate;
+  if (waitForMainStarted(gate)) callSecondaryMain(channel.launch, arguments, reply, context);
   leaveWorker(gate);
 }
 
@@ -175,10 +177,10 @@ void waitForProgramThreads(JavaVM* vm) {
 
 }  // namespace
 
-void stopAcceptingHandOvers(Launcher& launcher) {
-  SingleInstanceChannel& channel = launcher.channel;
+void stopAcceptingHandOvers(SingleInstanceChannel& channel) {
   if (!channel.singleInstance || !channel.firstInstance) return;
-  if (launcher.jvm.vm) waitForProgramThreads(launcher.jvm.vm);
+  JavaVM* vm = channel.launch.jvm ? channel.launch.jvm->vm : nullptr;
+  if (vm) waitForProgramThreads(vm);
   closeHandOverGate(channel.gate);
 }
 

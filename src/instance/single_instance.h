@@ -14,7 +14,8 @@
 
 namespace tarn {
 
-struct Launcher;
+struct JvmHost;
+struct Machine;
 
 // Lets hand-over workers reach the program once its main method is about
 // to run. Teardown closes it before the VM is destroyed and waits until
@@ -38,7 +39,20 @@ void closeHandOverGate(HandOverGate& gate);
 // The system objects behind the channel; their layout is the platform's.
 struct ChannelObjects;
 
+// What the channel reaches of the launch; it all outlives the channel. A
+// second instance hands the arguments over; a first instance's hand-overs
+// reach the program through the VM and the main class, which they read only
+// once the main method is about to run.
+struct ChannelLaunch {
+  Machine* machine = nullptr;
+  const std::string* embeddedText = nullptr;
+  const std::vector<std::string>* arguments = nullptr;
+  const JvmHost* jvm = nullptr;
+  const std::string* mainClass = nullptr;
+};
+
 struct SingleInstanceChannel {
+  ChannelLaunch launch;
   bool singleInstance = false;  // the channel is in use
   bool firstInstance = false;   // this process owns the block
   std::string name;             // channelName
@@ -51,29 +65,29 @@ struct SingleInstanceChannel {
   int32_t finishedValue = 0;
 };
 
-// Called by initialise after the argument list is built. False means the
-// process ends with -1.
-bool setUpSingleInstance(Launcher& launcher);
+// Called once the argument list is built; keeps the launch in the channel.
+// False means the process ends with -1.
+bool setUpSingleInstance(SingleInstanceChannel& channel, const ChannelLaunch& launch);
 
 // The second instance's exit value: the reply, or the first's exit code.
-int32_t waitForFirstInstance(Launcher& launcher);
+int32_t waitForFirstInstance(SingleInstanceChannel& channel);
 
 // The first steps of the set-up on either target: false when the process
 // must end; otherwise *wanted tells whether the channel is asked for and
-// in use, with its name set in the launcher's channel.
-bool prepareChannel(Launcher& launcher, bool* wanted);
+// in use, with its name set in the channel.
+bool prepareChannel(SingleInstanceChannel& channel, bool* wanted);
 
-bool writeArguments(Launcher& launcher);
-std::vector<std::string> readArguments(Launcher& launcher);
+bool writeArguments(SingleInstanceChannel& channel);
+std::vector<std::string> readArguments(SingleInstanceChannel& channel);
 
 // The first instance's main method is about to run: hand-overs may go in.
-void signalMainStarted(Launcher& launcher);
+void signalMainStarted(SingleInstanceChannel& channel);
 
 // Teardown, before the VM is destroyed: once the program's non-daemon
 // threads have ended, no further hand-over reaches it.
-void stopAcceptingHandOvers(Launcher& launcher);
+void stopAcceptingHandOvers(SingleInstanceChannel& channel);
 // Teardown, after the VM: the block and the remaining objects go.
-void closeSingleInstance(Launcher& launcher);
+void closeSingleInstance(SingleInstanceChannel& channel);
 
 // The main class as FindClass wants its name; null (exception pending) when absent.
 jclass findProgramClass(JNIEnv* env, const std::string& name);
@@ -83,7 +97,7 @@ jclass findProgramClass(JNIEnv* env, const std::string& name);
 // when the hand-over came in, answers the second instance through
 // reply(context, value), and leaves the gate.
 using HandOverReply = void (*)(void* context, int32_t value);
-void deliverHandOver(Launcher& launcher, const std::vector<std::string>& arguments,
+void deliverHandOver(SingleInstanceChannel& channel, const std::vector<std::string>& arguments,
                      HandOverReply reply, void* context);
 
 // A second instance that could not hand over because the first instance

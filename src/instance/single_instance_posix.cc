@@ -29,7 +29,6 @@
 
 #include "config/settings.h"
 #include "instance/hand_over_block.h"
-#include "launcher/launcher.h"
 #include "os/system.h"
 #include "os/text.h"
 #include "report/messages.h"
@@ -295,8 +294,8 @@ void sendReply(void* context, int32_t value) {
 
 // The message thread. A hand-over's arguments are copied out as it arrives
 // and the sender is told at once, so it lets the next one use the area.
-void messageLoop(Launcher& launcher) {
-  ChannelObjects& objects = *launcher.channel.objects;
+void messageLoop(SingleInstanceChannel& channel) {
+  ChannelObjects& objects = *channel.objects;
   pollfd waits[2] = {{objects.socketFd, POLLIN, 0}, {objects.wake[0], POLLIN, 0}};
   for (;;) {
     if (poll(waits, 2, -1) < 0) {
@@ -319,16 +318,16 @@ void messageLoop(Launcher& launcher) {
       sendDatagram(objects.socketFd, sender, objects.handOverMessage, kSynced, 0);
       continue;
     }
-    if (datagram.kind != kHandOver || !enterWorker(launcher.channel.gate)) continue;
+    if (datagram.kind != kHandOver || !enterWorker(channel.gate)) continue;
     WorkerStart start{objects.socketFd, sender, objects.handOverMessage, objects.notice,
-                      readArguments(launcher)};
+                      readArguments(channel)};
     sendDatagram(objects.socketFd, sender, objects.handOverMessage, kTaken, 0);
     try {
-      std::thread([&launcher, start]() mutable {
-        deliverHandOver(launcher, start.arguments, sendReply, &start);
+      std::thread([&channel, start]() mutable {
+        deliverHandOver(channel, start.arguments, sendReply, &start);
       }).detach();
     } catch (const std::system_error&) {
-      leaveWorker(launcher.channel.gate);
+      leaveWorker(channel.gate);
     }
   }
 }
@@ -349,8 +348,7 @@ void dropChannel(SingleInstanceChannel& channel) {
   channel.firstInstance = false;
 }
 
-bool setUpFirstInstance(Launcher& launcher) {
-  SingleInstanceChannel& channel = launcher.channel;
+bool setUpFirstInstance(SingleInstanceChannel& channel) {
   ChannelObjects& objects = *channel.objects;
   std::memset(channel.view, 0, kHandOverBlockSize);
   objects.handOverMessage = uint32_t(fnv1a(channel.name)) | 1u;
@@ -373,9 +371,9 @@ bool setUpFirstInstance(Launcher& launcher) {
   writeBlockField(channel.view, kOwnerProcessIdOffset, uint32_t(getpid()));
   std::future<uint32_t> id = objects.messageThreadId.get_future();
   try {
-    objects.messageThread = std::thread([&launcher] {
-      launcher.channel.objects->messageThreadId.set_value(threadId());
-      messageLoop(launcher);
+    objects.messageThread = std::thread([&channel] {
+      channel.objects->messageThreadId.set_value(threadId());
+      messageLoop(channel);
     });
   } catch (const std::system_error&) {
     return false;
@@ -472,8 +470,7 @@ Published waitForPublishedBlock(int fd, uint8_t** view) {
 
 enum class Outcome { kDone, kFailed, kStartOver };
 
-Outcome handOver(Launcher& launcher) {
-  SingleInstanceChannel& channel = launcher.channel;
+Outcome handOver(SingleInstanceChannel& channel) {
   ChannelObjects& objects = *channel.objects;
   objects.handOverMessage = readBlockField(channel.view, kHandOverMessageOffset);
   objects.firstProcessId = readBlockField(channel.view, kOwnerProcessIdOffset);
@@ -499,7 +496,7 @@ Outcome handOver(Launcher& launcher) {
       return Outcome::kDone;
     }
   }
-  if (!writeArguments(launcher)) return Outcome::kFailed;
+  if (!writeArguments(channel)) return Outcome::kFailed;
   if (!sendDatagram(objects.socketFd, objects.first, objects.handOverMessage, kHandOver,
                     int32_t(threadId())))
     return Outcome::kStartOver;
@@ -508,12 +505,12 @@ Outcome handOver(Launcher& launcher) {
 
 }  // namespace
 
-bool setUpSingleInstance(Launcher& launcher) {
-  SingleInstanceChannel& channel = launcher.channel;
+bool setUpSingleInstance(SingleInstanceChannel& channel, const ChannelLaunch& launch) {
+  channel.launch = launch;
   bool wanted = false;
-  if (!prepareChannel(launcher, &wanted)) return false;
+  if (!prepareChannel(channel, &wanted)) return false;
   if (!wanted) return true;
-  std::string folder = channelFolder(*launcher.machine->system);
+  std::string folder = channelFolder(*channel.launch.machine->system);
   std::string hash = hexDigits(fnv1a(channel.name), 16);
   std::string blockPath = folder + "/" + hash;
 
@@ -564,14 +561,14 @@ bool setUpSingleInstance(Launcher& launcher) {
     channel.singleInstance = true;
     channel.firstInstance = owner;
     if (!owner) {
-      Outcome outcome = handOver(launcher);
+      Outcome outcome = handOver(channel);
       if (outcome != Outcome::kStartOver) return outcome == Outcome::kDone;
       trace("single instance: the first instance cannot be reached; looking again");
       dropChannel(channel);
       sleepMilliseconds(kRetryMilliseconds);
       continue;
     }
-    if (!setUpFirstInstance(launcher)) {
+    if (!setUpFirstInstance(channel)) {
       // Run as an ordinary launcher; the block goes now, while still ours.
       if (ExitNotice* notice = channel.objects->notice) {
         std::lock_guard<std::mutex> lock(notice->mutex);
@@ -586,8 +583,7 @@ bool setUpSingleInstance(Launcher& launcher) {
   return false;
 }
 
-int32_t waitForFirstInstance(Launcher& launcher) {
-  SingleInstanceChannel& channel = launcher.channel;
+int32_t waitForFirstInstance(SingleInstanceChannel& channel) {
   ChannelObjects& objects = *channel.objects;
   int32_t result = channel.finishedValue;
   while (!channel.finished) {
@@ -603,12 +599,11 @@ int32_t waitForFirstInstance(Launcher& launcher) {
   return result;
 }
 
-void signalMainStarted(Launcher& launcher) {
-  if (launcher.channel.objects) openHandOverGate(launcher.channel.gate);
+void signalMainStarted(SingleInstanceChannel& channel) {
+  if (channel.objects) openHandOverGate(channel.gate);
 }
 
-void closeSingleInstance(Launcher& launcher) {
-  SingleInstanceChannel& channel = launcher.channel;
+void closeSingleInstance(SingleInstanceChannel& channel) {
   ChannelObjects* objects = channel.objects;
   if (!objects) return;
   if (objects->messageThread.joinable()) {

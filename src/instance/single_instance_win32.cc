@@ -8,7 +8,6 @@
 
 #include "config/settings.h"
 #include "instance/hand_over_block.h"
-#include "launcher/launcher.h"
 #include "report/messages.h"
 #include "report/trace.h"
 
@@ -48,12 +47,12 @@ constexpr LPARAM kSynced = 1;
 constexpr LPARAM kTaken = 2;
 
 struct LoopStart {
-  Launcher* launcher;
+  SingleInstanceChannel* channel;
   HANDLE queueReady;
 };
 
 struct WorkerStart {
-  Launcher* launcher;
+  SingleInstanceChannel* channel;
   DWORD sender;
   UINT message;
   LPARAM token;
@@ -67,7 +66,7 @@ void postReply(void* context, int32_t value) {
 
 DWORD WINAPI workerMain(LPVOID parameter) {
   WorkerStart* start = static_cast<WorkerStart*>(parameter);
-  deliverHandOver(*start->launcher, start->arguments, postReply, start);
+  deliverHandOver(*start->channel, start->arguments, postReply, start);
   delete start;
   return 0;
 }
@@ -75,13 +74,13 @@ DWORD WINAPI workerMain(LPVOID parameter) {
 // The message thread: one worker per hand-over until WM_QUIT. The
 // arguments are copied out as the hand-over arrives and the sender is told
 // at once, so it lets the next one use the area.
-void messageLoop(Launcher& launcher, HANDLE queueReady) {
+void messageLoop(SingleInstanceChannel& channel, HANDLE queueReady) {
   MSG message;
   // The queue exists from here on, so a hand-over posted as soon as the
   // thread id is published is not lost.
   PeekMessageA(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
   SetEvent(queueReady);
-  const ChannelObjects& objects = *launcher.channel.objects;
+  const ChannelObjects& objects = *channel.objects;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
     DWORD sender = DWORD(message.wParam);
     if (objects.ackMessage && message.message == objects.ackMessage) {
@@ -91,9 +90,9 @@ void messageLoop(Launcher& launcher, HANDLE queueReady) {
       continue;
     }
     if (message.message != objects.handOverMessage) continue;
-    if (!enterWorker(launcher.channel.gate)) continue;
-    WorkerStart* start = new WorkerStart{&launcher, sender, objects.handOverMessage,
-                                         message.lParam, readArguments(launcher)};
+    if (!enterWorker(channel.gate)) continue;
+    WorkerStart* start = new WorkerStart{&channel, sender, objects.handOverMessage,
+                                         message.lParam, readArguments(channel)};
     if (objects.ackMessage)
       PostThreadMessageA(sender, objects.ackMessage, WPARAM(message.lParam), kTaken);
     HANDLE worker = CreateThread(nullptr, 0, workerMain, start, 0, nullptr);
@@ -101,14 +100,14 @@ void messageLoop(Launcher& launcher, HANDLE queueReady) {
       CloseHandle(worker);
     } else {
       delete start;
-      leaveWorker(launcher.channel.gate);
+      leaveWorker(channel.gate);
     }
   }
 }
 
 DWORD WINAPI messageLoopMain(LPVOID parameter) {
   LoopStart* start = static_cast<LoopStart*>(parameter);
-  messageLoop(*start->launcher, start->queueReady);
+  messageLoop(*start->channel, start->queueReady);
   return 0;
 }
 
@@ -241,8 +240,7 @@ void syncWithFirstInstance(SingleInstanceChannel& channel) {
   }
 }
 
-bool setUpFirstInstance(Launcher& launcher) {
-  SingleInstanceChannel& channel = launcher.channel;
+bool setUpFirstInstance(SingleInstanceChannel& channel) {
   ChannelObjects& objects = *channel.objects;
   // First, so that a second instance can tell when this process is gone.
   writeBlockField(channel.view, kOwnerProcessIdOffset, GetCurrentProcessId());
@@ -255,7 +253,7 @@ bool setUpFirstInstance(Launcher& launcher) {
 
   HANDLE queueReady = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   if (!queueReady) return false;
-  LoopStart start{&launcher, queueReady};
+  LoopStart start{&channel, queueReady};
   objects.messageThread =
       CreateThread(nullptr, 0, messageLoopMain, &start, 0, &objects.messageThreadId);
   if (objects.messageThread) WaitForSingleObject(queueReady, INFINITE);
@@ -265,8 +263,7 @@ bool setUpFirstInstance(Launcher& launcher) {
   return true;
 }
 
-bool handOver(Launcher& launcher) {
-  SingleInstanceChannel& channel = launcher.channel;
+bool handOver(SingleInstanceChannel& channel) {
   ChannelObjects& objects = *channel.objects;
   // This thread's queue must exist before anything can be posted to it.
   MSG message;
@@ -285,7 +282,7 @@ bool handOver(Launcher& launcher) {
     syncWithFirstInstance(channel);
     if (channel.finished) return true;
   }
-  if (!writeArguments(launcher)) return false;
+  if (!writeArguments(channel)) return false;
   return PostThreadMessageA(readBlockField(channel.view, kOwnerThreadIdOffset),
                             objects.handOverMessage, WPARAM(GetCurrentThreadId()),
                             LPARAM(objects.token)) != 0;
@@ -293,10 +290,10 @@ bool handOver(Launcher& launcher) {
 
 }  // namespace
 
-bool setUpSingleInstance(Launcher& launcher) {
-  SingleInstanceChannel& channel = launcher.channel;
+bool setUpSingleInstance(SingleInstanceChannel& channel, const ChannelLaunch& launch) {
+  channel.launch = launch;
   bool wanted = false;
-  if (!prepareChannel(launcher, &wanted)) return false;
+  if (!prepareChannel(channel, &wanted)) return false;
   if (!wanted) return true;
   channel.objects = new ChannelObjects;
   ChannelObjects& objects = *channel.objects;
@@ -312,20 +309,19 @@ bool setUpSingleInstance(Launcher& launcher) {
   }
   channel.singleInstance = true;
   if (channel.firstInstance) {
-    if (!setUpFirstInstance(launcher)) {
+    if (!setUpFirstInstance(channel)) {
       // An ordinary launch from here on. The block goes at once, so that
       // later starts do not take this process for a first instance that
       // never answers.
       channel.singleInstance = false;
-      closeSingleInstance(launcher);
+      closeSingleInstance(channel);
     }
     return true;
   }
-  return handOver(launcher);
+  return handOver(channel);
 }
 
-int32_t waitForFirstInstance(Launcher& launcher) {
-  SingleInstanceChannel& channel = launcher.channel;
+int32_t waitForFirstInstance(SingleInstanceChannel& channel) {
   ChannelObjects& objects = *channel.objects;
   int32_t result = channel.finishedValue;
   while (!channel.finished) {
@@ -341,15 +337,13 @@ int32_t waitForFirstInstance(Launcher& launcher) {
   return result;
 }
 
-void signalMainStarted(Launcher& launcher) {
-  SingleInstanceChannel& channel = launcher.channel;
+void signalMainStarted(SingleInstanceChannel& channel) {
   if (!channel.objects) return;
   if (channel.objects->mainStartedEvent) SetEvent(channel.objects->mainStartedEvent);
   openHandOverGate(channel.gate);
 }
 
-void closeSingleInstance(Launcher& launcher) {
-  SingleInstanceChannel& channel = launcher.channel;
+void closeSingleInstance(SingleInstanceChannel& channel) {
   ChannelObjects* objects = channel.objects;
   if (!objects) return;
   if (objects->messageThread) {

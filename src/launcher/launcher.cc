@@ -17,9 +17,9 @@ Launcher::~Launcher() {
   // Teardown order matters: no hand-over may reach the VM once it goes; the
   // VM next, since destroying it waits for the program's remaining threads;
   // then the channel's objects.
-  stopAcceptingHandOvers(*this);
+  stopAcceptingHandOvers(channel);
   destroyJvm(jvm);
-  closeSingleInstance(*this);
+  closeSingleInstance(channel);
   // Last: assembling a cache may take seconds, and nothing waits on it.
   finishStartupCache(cache);
 }
@@ -60,7 +60,9 @@ bool initialise(Launcher& launcher, const std::vector<std::string>& commandLine)
   buildArgumentList(launcher, commandLine);
   trace("program arguments: %d", static_cast<int>(launcher.arguments.size()));
   launcher.embeddedText = embeddedConfigurationText();
-  if (!setUpSingleInstance(launcher)) {
+  ChannelLaunch channelLaunch{launcher.machine, &launcher.embeddedText, &launcher.arguments,
+                              &launcher.jvm, &launcher.settings.mainClass};
+  if (!setUpSingleInstance(launcher.channel, channelLaunch)) {
     trace("single instance: the hand-over failed");
     return false;
   }
@@ -76,7 +78,7 @@ bool initialise(Launcher& launcher, const std::vector<std::string>& commandLine)
 
 int32_t run(Launcher& launcher) {
   if (launcher.channel.singleInstance && !launcher.channel.firstInstance) {
-    int32_t value = waitForFirstInstance(launcher);
+    int32_t value = waitForFirstInstance(launcher.channel);
     trace("single instance: the first instance answered %d", static_cast<int>(value));
     return value;
   }
@@ -122,7 +124,7 @@ int32_t launch(Machine& machine, const std::vector<std::string>& commandLine) {
 }
 
 void mainAboutToStart(Launcher& launcher) {
-  signalMainStarted(launcher);
+  signalMainStarted(launcher.channel);
   serviceMainStarted();
 }
 
