@@ -1,7 +1,8 @@
 #include "jvm/java_main.h"
 
+#include "config/settings.h"
+#include "jvm/jvm_host.h"
 #include "jvm/vm_platform.h"
-#include "launcher/launcher.h"
 #include "os/text.h"
 #include "report/messages.h"
 #include "report/trace.h"
@@ -116,32 +117,33 @@ namespace {
 
 // A failure once the VM exists: the thread still detaches, or the VM's
 // teardown would wait for it forever.
-bool failAfterVm(Launcher& launcher) {
-  launcher.jvm.vm->DetachCurrentThread();
+bool failAfterVm(JvmHost& jvm) {
+  jvm.vm->DetachCurrentThread();
   return false;
 }
 
 }  // namespace
 
-bool invokeMain(Launcher& launcher) {
-  JNIEnv* env = launcher.jvm.env;
-  const std::string& mainClass = launcher.settings.mainClass;
+bool invokeMain(const JavaMainCall& call) {
+  JvmHost& jvm = *call.jvm;
+  JNIEnv* env = jvm.env;
+  const std::string& mainClass = call.settings->mainClass;
   jstring className = newJavaString(env, mainClass);
   if (!className) {
     reportError(IDS_MAIN_CLASS_NOT_LOADED, mainClass);
-    return failAfterVm(launcher);
+    return failAfterVm(jvm);
   }
   const char* classChars = env->GetStringUTFChars(className, nullptr);
   if (!classChars) {
     env->ExceptionDescribe();
-    return failAfterVm(launcher);
+    return failAfterVm(jvm);
   }
   jclass mainType = env->FindClass(classChars);
   env->ReleaseStringUTFChars(className, classChars);
   if (!mainType) {
     env->ExceptionDescribe();
     reportError(IDS_MAIN_CLASS_NOT_FOUND, mainClass);
-    return failAfterVm(launcher);
+    return failAfterVm(jvm);
   }
   jmethodID mainMethod = env->GetStaticMethodID(mainType, "main", "([Ljava/lang/String;)V");
   if (!mainMethod) {
@@ -149,34 +151,33 @@ bool invokeMain(Launcher& launcher) {
       env->ExceptionDescribe();
     else
       reportError(IDS_NO_MAIN_METHOD);
-    return failAfterVm(launcher);
+    return failAfterVm(jvm);
   }
-  jobjectArray arguments = newJavaStringArray(env, launcher.arguments);
+  jobjectArray arguments = newJavaStringArray(env, *call.arguments);
   if (!arguments) {
     env->ExceptionDescribe();
-    return failAfterVm(launcher);
+    return failAfterVm(jvm);
   }
-  mainAboutToStart(launcher);
+  if (call.aboutToStart) call.aboutToStart(call.context);
   trace("calling %s.main, arguments: %d", mainClass.c_str(),
-        static_cast<int>(launcher.arguments.size()));
+        static_cast<int>(call.arguments->size()));
   env->CallStaticVoidMethod(mainType, mainMethod, arguments);
   jthrowable exception = env->ExceptionOccurred();
   trace("main returned%s", exception ? " with an uncaught exception" : "");
   if (exception) {
     env->ExceptionDescribe();
-    if (launcher.settings.failureCheck &&
+    if (call.settings->failureCheck &&
         exceptionDecision(exceptionText(env, exception)) == ExceptionDecision::Stop)
       callSystemExit(env);
   }
-  return launcher.jvm.vm->DetachCurrentThread() == 0;
+  return jvm.vm->DetachCurrentThread() == 0;
 }
 
 uint32_t javaMainThreadBody(void* parameter) {
-  Launcher* launcher = static_cast<Launcher*>(parameter);
-  if (!launcher) return 1;
-  if (!createJvm(launcher->jvm, launcher->settings.outputFile, launcher->settings.errorFile))
-    return 1;
-  return invokeMain(*launcher) ? 0 : 1;
+  const JavaMainCall* call = static_cast<const JavaMainCall*>(parameter);
+  if (!call) return 1;
+  if (!createJvm(*call->jvm, call->settings->outputFile, call->settings->errorFile)) return 1;
+  return invokeMain(*call) ? 0 : 1;
 }
 
 }  // namespace tarn

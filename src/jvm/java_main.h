@@ -11,15 +11,27 @@
 
 namespace tarn {
 
-struct Launcher;
+struct JvmHost;
+struct LauncherSettings;
 
-// The Java main thread's procedure (parameter: the Launcher): 0 once main
+// What the Java main thread runs with; all of it outlives the thread.
+struct JavaMainCall {
+  JvmHost* jvm = nullptr;
+  const LauncherSettings* settings = nullptr;
+  const std::vector<std::string>* arguments = nullptr;
+  // Called just before main, with the context: the launch lets hand-overs
+  // and a stop request that came early reach the program from then on.
+  void (*aboutToStart)(void* context) = nullptr;
+  void* context = nullptr;
+};
+
+// The Java main thread's procedure (parameter: a JavaMainCall): 0 once main
 // has run and the thread has detached, 1 otherwise.
-uint32_t javaMainThreadBody(void* launcher);
+uint32_t javaMainThreadBody(void* call);
 
 // Finds the main class and its static main(String[]) and calls it with the
 // program arguments.
-bool invokeMain(Launcher& launcher);
+bool invokeMain(const JavaMainCall& call);
 
 // Launcher text as a java.lang.String holding the characters the system's
 // code page gives those bytes; null on failure.

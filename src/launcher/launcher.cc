@@ -40,6 +40,13 @@ void traceChannel(const SingleInstanceChannel& channel, size_t arguments) {
     trace("single instance: not asked for");
 }
 
+// On the Java main thread, just before the main method.
+void mainAboutToStart(void* context) {
+  Launcher& launcher = *static_cast<Launcher*>(context);
+  signalMainStarted(launcher.channel);
+  serviceMainStarted();
+}
+
 }  // namespace
 
 void buildArgumentList(Launcher& launcher, const std::vector<std::string>& commandLine) {
@@ -102,12 +109,14 @@ uint32_t runJavaMain(Launcher& launcher) {
   }
   trace("Java main thread stack: %d bytes (%s)", static_cast<int>(launcher.jvm.threadStackSize),
         stackSource);
+  JavaMainCall call{&launcher.jvm, &launcher.settings, &launcher.arguments, mainAboutToStart,
+                    &launcher};
   uint32_t exitCode = 1;
-  if (runThread(launcher.jvm.threadStackSize, javaMainThreadBody, &launcher, &exitCode))
+  if (runThread(launcher.jvm.threadStackSize, javaMainThreadBody, &call, &exitCode))
     return exitCode;
   // No thread to be had: the VM runs on this one instead.
   trace("no thread for Java: the VM runs on the launcher's own");
-  return javaMainThreadBody(&launcher);
+  return javaMainThreadBody(&call);
 }
 
 int32_t launch(Machine& machine, const std::vector<std::string>& commandLine) {
@@ -121,11 +130,6 @@ int32_t launch(Machine& machine, const std::vector<std::string>& commandLine) {
   serviceHost.launchFailed = !ready;
   trace("service %s: handed to the service manager", serviceHost.serviceName.c_str());
   return startDispatcher(serviceHost);
-}
-
-void mainAboutToStart(Launcher& launcher) {
-  signalMainStarted(launcher.channel);
-  serviceMainStarted();
 }
 
 }  // namespace tarn

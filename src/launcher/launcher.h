@@ -41,10 +41,6 @@ uint32_t runJavaMain(Launcher& launcher);
 void buildArgumentList(Launcher& launcher, const std::vector<std::string>& commandLine);
 void overrideWorkingDirectory(Launcher& launcher);
 
-// Called on the Java main thread just before the main method: hand-overs of
-// second instances and a stop request that came early may now reach it.
-void mainAboutToStart(Launcher& launcher);
-
 // The whole process: the entry point's work, returning the exit value.
 int32_t launch(Machine& machine, const std::vector<std::string>& commandLine);
 
