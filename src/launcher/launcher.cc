@@ -40,6 +40,9 @@ void traceChannel(const SingleInstanceChannel& channel, size_t arguments) {
     trace("single instance: not asked for");
 }
 
+// The run, on the service's thread.
+int32_t runService(void* context) { return run(*static_cast<Launcher*>(context)); }
+
 // On the Java main thread, just before the main method.
 void mainAboutToStart(void* context) {
   Launcher& launcher = *static_cast<Launcher*>(context);
@@ -124,7 +127,9 @@ int32_t launch(Machine& machine, const std::vector<std::string>& commandLine) {
   ServiceHost serviceHost;  // goes before the launcher
   bool ready = initialise(launcher, commandLine);
   if (!launcher.settings.isService) return ready ? run(launcher) : -1;
-  if (!determineServiceName(serviceHost, launcher)) return -1;
+  ServiceLaunch serviceLaunch{runService, &launcher, &launcher.arguments, &launcher.jvm,
+                              &launcher.settings.mainClass};
+  if (!determineServiceName(serviceHost, machine, serviceLaunch)) return -1;
   // A service whose launch failed still has to tell the manager so, or it
   // is left waiting for a service that never starts.
   serviceHost.launchFailed = !ready;

@@ -3,7 +3,7 @@
 #include <jni.h>
 
 #include "instance/single_instance.h"
-#include "launcher/launcher.h"
+#include "os/machine.h"
 #include "os/text.h"
 #include "process/module_path.h"
 #include "report/trace.h"
@@ -24,11 +24,11 @@ ServiceHost::~ServiceHost() {
 
 ServiceHost* processServiceHost() { return theServiceHost; }
 
-bool determineServiceName(ServiceHost& host, Launcher& launcher) {
-  host.launcher = &launcher;
+bool determineServiceName(ServiceHost& host, Machine& machine, const ServiceLaunch& launch) {
+  host.launch = launch;
   std::string path;
-  if (!modulePath(*launcher.machine->system, &path)) return false;
-  size_t last = findLastChar(path, kPathSeparator, launcher.machine->lead);
+  if (!modulePath(*machine.system, &path)) return false;
+  size_t last = findLastChar(path, kPathSeparator, machine.lead);
   host.serviceName = last == std::string::npos ? path : path.substr(last + 1);
   return true;
 }
@@ -57,7 +57,7 @@ bool takeMainStarted(ServiceHost& host) {
 
 void serviceMainStarted() {
   ServiceHost* host = processServiceHost();
-  if (host && host->launcher && takeMainStarted(*host)) startStopThread(*host);
+  if (host && host->launch.run && takeMainStarted(*host)) startStopThread(*host);
 }
 
 void stopJavaProgram(void* vmPointer, const std::string& mainClass) {

@@ -6,10 +6,22 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace tarn {
 
-struct Launcher;
+struct JvmHost;
+struct Machine;
+
+// What the service runs and stops; all of it outlives the host.
+struct ServiceLaunch {
+  // The launch's run, called on the service's thread: its exit value.
+  int32_t (*run)(void* context) = nullptr;
+  void* context = nullptr;
+  std::vector<std::string>* arguments = nullptr;  // the start arguments go behind these
+  JvmHost* jvm = nullptr;  // takes the exit hook; its VM is asked to stop
+  const std::string* mainClass = nullptr;
+};
 
 // The service control manager's status record, field for field.
 struct ServiceStatus {
@@ -38,7 +50,7 @@ struct ServiceHost {
   ServiceHost(const ServiceHost&) = delete;
   ServiceHost& operator=(const ServiceHost&) = delete;
 
-  Launcher* launcher = nullptr;
+  ServiceLaunch launch;  // run unset until the launch is recorded
   std::string serviceName;
   ServiceStatus serviceStatus;
   void* statusHandle = nullptr;
@@ -54,10 +66,10 @@ struct ServiceHost {
 // The process's service host; null outside its life.
 ServiceHost* processServiceHost();
 
-// Records the launcher and names the service after the executable's file
+// Records the launch and names the service after the executable's file
 // name, extension included; false (reported) when the
 // executable's path cannot be had.
-bool determineServiceName(ServiceHost& host, Launcher& launcher);
+bool determineServiceName(ServiceHost& host, Machine& machine, const ServiceLaunch& launch);
 
 // Runs the service until it has stopped. Windows: 0, or -1 when the launch
 // had failed. Linux: the run's own exit value.

@@ -9,7 +9,7 @@
 #include <system_error>
 #include <thread>
 
-#include "launcher/launcher.h"
+#include "jvm/jvm_host.h"
 #include "report/trace.h"
 
 namespace tarn {
@@ -43,8 +43,8 @@ void watchSignals(SignalWatch* watch, sigset_t signals) {
 }  // namespace
 
 void startStopThread(ServiceHost& host) {
-  JavaVM* vm = host.launcher->jvm.vm;
-  std::string mainClass = host.launcher->settings.mainClass;
+  JavaVM* vm = host.launch.jvm->vm;
+  std::string mainClass = *host.launch.mainClass;
   try {
     std::thread([vm, mainClass] { stopJavaProgram(vm, mainClass); }).detach();
   } catch (const std::system_error&) {
@@ -73,7 +73,7 @@ int32_t startDispatcher(ServiceHost& host) {
   // The service manager learns a failed launch from the exit code, as
   // from any other foreground program.
   trace("service: running in the foreground, stopped by SIGTERM or SIGINT");
-  int32_t result = run(*host.launcher);
+  int32_t result = host.launch.run(host.launch.context);
   std::lock_guard<std::mutex> lock(watch->mutex);
   watch->host = nullptr;
   return result;

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "config/testing_machine.h"
-#include "launcher/launcher.h"
 
 namespace tarn {
 namespace {
@@ -27,26 +26,24 @@ TEST_F(ServiceHostTest, NameIsTheFileNameWithItsExtension) {
 #else
   system.module = "/opt/apps/Tool.exe";
 #endif
-  Launcher launcher(machine);
+  int launch = 0;
   ServiceHost host;
-  ASSERT_TRUE(determineServiceName(host, launcher));
+  ASSERT_TRUE(determineServiceName(host, machine, {nullptr, &launch}));
   EXPECT_EQ(host.serviceName, "Tool.exe");
-  EXPECT_EQ(host.launcher, &launcher);
+  EXPECT_EQ(host.launch.context, &launch);
 }
 
 TEST_F(ServiceHostTest, PathWithoutSeparatorIsTheName) {
   system.module = "Tool.exe";
-  Launcher launcher(machine);
   ServiceHost host;
-  ASSERT_TRUE(determineServiceName(host, launcher));
+  ASSERT_TRUE(determineServiceName(host, machine, {}));
   EXPECT_EQ(host.serviceName, "Tool.exe");
 }
 
 TEST_F(ServiceHostTest, NoModulePathNoService) {
-  Launcher launcher(machine);
   ServiceHost host;
   ::testing::internal::CaptureStdout();
-  EXPECT_FALSE(determineServiceName(host, launcher));
+  EXPECT_FALSE(determineServiceName(host, machine, {}));
   EXPECT_NE(::testing::internal::GetCapturedStdout().find("Error: "), std::string::npos);
 }
 

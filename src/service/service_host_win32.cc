@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "launcher/launcher.h"
+#include "jvm/jvm_host.h"
 #include "report/trace.h"
 
 namespace tarn {
@@ -46,7 +46,7 @@ void JNICALL exitHook(jint code) {
 
 void WINAPI serviceMain(DWORD count, LPSTR* strings) {
   ServiceHost* host = processServiceHost();
-  if (!host || !host->launcher) return;
+  if (!host || !host->launch.run) return;
   host->statusHandle = RegisterServiceCtrlHandlerA(host->serviceName.c_str(), controlHandler);
   if (!host->statusHandle) {
     trace("service: control handler not registered, error %u",
@@ -69,9 +69,9 @@ void WINAPI serviceMain(DWORD count, LPSTR* strings) {
   if (!report(*host)) return;
   trace("service: state running, start arguments: %u", static_cast<unsigned>(count));
   for (DWORD i = 0; i < count; ++i)
-    host->launcher->arguments.push_back(strings[i] ? strings[i] : "");
-  host->launcher->jvm.exitHook = exitHook;
-  int32_t result = run(*host->launcher);
+    host->launch.arguments->push_back(strings[i] ? strings[i] : "");
+  host->launch.jvm->exitHook = exitHook;
+  int32_t result = host->launch.run(host->launch.context);
   trace("service: the run ended with %d; state stopped", static_cast<int>(result));
   setStoppedStatus(status, result);
   report(*host);
@@ -93,7 +93,7 @@ DWORD WINAPI stopThreadMain(LPVOID parameter) {
 
 void startStopThread(ServiceHost& host) {
   // The thread takes its own copies: it may outlive the host.
-  StopStart* start = new StopStart{host.launcher->jvm.vm, host.launcher->settings.mainClass};
+  StopStart* start = new StopStart{host.launch.jvm->vm, *host.launch.mainClass};
   HANDLE thread = CreateThread(nullptr, 0, stopThreadMain, start, 0, nullptr);
   if (thread)
     CloseHandle(thread);
