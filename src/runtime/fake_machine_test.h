@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "os/machine.h"
-#include "runtime/discovery.h"
+#include "runtime/installed_runtimes.h"
 #include "runtime/registry.h"
 
 namespace tarn {

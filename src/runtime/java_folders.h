@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/discovery.h"
+#include "runtime/installed_runtimes.h"
 
 namespace tarn {
 

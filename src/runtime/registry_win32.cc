@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "report/trace.h"
-#include "runtime/discovery.h"
+#include "runtime/installed_runtimes.h"
 
 namespace tarn {
 

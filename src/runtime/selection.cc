@@ -3,6 +3,7 @@
 #include "config/config_paths.h"
 #include "report/messages.h"
 #include "report/trace.h"
+#include "runtime/runtime_verdict.h"
 #include "ui/jre_not_found_dialog.h"
 
 namespace tarn {
