@@ -1,20 +1,11 @@
 #include "jvm/startup_cache.h"
 
-#include <jni.h>
-
 #include <algorithm>
-#include <chrono>
 
 #include "config/config_paths.h"
 #include "config/ini_file.h"
-#include "config/settings.h"
-#include "jvm/environment.h"
-#include "jvm/jvm_host.h"
 #include "os/text.h"
-#include "process/module_path.h"
 #include "report/trace.h"
-#include "runtime/discovery.h"
-#include "runtime/java_version.h"
 
 namespace tarn {
 
@@ -37,39 +28,11 @@ bool isHex(const std::string& text) {
   return true;
 }
 
-bool startsWith(const std::string& text, const std::string& prefix) {
-  return text.compare(0, prefix.size(), prefix) == 0;
-}
-
-bool endsWith(const std::string& text, const std::string& suffix) {
-  return text.size() >= suffix.size() &&
-         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-// The flag name of an -XX option, without its + or -; "" for other options.
-std::string flagName(const std::string& option) {
-  if (!startsWith(option, "-XX:")) return std::string();
-  std::string name = option.substr(4);
-  if (!name.empty() && (name[0] == '+' || name[0] == '-')) name.erase(0, 1);
-  return name.substr(0, name.find('='));
-}
-
-bool startsWithAny(const std::string& text, std::initializer_list<const char*> prefixes) {
-  for (const char* prefix : prefixes)
-    if (startsWith(text, prefix)) return true;
-  return false;
-}
-
-bool isAgent(const std::string& option) {
-  return startsWithAny(option, {"-javaagent:", "-agentlib:", "-agentpath:"});
-}
-
 // Empty, or nothing but dots and blanks: no folder of its own.
 bool isBlankName(const std::string& name) {
   return name.find_first_not_of(". ") == std::string::npos;
 }
 
-const char kClassPathOption[] = "-Djava.class.path=";
 // A pending file older than this was left by a run that never finished.
 const int64_t kAbandonedAfter = 3600LL * 1000000000LL;
 
@@ -87,49 +50,14 @@ bool isAbsolute(const std::string& path) {
                            (path.size() > 1 && path[1] == ':'));
 }
 
-// The list's pieces, empty ones left out.
+}  // namespace
+
+const char kClassPathOption[] = "-Djava.class.path=";
+
 std::vector<std::string> splitList(const std::string& list, char separator) {
   std::vector<std::string> pieces = splitText(list, std::string(1, separator), noLeadBytes);
   pieces.erase(std::remove(pieces.begin(), pieces.end(), std::string()), pieces.end());
   return pieces;
-}
-
-}  // namespace
-
-CacheKind cacheKindFor(const std::string& releaseVersion) {
-  JavaVersion version;
-  if (!version.parse(releaseVersion, 0)) return CacheKind::None;
-  // 1.8 and older name the feature release second.
-  int32_t feature = version.parts[0] == 1 ? version.parts[1] : version.parts[0];
-  if (feature >= 25) return CacheKind::AotCache;
-  if (feature >= 19) return CacheKind::AutoArchive;
-  if (feature >= 13) return CacheKind::ArchiveAtExit;
-  return CacheKind::None;
-}
-
-bool isSharingOption(const std::string& option) {
-  if (startsWith(option, "-Xshare")) return true;
-  std::string name = flagName(option);
-  return startsWithAny(name, {"Shared", "AOT", "ArchiveClassesAtExit", "AutoCreateSharedArchive",
-                              "DumpLoadedClassList", "UseSharedSpaces", "RequireSharedSpaces"});
-}
-
-std::vector<std::string> cacheShapingOptions(const std::vector<std::string>& options) {
-  std::vector<std::string> shaping;
-  for (const std::string& option : options) {
-    std::string name = flagName(option);
-    bool keep;
-    if (!name.empty())
-      keep = !startsWithAny(name, {"StartFlightRecording", "FlightRecorder", "LogFile",
-                                   "LogVMOutput", "ErrorFile", "HeapDump", "OnError",
-                                   "OnOutOfMemoryError", "Print"});
-    else
-      keep = isAgent(option) ||
-             startsWithAny(option, {"-Xmx", "-Xbootclasspath", "-Xverify", "-Djdk.module.",
-                                    "-Djava.system.class.loader=", "--enable-preview"});
-    if (keep) shaping.push_back(option);
-  }
-  return shaping;
 }
 
 std::string startupCacheFolder(System& system, const std::string& productName,
@@ -327,86 +255,6 @@ void finishStartupCache(CachePlan& plan, CacheFiles& files) {
   bool placed = files.rename(written, target);
   trace("start-up cache %s: %s", target.c_str(), placed ? "written" : "another start's kept");
   if (!placed) files.remove(written);
-}
-
-namespace {
-
-// The plan that the VM's exit hook finishes: the hook gets no context.
-CachePlan* exitPlan = nullptr;
-// The VM takes one exit hook: the one this took the place of (a service's
-// report) runs after it.
-ExitHook nextExitHook = nullptr;
-
-void JNICALL finishAtExit(jint code) {
-  RealCacheFiles files;
-  if (exitPlan) finishStartupCache(*exitPlan, files);
-  if (nextExitHook) nextExitHook(code);
-}
-
-}  // namespace
-
-void applyStartupCache(Machine& machine, const LauncherSettings& settings, JvmHost& jvm,
-                       CachePlan* plan) {
-  if (!settings.startupCache) {
-    trace("start-up cache: not asked for");
-    return;
-  }
-  // The VM reads these variables too: a sharing option there is the user's.
-  for (const char* name : {"JAVA_TOOL_OPTIONS", "_JAVA_OPTIONS"}) {
-    std::string value;
-    machine.system->getEnvironment(name, &value);
-    for (const std::string& option : splitList(value, ' ')) {
-      if (!isSharingOption(option)) continue;
-      trace("start-up cache: none, %s holds a sharing option", name);
-      return;
-    }
-  }
-  std::string module;
-  if (!modulePath(*machine.system, &module)) return;
-  CacheInputs in;
-  in.folder = startupCacheFolder(*machine.system, settings.productName, settings.productCode,
-                                 module, machine.lead, true);
-  if (in.folder.empty() || !machine.system->isDirectory(in.folder)) {
-    trace("start-up cache: no per-user cache folder");
-    return;
-  }
-  in.baseName = executableName(module, machine.lead);
-  in.vmLibrary = jvm.jvmPath;
-  in.runtimeHome = runtimeHome(in.vmLibrary, kPathSeparator == '/', machine.lead);
-  in.releaseVersion = releaseJavaVersion(jvm.release);
-  in.vmVariant = releaseValue(jvm.release, "JVM_VARIANT");
-  in.javaProgram = javaProgramOf(in.runtimeHome);
-  in.options = jvm.options;
-  in.workingFolder = currentDirectory();
-  in.processId = currentProcessId();
-  in.now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::system_clock::now().time_since_epoch()).count();
-  RealCacheFiles files;
-  *plan = planStartupCache(in, files);
-  trace("start-up cache in %s for runtime %s: %s%s", in.folder.c_str(),
-        in.releaseVersion.c_str(),
-        plan->options.empty()   ? "none, "
-        : plan->pending.empty() ? "in use"
-                                : "written at exit",
-        plan->options.empty() ? plan->none : "");
-
-  // Ahead of the user's parameters, so that their own -Xlog still wins.
-  JvmOptionList& options = jvm.options;
-  auto at = options.begin();
-  while (at != options.end() && !startsWith(*at, kClassPathOption)) ++at;
-  if (at != options.end()) ++at;
-  options.insert(at, plan->options.begin(), plan->options.end());
-  if (!plan->pending.empty()) {
-    exitPlan = plan;
-    nextExitHook = jvm.exitHook;
-    jvm.exitHook = finishAtExit;
-  }
-}
-
-void finishStartupCache(CachePlan& plan) {
-  RealCacheFiles files;
-  finishStartupCache(plan, files);
-  if (exitPlan == &plan) exitPlan = nullptr;
 }
 
 }  // namespace tarn

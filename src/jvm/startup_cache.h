@@ -9,31 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "jvm/cache_options.h"
 #include "os/machine.h"
 
 namespace tarn {
-
-struct JvmHost;
-struct LauncherSettings;
-
-// What the runtime's generation offers.
-enum class CacheKind {
-  None,           // before 13, or the version is unknown
-  ArchiveAtExit,  // 13 to 18: -XX:ArchiveClassesAtExit, then -XX:SharedArchiveFile
-  AutoArchive,    // 19 to 24: -XX:+AutoCreateSharedArchive -XX:SharedArchiveFile
-  AotCache,       // 25 and later: a recorded configuration assembled into -XX:AOTCache
-};
-
-// By the JAVA_VERSION text of the runtime's release file.
-CacheKind cacheKindFor(const std::string& releaseVersion);
-
-// The option is one of the VM's class-data-sharing or AOT options.
-bool isSharingOption(const std::string& option);
-
-// The options the archive depends on beyond the class path: the -XX flags
-// (less those that only write files), the heap limit, the module system,
-// the boot class path, verification and agents.
-std::vector<std::string> cacheShapingOptions(const std::vector<std::string>& options);
 
 struct FileFacts {
   uint64_t size = 0;
@@ -121,14 +100,11 @@ std::string currentDirectory();
 // The runtime's java launcher below its home.
 std::string javaProgramOf(const std::string& runtimeHome);
 
-// With "Startup Cache" on: plans the cache into *plan from the chosen runtime
-// and the option list, puts its options in, and arranges the finish at VM
-// exit. The plan lives until finishStartupCache(plan).
-void applyStartupCache(Machine& machine, const LauncherSettings& settings, JvmHost& jvm,
-                       CachePlan* plan);
+// The class path option, which the cache's own options follow.
+extern const char kClassPathOption[];
 
-// After the VM is gone: finishes what the run started.
-void finishStartupCache(CachePlan& plan);
+// The list's pieces, empty ones left out.
+std::vector<std::string> splitList(const std::string& list, char separator);
 
 }  // namespace tarn
 

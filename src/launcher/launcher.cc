@@ -3,7 +3,7 @@
 #include "jvm/environment.h"
 #include "jvm/java_main.h"
 #include "jvm/option_list.h"
-#include "jvm/startup_cache.h"
+#include "jvm/launch_cache.h"
 #include "jvm/vm_platform.h"
 #include "process/module_path.h"
 #include "report/trace.h"

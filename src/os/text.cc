@@ -56,6 +56,15 @@ std::string trimWhiteSpace(const std::string& text, LeadByteTest lead) {
   return text.substr(begin, end - begin);
 }
 
+bool startsWith(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool endsWith(const std::string& text, const std::string& suffix) {
+  return text.size() >= suffix.size() &&
+         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
 bool equalsIgnoringCase(const std::string& text, const char* keyword) {
   size_t i = 0;
   for (; i < text.size() && keyword[i]; ++i) {

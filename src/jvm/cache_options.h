@@ -1,0 +1,36 @@
+// The VM options of the start-up cache: which kind of cache a runtime's
+// generation offers, and which of the user's options choose sharing
+// themselves or shape the archive.
+#ifndef TARN_JVM_CACHE_OPTIONS_H
+#define TARN_JVM_CACHE_OPTIONS_H
+
+#include <string>
+#include <vector>
+
+namespace tarn {
+
+// What the runtime's generation offers.
+enum class CacheKind {
+  None,           // before 13, or the version is unknown
+  ArchiveAtExit,  // 13 to 18: -XX:ArchiveClassesAtExit, then -XX:SharedArchiveFile
+  AutoArchive,    // 19 to 24: -XX:+AutoCreateSharedArchive -XX:SharedArchiveFile
+  AotCache,       // 25 and later: a recorded configuration assembled into -XX:AOTCache
+};
+
+// By the JAVA_VERSION text of the runtime's release file.
+CacheKind cacheKindFor(const std::string& releaseVersion);
+
+// The option is one of the VM's class-data-sharing or AOT options.
+bool isSharingOption(const std::string& option);
+
+// The options the archive depends on beyond the class path: the -XX flags
+// (less those that only write files), the heap limit, the module system,
+// the boot class path, verification and agents.
+std::vector<std::string> cacheShapingOptions(const std::vector<std::string>& options);
+
+// The option loads a Java or native agent.
+bool isAgent(const std::string& option);
+
+}  // namespace tarn
+
+#endif
