@@ -15,10 +15,8 @@
 #include <stdlib.h>
 #include <sys/mman.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/un.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -28,6 +26,8 @@
 #include <thread>
 
 #include "config/settings.h"
+#include "instance/channel_block_posix.h"
+#include "instance/channel_socket_posix.h"
 #include "instance/hand_over_block.h"
 #include "os/system.h"
 #include "os/text.h"
@@ -41,221 +41,10 @@ namespace {
 constexpr int kPollMilliseconds = 100;
 // A second instance waiting for the hand-over lock looks again this often.
 constexpr int kLockPollMilliseconds = 10;
-// How long a second instance waits for a first instance that holds the
-// block but has not yet published its message thread.
-constexpr int64_t kPublishMilliseconds = 10000;
 // Starting over when the first instance cannot be reached (it is ending, or
 // the block was taken over): how often, and how long in all.
 constexpr int kRetryMilliseconds = 20;
 constexpr int kRetries = 500;
-constexpr off_t kHandOverLockByte = 0;
-constexpr off_t kOwnerLockByte = 1;
-
-enum Kind : uint32_t {
-  kHandOver = 1,
-  kWatch = 2,
-  kReply = 3,
-  kEnded = 4,
-  kSync = 5,    // second to first: answer once every earlier datagram is handled
-  kSynced = 6,  // first to second
-  kTaken = 7,   // first to second: the area is copied out
-};
-
-struct Datagram {
-  uint32_t message;
-  uint32_t kind;
-  int32_t value;
-};
-
-struct Address {
-  sockaddr_un socket;
-  socklen_t length;
-};
-
-int64_t nowMilliseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return int64_t(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
-
-void sleepMilliseconds(int milliseconds) {
-  timespec wait{0, long(milliseconds) * 1000000};
-  while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
-  }
-}
-
-// The folder of this user's blocks, created if missing: the session's
-// runtime folder where there is one, else a folder of its own in /dev/shm.
-std::string channelFolder(System& system) {
-  std::string runtime;
-  system.getEnvironment("XDG_RUNTIME_DIR", &runtime);
-  std::string folder = !runtime.empty() && runtime[0] == '/'
-                           ? runtime + "/tarn"
-                           : "/dev/shm/tarn-" + std::to_string(geteuid());
-  mkdir(folder.c_str(), 0700);
-  return folder;
-}
-
-bool privateToUser(const struct stat& status, mode_t type) {
-  return (status.st_mode & S_IFMT) == type && status.st_uid == geteuid() &&
-         (status.st_mode & 077) == 0;
-}
-
-// The block, created if missing, when it and its folder are this user's
-// alone; -1 otherwise (someone else may have made either first).
-int openBlock(const std::string& folder, const std::string& name) {
-  int directory = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (directory < 0) return -1;
-  struct stat status{};
-  int fd = -1;
-  if (fstat(directory, &status) == 0 && privateToUser(status, S_IFDIR))
-    fd = openat(directory, name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-  close(directory);
-  if (fd >= 0 && (fstat(fd, &status) != 0 || !privateToUser(status, S_IFREG))) {
-    close(fd);
-    fd = -1;
-  }
-  return fd;
-}
-
-Address ownerAddress(const std::string& socketName, uint32_t processId) {
-  Address address{};
-  address.socket.sun_family = AF_UNIX;
-  std::string name = socketName + "-" + std::to_string(processId);
-  // Abstract namespace: a leading zero byte, no file to clean up.
-  std::memcpy(address.socket.sun_path + 1, name.data(), name.size());
-  address.length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
-  return address;
-}
-
-bool lockByte(int fd, off_t byte) {
-  struct flock lock{};
-  lock.l_type = F_WRLCK;
-  lock.l_whence = SEEK_SET;
-  lock.l_start = byte;
-  lock.l_len = 1;
-  return fcntl(fd, F_OFD_SETLK, &lock) == 0;
-}
-
-void unlockByte(int fd, off_t byte) {
-  struct flock lock{};
-  lock.l_type = F_UNLCK;
-  lock.l_whence = SEEK_SET;
-  lock.l_start = byte;
-  lock.l_len = 1;
-  fcntl(fd, F_OFD_SETLK, &lock);
-}
-
-bool ownerAlive(int fd) {
-  struct flock lock{};
-  lock.l_type = F_WRLCK;
-  lock.l_whence = SEEK_SET;
-  lock.l_start = kOwnerLockByte;
-  lock.l_len = 1;
-  if (fcntl(fd, F_OFD_GETLK, &lock) != 0) return false;
-  return lock.l_type != F_UNLCK;
-}
-
-// The name still leads to this very block (a first instance that ended may
-// have removed it after we opened it).
-bool nameLeadsTo(int fd, const std::string& path) {
-  int again = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-  if (again < 0) return false;
-  struct stat mine{}, named{};
-  bool same = fstat(fd, &mine) == 0 && fstat(again, &named) == 0 &&
-              mine.st_dev == named.st_dev && mine.st_ino == named.st_ino;
-  close(again);
-  return same;
-}
-
-int openSocket() {
-  int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return -1;
-  int on = 1;
-  if (setsockopt(fd, SOL_SOCKET, SO_PASSCRED, &on, sizeof on) != 0) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
-
-bool sendDatagram(int fd, const Address& to, uint32_t message, Kind kind, int32_t value) {
-  Datagram datagram{message, kind, value};
-  return sendto(fd, &datagram, sizeof datagram, MSG_NOSIGNAL,
-                reinterpret_cast<const sockaddr*>(&to.socket), to.length) == ssize_t(sizeof datagram);
-}
-
-// One datagram of this channel from a process of this user; false when none
-// is waiting (or the one taken was someone else's).
-bool receiveDatagram(int fd, uint32_t message, Datagram* datagram, Address* from, int flags) {
-  Address sender{};
-  sender.length = sizeof sender.socket;
-  iovec part{datagram, sizeof *datagram};
-  alignas(cmsghdr) char control[CMSG_SPACE(sizeof(ucred))];
-  msghdr header{};
-  header.msg_name = &sender.socket;
-  header.msg_namelen = sender.length;
-  header.msg_iov = &part;
-  header.msg_iovlen = 1;
-  header.msg_control = control;
-  header.msg_controllen = sizeof control;
-  ssize_t got = recvmsg(fd, &header, flags | MSG_CMSG_CLOEXEC);
-  if (got != ssize_t(sizeof *datagram) || (header.msg_flags & MSG_TRUNC)) return false;
-  cmsghdr* item = CMSG_FIRSTHDR(&header);
-  if (!item || item->cmsg_level != SOL_SOCKET || item->cmsg_type != SCM_CREDENTIALS) return false;
-  ucred credentials;
-  std::memcpy(&credentials, CMSG_DATA(item), sizeof credentials);
-  if (credentials.uid != getuid() || datagram->message != message) return false;
-  sender.length = header.msg_namelen;
-  if (from) *from = sender;
-  return true;
-}
-
-// Second instances that wait for this first instance, told its exit code
-// when the process ends (normally or through System.exit). Lives until then.
-struct ExitNotice {
-  std::mutex mutex;
-  std::vector<Address> waiting;
-  uint32_t message = 0;
-  std::string blockPath;
-  pid_t owner = 0;
-};
-
-bool sameAddress(const Address& a, const Address& b) {
-  return a.length == b.length && std::memcmp(&a.socket, &b.socket, a.length) == 0;
-}
-
-void forget(ExitNotice& notice, const Address& address) {
-  std::lock_guard<std::mutex> lock(notice.mutex);
-  for (auto it = notice.waiting.begin(); it != notice.waiting.end(); ++it) {
-    if (sameAddress(*it, address)) {
-      notice.waiting.erase(it);
-      return;
-    }
-  }
-}
-
-void remember(ExitNotice& notice, const Address& address) {
-  std::lock_guard<std::mutex> lock(notice.mutex);
-  for (const Address& known : notice.waiting)
-    if (sameAddress(known, address)) return;
-  notice.waiting.push_back(address);
-}
-
-void onProcessExit(int status, void* parameter) {
-  ExitNotice* notice = static_cast<ExitNotice*>(parameter);
-  // A child forked by native code that calls exit is not the owner.
-  if (getpid() != notice->owner) return;
-  std::lock_guard<std::mutex> lock(notice->mutex);
-  // Removed while this process still owns it, so the name never leads a
-  // later first instance astray.
-  if (!notice->blockPath.empty()) unlink(notice->blockPath.c_str());
-  int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return;
-  for (const Address& address : notice->waiting)
-    sendDatagram(fd, address, notice->message, kEnded, status);
-  close(fd);
-}
 
 }  // namespace
 
@@ -443,29 +232,6 @@ void takeHandOverLock(SingleInstanceChannel& channel) {
 void releaseHandOverLock(ChannelObjects& objects) {
   if (objects.lockHeld) unlockByte(objects.blockFd, kHandOverLockByte);
   objects.lockHeld = false;
-}
-
-enum class Published { kYes, kOwnerGone, kTimedOut, kUnusable };
-
-// Waits until the block's owner has published everything a hand-over needs
-// and maps the block.
-Published waitForPublishedBlock(int fd, uint8_t** view) {
-  int64_t deadline = nowMilliseconds() + kPublishMilliseconds;
-  bool waiting = false;
-  for (;;) {
-    if (!ownerAlive(fd)) return Published::kOwnerGone;
-    struct stat status{};
-    if (!*view && fstat(fd, &status) == 0 && status.st_size >= off_t(kHandOverBlockSize)) {
-      void* mapped = mmap(nullptr, kHandOverBlockSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-      if (mapped == MAP_FAILED) return Published::kUnusable;
-      *view = static_cast<uint8_t*>(mapped);
-    }
-    if (*view && handOverBlockComplete(*view)) return Published::kYes;
-    if (nowMilliseconds() > deadline) return Published::kTimedOut;
-    if (!waiting) trace("single instance: the first instance is still setting up; waiting");
-    waiting = true;
-    sleepMilliseconds(2);
-  }
 }
 
 enum class Outcome { kDone, kFailed, kStartOver };
