@@ -1,5 +1,7 @@
 #include "launcher/launcher.h"
 
+#include <memory>
+
 #include "jvm/environment.h"
 #include "jvm/java_main.h"
 #include "jvm/option_list.h"
@@ -9,6 +11,7 @@
 #include "report/trace.h"
 #include "runtime/selection.h"
 #include "service/service_host.h"
+#include "ui/dialog_chooser.h"
 #include "ui/dpi_awareness.h"
 
 namespace tarn {
@@ -42,6 +45,20 @@ void traceChannel(const SingleInstanceChannel& channel, size_t arguments) {
 
 // The run, on the service's thread.
 int32_t runService(void* context) { return run(*static_cast<Launcher*>(context)); }
+
+// This build's architecture, this platform's registered runtimes and the
+// JRE Not Found dialog.
+bool selectRuntime(Launcher& launcher) {
+  Machine& machine = *launcher.machine;
+  TargetArchitecture architecture = launcherArchitecture();
+  std::unique_ptr<RuntimeSource> source = systemRuntimeSource(machine, architecture);
+  DialogChooser chooser(machine, launcher.settings.isService);
+  if (!selectRuntimeWith(machine, launcher.settings, architecture, *source, chooser,
+                         &launcher.jvm.jvmPath))
+    return false;
+  trace("VM library chosen: %s", launcher.jvm.jvmPath.c_str());
+  return true;
+}
 
 // On the Java main thread, just before the main method.
 void mainAboutToStart(void* context) {
@@ -83,7 +100,7 @@ bool initialise(Launcher& launcher, const std::vector<std::string>& commandLine)
     return false;
   launcher.settings.singleInstance = launcher.channel.singleInstance;
   if (launcher.settings.overrideWorkingDir) overrideWorkingDirectory(launcher);
-  return selectRuntime(*launcher.machine, launcher.settings, &launcher.jvm.jvmPath);
+  return selectRuntime(launcher);
 }
 
 int32_t run(Launcher& launcher) {

@@ -4,7 +4,6 @@
 #include "report/messages.h"
 #include "report/trace.h"
 #include "runtime/runtime_verdict.h"
-#include "ui/jre_not_found_dialog.h"
 
 namespace tarn {
 
@@ -23,26 +22,6 @@ bool usableArchitecture(uint16_t machineType, RuntimeFiles& files, const std::st
   reportError(IDS_JVM_WRONG_ARCHITECTURE, library);
   return false;
 }
-
-struct DialogChooser : RuntimeChooser {
-  DialogChooser(Machine& machine, bool unattended) : machine(machine), unattended(unattended) {}
-  int choose(const std::string& message, JvmType type, std::string* folder,
-             std::string* jvmPath) override {
-    // Nobody answers a service's dialog: it would wait forever, and the
-    // service manager would give up on the start without a reason.
-    if (unattended) {
-      printRuntimeNotFound(message);
-      return 2;
-    }
-    JreNotFoundDialog dialog(machine, message, type);
-    int result = dialog.show(activeWindow());
-    *folder = dialog.folder;
-    *jvmPath = dialog.jvmPath;
-    return result;
-  }
-  Machine& machine;
-  bool unattended;
-};
 
 int runtimeNotFoundId(const RuntimeRules& rules) {
   return rules.jvmType == JvmType::Server ? IDS_JRE_NOT_FOUND_SERVER : IDS_JRE_NOT_FOUND;
@@ -191,16 +170,6 @@ bool selectRuntimeWith(Machine& machine, const LauncherSettings& settings,
   if (!usableArchitecture(architecture.machine, files, picked)) return false;
   jvmPath = picked;
   rememberRuntimeFolder(machine, settings, folder);
-  return true;
-}
-
-bool selectRuntime(Machine& machine, const LauncherSettings& settings, std::string* jvmPath) {
-  TargetArchitecture architecture = launcherArchitecture();
-  std::unique_ptr<RuntimeSource> source = systemRuntimeSource(machine, architecture);
-  DialogChooser chooser(machine, settings.isService);
-  if (!selectRuntimeWith(machine, settings, architecture, *source, chooser, jvmPath))
-    return false;
-  trace("VM library chosen: %s", jvmPath->c_str());
   return true;
 }
 

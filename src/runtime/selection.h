@@ -44,10 +44,6 @@ bool selectRuntimeWith(Machine& machine, const LauncherSettings& settings,
                        const TargetArchitecture& architecture, RuntimeSource& source,
                        RuntimeChooser& chooser, std::string* jvmPathOut);
 
-// selectRuntimeWith this build's architecture, this platform's registered
-// runtimes and the JRE Not Found dialog (on Linux its console counterpart).
-bool selectRuntime(Machine& machine, const LauncherSettings& settings, std::string* jvmPath);
-
 }  // namespace tarn
 
 #endif

@@ -1,7 +1,7 @@
 #include "ui/jre_not_found_dialog.h"
 
 #include "report/messages.h"
-#include "runtime/discovery.h"
+#include "runtime/runtime_home.h"
 
 namespace tarn {
 

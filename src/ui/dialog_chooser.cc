@@ -1,0 +1,22 @@
+#include "ui/dialog_chooser.h"
+
+#include "ui/jre_not_found_dialog.h"
+
+namespace tarn {
+
+int DialogChooser::choose(const std::string& message, JvmType type, std::string* folder,
+                          std::string* jvmPath) {
+  // Nobody answers a service's dialog: it would wait forever, and the
+  // service manager would give up on the start without a reason.
+  if (unattended) {
+    printRuntimeNotFound(message);
+    return 2;
+  }
+  JreNotFoundDialog dialog(machine, message, type);
+  int result = dialog.show(activeWindow());
+  *folder = dialog.folder;
+  *jvmPath = dialog.jvmPath;
+  return result;
+}
+
+}  // namespace tarn
