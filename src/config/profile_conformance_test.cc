@@ -14,7 +14,7 @@
 
 #include "config/ini_file.h"
 #include "config/profile_text.h"
-#include "os/profile_files.h"
+#include "config/real_profile_files.h"
 
 namespace tarn {
 namespace {

@@ -1,5 +1,6 @@
 // The process entry point, of the console launcher and, compiled with
 // TARN_WINDOWED, of the windowed one.
+#include "config/real_profile_files.h"
 #include "jvm/vm_platform.h"
 #include "launcher/launcher.h"
 #include "os/real_system.h"

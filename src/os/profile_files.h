@@ -24,13 +24,6 @@ struct ProfileFiles {
                            const std::string& value, const std::string& path) = 0;
 };
 
-struct RealProfileFiles : ProfileFiles {
-  uint32_t getString(const std::string& section, const std::string& key, char* buffer,
-                     uint32_t size, const std::string& path) override;
-  bool writeString(const std::string& section, const std::string& key,
-                   const std::string& value, const std::string& path) override;
-};
-
 }  // namespace tarn
 
 #endif

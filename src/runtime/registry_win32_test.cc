@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "config/real_profile_files.h"
 #include "os/real_system.h"
-#include "os/profile_files.h"
 #include "runtime/discovery.h"
 #include "runtime/selection.h"
 

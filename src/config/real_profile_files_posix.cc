@@ -1,4 +1,4 @@
-#include "os/profile_files.h"
+#include "config/real_profile_files.h"
 
 #include <fcntl.h>
 #include <stdlib.h>

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "config/ini_file.h"
+#include "config/real_profile_files.h"
 #include "os/code_page_win32.h"
-#include "os/profile_files.h"
 #include "os/text.h"
 
 namespace tarn {
