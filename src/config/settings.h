@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "config/java_version.h"
 #include "os/machine.h"
-#include "runtime/java_version.h"
 
 namespace tarn {
 

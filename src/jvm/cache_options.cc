@@ -1,7 +1,7 @@
 #include "jvm/cache_options.h"
 
+#include "config/java_version.h"
 #include "os/text.h"
-#include "runtime/java_version.h"
 
 namespace tarn {
 

@@ -1,6 +1,6 @@
 #include "jvm/runtime_traits.h"
 
-#include "runtime/java_version.h"
+#include "config/java_version.h"
 
 namespace tarn {
 

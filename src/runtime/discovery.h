@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "config/java_version.h"
 #include "config/settings.h"
 #include "os/machine.h"
-#include "runtime/java_version.h"
 #include "runtime/registry.h"
 #include "runtime/runtime_home.h"
 

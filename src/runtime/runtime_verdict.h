@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
+#include "config/java_version.h"
 #include "config/settings.h"
 #include "os/system.h"
-#include "runtime/java_version.h"
 #include "runtime/runtime_home.h"
 
 namespace tarn {

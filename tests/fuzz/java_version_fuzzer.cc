@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "runtime/java_version.h"
+#include "config/java_version.h"
 
 namespace {
 

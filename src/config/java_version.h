@@ -1,7 +1,7 @@
 // Java version numbers: four numeric groups read from any text, ordered,
 // matched against preferred versions and written back for messages.
-#ifndef TARN_RUNTIME_JAVA_VERSION_H
-#define TARN_RUNTIME_JAVA_VERSION_H
+#ifndef TARN_CONFIG_JAVA_VERSION_H
+#define TARN_CONFIG_JAVA_VERSION_H
 
 #include <cstdint>
 #include <string>
