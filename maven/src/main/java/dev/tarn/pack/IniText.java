@@ -1,0 +1,94 @@
+package dev.tarn.pack;
+
+import java.nio.ByteBuffer;
+import java.nio.charset.CharacterCodingException;
+import java.nio.charset.CodingErrorAction;
+import java.nio.charset.StandardCharsets;
+
+/**
+ * An INI file's bytes as the text a launcher embeds. The embedded reader knows only "\r\n" line
+ * ends, sections and key lines, so the file is put in that form by the rules of the
+ * configuration file's own reader: comment and blank lines and lines without "=" go, blanks
+ * around names and values go, and matching quotes around a whole value go.
+ */
+public final class IniText {
+  private IniText() {}
+
+  /** UTF-8 (with or without a byte order mark) or UTF-16LE with one. */
+  public static String embeddedText(byte[] ini) throws PackException {
+    String whole;
+    if (ini.length >= 2 && (ini[0] & 0xFF) == 0xFF && (ini[1] & 0xFF) == 0xFE) {
+      if (ini.length % 2 != 0) throw refusal("the configuration is UTF-16 of an odd number of bytes");
+      StringBuilder text = new StringBuilder(ini.length / 2);
+      for (int i = 2; i < ini.length; i += 2) text.append((char) LittleEndian.read16(ini, i));
+      whole = text.toString();
+    } else {
+      int from = ini.length >= 3 && (ini[0] & 0xFF) == 0xEF && (ini[1] & 0xFF) == 0xBB
+          && (ini[2] & 0xFF) == 0xBF ? 3 : 0;
+      try {
+        whole = strictUtf8(ini, from, ini.length - from);
+      } catch (CharacterCodingException e) {
+        throw refusal("the configuration is neither UTF-8 nor UTF-16 with a byte order mark; save it as UTF-8");
+      }
+    }
+    if (whole.indexOf('\0') >= 0)
+      throw refusal("the configuration holds NUL characters (UTF-16 without a byte order mark?)");
+    StringBuilder text = new StringBuilder();
+    int start = 0;
+    while (start < whole.length()) {
+      int end = start;
+      while (end < whole.length() && whole.charAt(end) != '\r' && whole.charAt(end) != '\n') ++end;
+      String line = embeddedLine(whole.substring(start, end));
+      if (!line.isEmpty()) {
+        if (text.length() > 0) text.append("\r\n");
+        text.append(line);
+      }
+      start = end + (whole.startsWith("\r\n", end) ? 2 : 1);
+    }
+    return text.toString();
+  }
+
+  /** UTF-8 that refuses overlong forms, surrogates and anything above U+10FFFF. */
+  static String strictUtf8(byte[] bytes, int from, int length) throws CharacterCodingException {
+    return StandardCharsets.UTF_8.newDecoder()
+        .onMalformedInput(CodingErrorAction.REPORT)
+        .onUnmappableCharacter(CodingErrorAction.REPORT)
+        .decode(ByteBuffer.wrap(bytes, from, length))
+        .toString();
+  }
+
+  private static PackException refusal(String message) {
+    return new PackException(PackException.Input.CONFIGURATION, message);
+  }
+
+  private static boolean isBlank(char c) {
+    return c == ' ' || c == '\t' || c == 0x0B || c == '\f' || c == 0x1A;
+  }
+
+  static String trim(String text) {
+    int first = 0;
+    int last = text.length();
+    while (first < last && isBlank(text.charAt(first))) ++first;
+    while (last > first && isBlank(text.charAt(last - 1))) --last;
+    return text.substring(first, last);
+  }
+
+  /** One line in the embedded form, or "" to drop it. */
+  private static String embeddedLine(String raw) {
+    String line = trim(raw);
+    if (line.isEmpty() || line.charAt(0) == ';') return "";
+    if (line.charAt(0) == '[') {
+      int close = line.lastIndexOf(']');
+      if (close < 0) return "";
+      return "[" + trim(line.substring(1, close)) + "]";
+    }
+    int equals = line.indexOf('=');
+    if (equals < 0) return "";
+    String key = trim(line.substring(0, equals));
+    String value = trim(line.substring(equals + 1));
+    if (value.length() >= 2 && (value.charAt(0) == '"' || value.charAt(0) == '\'')
+        && value.charAt(value.length() - 1) == value.charAt(0))
+      value = value.substring(1, value.length() - 1);
+    return key + "=" + value;
+  }
+}
