@@ -1,0 +1,303 @@
+package dev.tarn.maven;
+
+import dev.tarn.pack.Identity;
+import dev.tarn.pack.PackException;
+import dev.tarn.pack.PackFiles;
+import dev.tarn.pack.Packer;
+import java.io.File;
+import java.io.IOException;
+import java.util.ArrayList;
+import java.util.List;
+import java.util.jar.JarFile;
+import java.util.jar.Manifest;
+import java.util.regex.Matcher;
+import java.util.regex.Pattern;
+import org.apache.maven.artifact.Artifact;
+import org.apache.maven.plugin.AbstractMojo;
+import org.apache.maven.plugin.MojoExecutionException;
+import org.apache.maven.plugin.MojoFailureException;
+import org.apache.maven.plugins.annotations.Component;
+import org.apache.maven.plugins.annotations.Parameter;
+import org.apache.maven.project.MavenProject;
+import org.apache.maven.project.MavenProjectHelper;
+
+/** What both goals share: the launchers, the configuration and the version information. */
+abstract class AbstractTarnMojo extends AbstractMojo {
+  private static final Pattern LEADING_NUMBERS = Pattern.compile("^[0-9]+(\\.[0-9]+){0,3}");
+  private static final int LONGEST_TEXT = 4000;
+
+  @Parameter(defaultValue = "${project}", readonly = true, required = true)
+  MavenProject project;
+
+  @Component
+  MavenProjectHelper projectHelper;
+
+  /** windows-x64, windows-x64-window, windows-x86, windows-x86-window, linux-x64. */
+  @Parameter(property = "tarn.launchers", defaultValue = "windows-x64")
+  List<String> launchers;
+
+  /** The executable's name, without ".exe". */
+  @Parameter(property = "tarn.name", defaultValue = "${project.artifactId}")
+  String name;
+
+  /** Default: the jar manifest's Main-Class. */
+  @Parameter(property = "tarn.mainClass")
+  String mainClass;
+
+  @Parameter(property = "tarn.minimumVersion")
+  String minimumVersion;
+  @Parameter(property = "tarn.maximumVersion")
+  String maximumVersion;
+  @Parameter(property = "tarn.vmParameters")
+  String vmParameters;
+  @Parameter(property = "tarn.jvmType")
+  String jvmType;
+  @Parameter(property = "tarn.singleInstance")
+  Boolean singleInstance;
+  @Parameter(property = "tarn.startupCache")
+  Boolean startupCache;
+  @Parameter(property = "tarn.applicationType")
+  String applicationType;
+  @Parameter(property = "tarn.productName")
+  String productName;
+  @Parameter(property = "tarn.productCode")
+  String productCode;
+
+  /** Any further keys; the parameters above win over the file's values. */
+  @Parameter(property = "tarn.iniFile")
+  File iniFile;
+
+  /** Default: the numbers the project's version starts with, "2.5.1-SNAPSHOT" giving 2.5.1.0. */
+  @Parameter(property = "tarn.fileVersion")
+  String fileVersion;
+  /** Default: the project's version. */
+  @Parameter(property = "tarn.productVersion", defaultValue = "${project.version}")
+  String productVersion;
+  /** Default: the project's organization. */
+  @Parameter(property = "tarn.companyName", defaultValue = "${project.organization.name}")
+  String companyName;
+  /** Default: the project's name. */
+  @Parameter(property = "tarn.fileDescription", defaultValue = "${project.name}")
+  String fileDescription;
+  @Parameter(property = "tarn.copyright")
+  String copyright;
+  /** An .ico file for the Windows executables. */
+  @Parameter(property = "tarn.icon")
+  File icon;
+
+  /** Attach each output to the project, classified by its launcher id. */
+  @Parameter(property = "tarn.attach", defaultValue = "true")
+  boolean attach;
+
+  @Parameter(property = "tarn.skip", defaultValue = "false")
+  boolean skip;
+
+  @Parameter(defaultValue = "${project.build.outputTimestamp}")
+  String outputTimestamp;
+
+  @Parameter(defaultValue = "${project.build.directory}/tarn", required = true)
+  File outputDirectory;
+
+  @Override
+  public final void execute() throws MojoExecutionException, MojoFailureException {
+    if (skip) {
+      getLog().info("Skipped (tarn.skip)");
+      return;
+    }
+    List<Launcher> chosen = new ArrayList<>();
+    for (String id : launchers) {
+      Launcher launcher = Launcher.byId(id.trim());
+      if (launcher == null)
+        throw bad("launchers", "names no launcher \"" + id.trim() + "\"; use " + Launcher.ids());
+      if (!chosen.contains(launcher)) chosen.add(launcher);
+    }
+    if (chosen.isEmpty()) throw bad("launchers", "is empty; name at least one of " + Launcher.ids());
+    if (name.isEmpty() || name.matches(".*[/\\\\:*?\"<>|].*"))
+      throw bad("name", "\"" + name + "\" is no file name; give one without / \\ : * ? \" < > |");
+    run(chosen);
+  }
+
+  abstract void run(List<Launcher> chosen) throws MojoExecutionException, MojoFailureException;
+
+  static MojoFailureException bad(String parameter, String message) {
+    return new MojoFailureException("<" + parameter + "> " + message);
+  }
+
+  /** The configuration: the INI file's keys, the parameters over them, and a main class. */
+  IniSettings settings(File jar) throws MojoFailureException {
+    IniSettings ini = new IniSettings();
+    if (iniFile != null) {
+      try {
+        ini = IniSettings.parse(PackFiles.read(iniFile.getPath()));
+      } catch (PackException e) {
+        throw bad("iniFile", e.getMessage() + "; give an INI file in UTF-8");
+      }
+    }
+    String main = mainClass;
+    if (main == null && isEmpty(ini.get(IniSettings.RUNTIME, "Main Class"))) {
+      main = manifestMainClass(jar);
+      if (main == null)
+        throw bad("mainClass", "is not set and " + jar.getName() + " names no Main-Class in its manifest;"
+            + " set <mainClass> to the class whose main(String[]) starts the application");
+    }
+    Object[][] values = {
+      {IniSettings.RUNTIME, "Main Class", main, "mainClass"},
+      {IniSettings.RUNTIME, "Minimum Version", minimumVersion, "minimumVersion"},
+      {IniSettings.RUNTIME, "Maximum Version", maximumVersion, "maximumVersion"},
+      {IniSettings.RUNTIME, "Virtual Machine Parameters", vmParameters, "vmParameters"},
+      {IniSettings.RUNTIME, "JVM Type", jvmType, "jvmType"},
+      {IniSettings.RUNTIME, "Startup Cache", yesNo(startupCache, "Yes"), "startupCache"},
+      {IniSettings.APPLICATION, "Application Type", applicationType, "applicationType"},
+      {IniSettings.APPLICATION, "Single Instance", yesNo(singleInstance, "yes"), "singleInstance"},
+      {IniSettings.PRODUCT, "Product Name", productName, "productName"},
+      {IniSettings.PRODUCT, "Product Code", productCode, "productCode"},
+    };
+    for (Object[] value : values) {
+      String text = (String) value[2];
+      if (text != null && (text.indexOf('\n') >= 0 || text.indexOf('\r') >= 0 || text.indexOf('\0') >= 0))
+        throw bad((String) value[3], "holds a line break or NUL; give the value on one line");
+      ini.set((String) value[0], (String) value[1], text);
+    }
+    if (jvmType != null && !jvmType.equals("server") && !jvmType.equals("favor_server"))
+      throw bad("jvmType", "\"" + jvmType + "\" is neither server nor favor_server");
+    if (applicationType != null && !applicationType.equals("service"))
+      throw bad("applicationType", "\"" + applicationType + "\" is not service, the one type there is"
+          + " besides a plain application (leave it out for that)");
+    return ini;
+  }
+
+  private static boolean isEmpty(String text) {
+    return text == null || text.isEmpty();
+  }
+
+  private static String yesNo(Boolean value, String yes) {
+    return value == null ? null : value ? yes : "no";
+  }
+
+  private static String manifestMainClass(File jar) {
+    try (JarFile file = new JarFile(jar)) {
+      Manifest manifest = file.getManifest();
+      String main = manifest == null ? null : manifest.getMainAttributes().getValue("Main-Class");
+      return main == null || main.trim().isEmpty() ? null : main.trim();
+    } catch (IOException e) {
+      return null;
+    }
+  }
+
+  /** The version information and icon of a Windows executable; nothing for Linux. */
+  Identity identity(Launcher launcher, String fileName) throws MojoFailureException {
+    Identity identity = new Identity();
+    if (!launcher.windows()) return identity;
+    String version = project.getVersion();
+    if (fileVersion != null) {
+      if (!Identity.isVersionNumber(fileVersion))
+        throw bad("fileVersion", "\"" + fileVersion + "\" is not one to four numbers up to 65535 with dots"
+            + " between, such as 2.5.1");
+      identity.fileVersion = fileVersion;
+    } else {
+      String numbers = leadingNumbers(version);
+      if (numbers == null)
+        throw bad("fileVersion", "is not set and the project's version \"" + version + "\" does not start"
+            + " with one to four numbers up to 65535; set <fileVersion>, such as 2.5.1");
+      identity.fileVersion = (numbers + ".0.0.0").replaceFirst("^((?:[0-9]+\\.){3}[0-9]+).*", "$1");
+    }
+    identity.productVersion = text("productVersion", productVersion);
+    if (!identity.productVersion.isEmpty() && !Identity.isVersionNumber(identity.productVersion)) {
+      String numbers = leadingNumbers(identity.productVersion);
+      if (numbers == null)
+        throw bad("productVersion", "\"" + identity.productVersion + "\" does not start with one to four"
+            + " numbers up to 65535, such as 2.5.1-beta");
+      identity.productVersionNumbers = numbers;
+    }
+    identity.company = text("companyName", companyName);
+    identity.description = text("fileDescription", fileDescription);
+    identity.productName = text("productName", productName != null ? productName : project.getName());
+    identity.copyright = text("copyright", copyright);
+    identity.originalName = fileName;
+    if (icon != null) {
+      try {
+        identity.icon = PackFiles.read(icon.getPath());
+      } catch (PackException e) {
+        throw bad("icon", e.getMessage() + "; give an .ico file");
+      }
+    }
+    return identity;
+  }
+
+  private static String text(String parameter, String value) throws MojoFailureException {
+    if (value == null) return "";
+    if (value.length() > LONGEST_TEXT || value.indexOf('\0') >= 0)
+      throw bad(parameter, "is longer than " + LONGEST_TEXT + " characters or holds NUL");
+    return value;
+  }
+
+  /** "2.5.1" of "2.5.1-SNAPSHOT"; null when the text starts with no version number. */
+  static String leadingNumbers(String version) {
+    Matcher matcher = LEADING_NUMBERS.matcher(version == null ? "" : version);
+    if (!matcher.find() || !Identity.isVersionNumber(matcher.group())) return null;
+    return matcher.group();
+  }
+
+  /** The launcher packed; refusals name the parameter at fault. */
+  byte[] pack(Launcher launcher, byte[] ini, File jar, byte[] jarBytes, Identity identity)
+      throws MojoExecutionException, MojoFailureException {
+    byte[] image;
+    try {
+      image = launcher.image();
+    } catch (IOException e) {
+      throw new MojoExecutionException("The plugin's launcher " + launcher.id + " cannot be read", e);
+    }
+    if (image == null)
+      throw new MojoExecutionException("The plugin's jar lacks the launcher " + launcher.id + ": it was built"
+          + " without the launchers' images");
+    try {
+      return Packer.pack(image, ini, jarBytes, identity);
+    } catch (PackException e) {
+      switch (e.input()) {
+        case ICON:
+          throw bad("icon", icon + ": " + e.getMessage() + "; give an .ico file of PNG or bitmap images");
+        case JAR:
+          throw bad("jar", jar + ": " + e.getMessage() + "; give a jar (zip) file");
+        case CONFIGURATION:
+          throw new MojoFailureException("The configuration for " + launcher.id + ": " + e.getMessage());
+        default:
+          throw new MojoExecutionException(launcher.id + ": " + e.getMessage());
+      }
+    }
+  }
+
+  /** The project's own jar: made earlier in the package phase, or by an earlier build. */
+  File projectJar() throws MojoFailureException {
+    File file = project.getArtifact().getFile();
+    if (file == null) {
+      file = new File(project.getBuild().getDirectory(), project.getBuild().getFinalName() + ".jar");
+    }
+    if (!file.isFile())
+      throw new MojoFailureException("The project has no jar yet: bind the goal to the package phase"
+          + " (after the jar plugin), run it after mvn package, or name a jar with <jar>");
+    return file;
+  }
+
+  /** The compile and runtime dependencies, in the order Maven resolved them. */
+  List<Artifact> runtimeDependencies() {
+    List<Artifact> dependencies = new ArrayList<>();
+    for (Artifact artifact : project.getArtifacts()) {
+      String scope = artifact.getScope();
+      if ((Artifact.SCOPE_COMPILE.equals(scope) || Artifact.SCOPE_RUNTIME.equals(scope))
+          && artifact.getArtifactHandler().isAddedToClasspath() && artifact.getFile() != null)
+        dependencies.add(artifact);
+    }
+    return dependencies;
+  }
+
+  File outputFolder(Launcher launcher) throws MojoExecutionException {
+    File folder = new File(outputDirectory, launcher.id);
+    if (!folder.isDirectory() && !folder.mkdirs())
+      throw new MojoExecutionException("Cannot make the folder " + folder);
+    return folder;
+  }
+
+  void attach(File file, String type, Launcher launcher) {
+    if (attach) projectHelper.attachArtifact(project, type, launcher.id, file);
+  }
+}

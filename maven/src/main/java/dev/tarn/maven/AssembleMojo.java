@@ -1,0 +1,185 @@
+package dev.tarn.maven;
+
+import dev.tarn.pack.Identity;
+import java.io.File;
+import java.io.IOException;
+import java.io.InputStream;
+import java.io.OutputStream;
+import java.nio.charset.StandardCharsets;
+import java.nio.file.Files;
+import java.nio.file.LinkOption;
+import java.nio.file.Path;
+import java.nio.file.StandardCopyOption;
+import java.nio.file.attribute.PosixFilePermission;
+import java.time.Instant;
+import java.util.ArrayList;
+import java.util.LinkedHashMap;
+import java.util.List;
+import java.util.Map;
+import java.util.Set;
+import java.util.stream.Collectors;
+import java.util.stream.Stream;
+import org.apache.maven.artifact.Artifact;
+import org.apache.maven.plugin.MojoExecutionException;
+import org.apache.maven.plugin.MojoFailureException;
+import org.apache.maven.plugins.annotations.LifecyclePhase;
+import org.apache.maven.plugins.annotations.Mojo;
+import org.apache.maven.plugins.annotations.Parameter;
+import org.apache.maven.plugins.annotations.ResolutionScope;
+
+/**
+ * One folder ready to ship per launcher, and a zip of it: the launcher named after the
+ * application, its INI beside it, the project's jar and its runtime dependencies in lib/, and
+ * optionally a private runtime in jre/. In target/tarn/&lt;launcher&gt;/&lt;name&gt;-&lt;version&gt;/.
+ */
+@Mojo(name = "assemble", defaultPhase = LifecyclePhase.PACKAGE,
+    requiresDependencyResolution = ResolutionScope.RUNTIME, threadSafe = true)
+public class AssembleMojo extends AbstractTarnMojo {
+  /** A Java runtime's folder for the launchers' system, copied in as the private runtime. */
+  @Parameter(property = "tarn.runtime")
+  File runtime;
+
+  /** What one launcher's folder holds, all checked before anything is written. */
+  private static final class Plan {
+    Launcher launcher;
+    byte[] executable;
+    byte[] ini;
+  }
+
+  @Override
+  void run(List<Launcher> chosen) throws MojoExecutionException, MojoFailureException {
+    File projectJar = projectJar();
+    Map<String, File> lib = new LinkedHashMap<>();
+    lib.put(projectJar.getName(), projectJar);
+    for (Artifact dependency : runtimeDependencies()) {
+      String file = dependency.getFile().getName();
+      lib.put(lib.containsKey(file) ? dependency.getGroupId() + "-" + file : file, dependency.getFile());
+    }
+    List<Plan> plans = new ArrayList<>();
+    for (Launcher launcher : chosen) {
+      checkRuntime(launcher);
+      IniSettings settings = settings(projectJar);
+      // Relative entries resolve against the executable's folder, wherever it is started from.
+      StringBuilder classPath = new StringBuilder();
+      for (String file : lib.keySet())
+        classPath.append(classPath.length() > 0 ? ";" : "").append("lib").append(launcher.windows() ? '\\' : '/').append(file);
+      String more = settings.get(IniSettings.CLASS_PATH, "Class Path");
+      if (more != null && !more.isEmpty()) classPath.append(';').append(more);
+      settings.set(IniSettings.CLASS_PATH, "Class Path", classPath.toString());
+      if (settings.get(IniSettings.APPLICATION, "Override WorkingDir") == null)
+        settings.set(IniSettings.APPLICATION, "Override WorkingDir", "Yes");
+      Plan plan = new Plan();
+      plan.launcher = launcher;
+      plan.ini = settings.text(launcher.windows() ? "\r\n" : "\n").getBytes(StandardCharsets.UTF_8);
+      Identity identity = identity(launcher, launcher.executableName(name));
+      plan.executable = pack(launcher, new byte[0], null, null, identity);
+      plans.add(plan);
+    }
+    Instant when = Timestamps.outputInstant(outputTimestamp);
+    for (Plan plan : plans) write(plan, lib, when);
+  }
+
+  private void checkRuntime(Launcher launcher) throws MojoFailureException {
+    if (runtime == null) return;
+    if (!runtime.isDirectory())
+      throw bad("runtime", runtime + " is no folder; name the folder of a Java runtime (holding bin/ and lib/)");
+    String[] libraries = launcher.windows() ? new String[] {"bin/java.dll"}
+        : new String[] {"lib/libjava.so", "lib/amd64/libjava.so"};
+    for (String library : libraries) if (new File(runtime, library).isFile()) return;
+    throw bad("runtime", runtime + " holds no " + libraries[0] + ", so it is no Java runtime for "
+        + launcher.id + "; name the folder of a runtime for that system");
+  }
+
+  private void write(Plan plan, Map<String, File> lib, Instant when) throws MojoExecutionException {
+    Launcher launcher = plan.launcher;
+    String folderName = name + "-" + project.getVersion();
+    Path parent = outputFolder(launcher).toPath();
+    Path folder = parent.resolve(folderName);
+    Path zip = parent.resolve(folderName + "-" + launcher.id + ".zip");
+    // Built beside their places and moved there when whole.
+    Path staging = parent.resolve(".tarn-assemble-" + folderName);
+    Path zipStaging = parent.resolve(".tarn-assemble-" + folderName + ".zip");
+    String executable = launcher.executableName(name);
+    try {
+      deleteTree(staging);
+      Files.deleteIfExists(zipStaging);
+      Files.createDirectories(staging.resolve("lib"));
+      Files.write(staging.resolve(executable), plan.executable);
+      if (!staging.resolve(executable).toFile().setExecutable(true, false))
+        throw new IOException(executable + " cannot be made executable");
+      Files.write(staging.resolve(name + ".ini"), plan.ini);
+      for (Map.Entry<String, File> file : lib.entrySet())
+        Files.copy(file.getValue().toPath(), staging.resolve("lib").resolve(file.getKey()));
+      if (runtime != null) copyTree(runtime.toPath(), staging.resolve("jre"));
+      try (ZipWriter out = new ZipWriter(Files.newOutputStream(zipStaging), when)) {
+        zipTree(out, staging, folderName, executable);
+      }
+      deleteTree(folder);
+      Files.move(staging, folder, StandardCopyOption.ATOMIC_MOVE);
+      Files.move(zipStaging, zip, StandardCopyOption.ATOMIC_MOVE, StandardCopyOption.REPLACE_EXISTING);
+    } catch (IOException e) {
+      try {
+        deleteTree(staging);
+        Files.deleteIfExists(zipStaging);
+      } catch (IOException ignored) {
+        // the staging names say what they are
+      }
+      throw new MojoExecutionException("Cannot write " + folder + ": " + e, e);
+    }
+    getLog().info("Assembled " + folder + " and " + zip.getFileName());
+    attach(zip.toFile(), "zip", launcher);
+  }
+
+  private static void copyTree(Path from, Path to) throws IOException {
+    try (Stream<Path> files = Files.walk(from)) {
+      for (Path file : files.collect(Collectors.toList())) {
+        Path target = to.resolve(from.relativize(file).toString());
+        if (Files.isDirectory(file)) Files.createDirectories(target);
+        else Files.copy(file, target, StandardCopyOption.COPY_ATTRIBUTES);
+      }
+    }
+  }
+
+  private static void deleteTree(Path tree) throws IOException {
+    if (!Files.exists(tree, LinkOption.NOFOLLOW_LINKS)) return;
+    try (Stream<Path> files = Files.walk(tree)) {
+      List<Path> all = files.collect(Collectors.toList());
+      for (int i = all.size() - 1; i >= 0; --i) Files.delete(all.get(i));
+    }
+  }
+
+  /** The folder's files under top/, sorted by name, so that one build gives the same bytes. */
+  private static void zipTree(ZipWriter out, Path folder, String top, String launcher) throws IOException {
+    List<String> names = new ArrayList<>();
+    try (Stream<Path> files = Files.walk(folder)) {
+      for (Path file : files.collect(Collectors.toList())) {
+        String relative = folder.relativize(file).toString().replace(File.separatorChar, '/');
+        names.add(Files.isDirectory(file) ? relative + "/" : relative);
+      }
+    }
+    names.sort(null);
+    for (String relative : names) {
+      if (relative.equals("/")) {
+        out.folder(top);
+      } else if (relative.endsWith("/")) {
+        out.folder(top + "/" + relative.substring(0, relative.length() - 1));
+      } else {
+        Path file = folder.resolve(relative);
+        try (InputStream in = Files.newInputStream(file)) {
+          out.file(top + "/" + relative, in, isExecutable(file, relative, launcher));
+        }
+      }
+    }
+  }
+
+  /** By its mode where the system keeps one, else by the runtime's own layout. */
+  private static boolean isExecutable(Path file, String relative, String launcher) throws IOException {
+    if (relative.equals(launcher)) return true;
+    try {
+      Set<PosixFilePermission> mode = Files.getPosixFilePermissions(file);
+      return mode.contains(PosixFilePermission.OWNER_EXECUTE);
+    } catch (UnsupportedOperationException e) {
+      return relative.startsWith("jre/bin/") || relative.endsWith("/jspawnhelper");
+    }
+  }
+}
