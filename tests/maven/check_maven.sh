@@ -1,0 +1,142 @@
+# The Maven plugin as a user meets it, offline: built with the launchers' images and compared
+# with the native tarn-pack (scripts/maven-plugin), then the example application built with
+# it. The Linux executables run the application on JDK 17 and 25, whatever the current folder;
+# the Windows ones run under Wine on the stand-in VM, one from its private runtime; the JDK
+# loads the main class from the packed .exe; the version resource carries the project's
+# version; a second build gives the same bytes; bad configuration fails by name and leaves
+# what was built as it was.
+# usage: bash tests/maven/check_maven.sh   (from the source tree, after the CMake presets)
+set -euo pipefail
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+cd "$source_dir"
+work=$(mktemp -d "${TMPDIR:-/tmp}/tarn-maven.XXXXXX")
+trap '[ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+scripts/maven-plugin
+version=$(sed -n 's/^project(tarn VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
+plugin=dev.tarn:tarn-maven-plugin:$version
+maven() { mvn -B -q -s "$source_dir/build/maven/settings.xml" "$@"; }
+
+app=$work/greeter
+cp -r examples/maven "$app"
+cd "$app"
+maven package >"$work/build.log" 2>&1 || fail "the example does not build: $(cat "$work/build.log")"
+out=$app/target/tarn
+folder=greeter-2.5.1-SNAPSHOT
+(cd "$out" && find . -type f | LC_ALL=C sort) >"$work/files"
+printf '%s\n' ./linux-x64/greeter "./linux-x64/$folder-linux-x64.zip" "./linux-x64/$folder/greeter" \
+  "./linux-x64/$folder/greeter.ini" "./linux-x64/$folder/lib/commons-lang3-3.12.0.jar" \
+  "./linux-x64/$folder/lib/$folder.jar" ./windows-x64-window/greeter.exe \
+  "./windows-x64/$folder-windows-x64.zip" "./windows-x64/$folder/greeter.exe" \
+  "./windows-x64/$folder/greeter.ini" "./windows-x64/$folder/lib/commons-lang3-3.12.0.jar" \
+  "./windows-x64/$folder/lib/$folder.jar" | LC_ALL=C sort | diff - "$work/files" >&2 ||
+  fail "target/tarn holds other files"
+grep -qxF "Class Path=lib/$folder.jar;lib/commons-lang3-3.12.0.jar" "$out/linux-x64/$folder/greeter.ini" ||
+  fail "the assembled INI: $(cat "$out/linux-x64/$folder/greeter.ini")"
+
+# add_jre_path <ini> <folder>: the configuration with "JRE Path" set, in the file's line ends.
+add_jre_path() {
+  JRE=$2 awk '{ print } /^\[Java Runtime Environment\]\r?$/ { print "JRE Path=" ENVIRON["JRE"] (/\r$/ ? "\r" : "") }' \
+    "$1" >"$1.new"
+  mv "$1.new" "$1"
+}
+
+# expect_greeting <Java version> <command...>: the application ran on that Java.
+expect_greeting() {
+  local java=$1
+  shift
+  "$@" alpha beta >"$work/run.out" 2>&1 || fail "$*: $(cat "$work/run.out")"
+  printf 'Hello, Alpha beta!\nJava %s\n' "$java" | cmp -s - "$work/run.out" ||
+    fail "$* printed: $(cat "$work/run.out")"
+}
+mkdir "$work/elsewhere"
+cd "$work/elsewhere"
+for java in 17 25; do
+  home=$(realpath "$(ls -d /usr/lib/jvm/*-$java-* | head -n 1)")
+  [ -f "$home/lib/server/libjvm.so" ] || fail "no JDK $java under /usr/lib/jvm"
+  # An INI beside a packed executable wins over its embedded values.
+  mkdir "$work/packed-$java"
+  cp "$out/linux-x64/greeter" "$work/packed-$java/"
+  printf '[Java Runtime Environment]\nJRE Path=%s\n' "$home" >"$work/packed-$java/greeter.ini"
+  expect_greeting "$java" "$work/packed-$java/greeter"
+  # The zip unpacked: the launcher still executable, its INI naming lib/.
+  mkdir "$work/unzipped-$java"
+  unzip -q "$out/linux-x64/$folder-linux-x64.zip" -d "$work/unzipped-$java"
+  add_jre_path "$work/unzipped-$java/$folder/greeter.ini" "$home"
+  expect_greeting "$java" "$work/unzipped-$java/$folder/greeter"
+done
+
+# Windows, under Wine with the stand-in VM of the windows build.
+export WINEPREFIX=$source_dir/build/windows/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+"$source_dir/scripts/wine-prefix" "$WINEPREFIX"
+testvm=$source_dir/build/windows/tests/testvm/testvm.dll
+probe=$source_dir/build/windows/tools/tarn-pack/resource_probe.exe
+[ -f "$testvm" ] && [ -f "$probe" ] || fail "build the windows preset first"
+winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+mkdir -p "$work/jre/bin/server"
+cp "$testvm" "$work/jre/bin/server/jvm.dll"
+cp "$testvm" "$work/jre/bin/java.dll"
+export TESTVM_RECORD
+# run_windows <executable> <arguments...>: runs it, its record in $work/record.txt.
+run_windows() {
+  TESTVM_RECORD=$(winpath "$work/record")
+  rm -f "$work/record"
+  (cd "$(dirname "$1")" && wine "$@") >"$work/wine.out" 2>&1 || fail "$1 under Wine: $(cat "$work/wine.out")"
+  tr -d '\r' <"$work/record" >"$work/record.txt"
+}
+expect_record() { grep -qxF "$1" "$work/record.txt" || fail "the record lacks '$1': $(cat "$work/record.txt")"; }
+mkdir "$work/win"
+cp "$out/windows-x64-window/greeter.exe" "$work/win/"
+printf '[Java Runtime Environment]\r\nJRE Path=%s\r\n' "$(winpath "$work/jre")" >"$work/win/greeter.ini"
+run_windows "$work/win/greeter.exe" one
+expect_record "class dev/tarn/examples/greeter/Greeter"
+expect_record "option -Dgreeter.launcher=tarn"
+expect_record "option -Djava.class.path=$(winpath "$work/win/greeter.exe")"
+expect_record "arg 0 one"
+java -cp "$work/win/greeter.exe" dev.tarn.examples.greeter.Greeter alpha >"$work/java.out" 2>&1 ||
+  fail "java -cp greeter.exe: $(cat "$work/java.out")"
+grep -qxF 'Hello, Alpha!' "$work/java.out" || fail "java -cp greeter.exe printed: $(cat "$work/java.out")"
+wine "$probe" "$(winpath "$work/win/greeter.exe")" | tr -d '\r' >"$work/probe.txt"
+for line in "fixed 2.5.1.0 2.5.1.0" "string CompanyName=Example Ltd" "string FileDescription=Greeter" \
+    "string FileVersion=2.5.1.0" "string LegalCopyright=(c) 2026 Example Ltd" \
+    "string OriginalFilename=greeter.exe" "string ProductName=Greeter" "string ProductVersion=2.5.1-SNAPSHOT"; do
+  grep -qxF "$line" "$work/probe.txt" || fail "the version resource lacks '$line': $(cat "$work/probe.txt")"
+done
+cp -r "$out/windows-x64/$folder" "$work/win-folder"
+add_jre_path "$work/win-folder/greeter.ini" "$(winpath "$work/jre")"
+run_windows "$work/win-folder/greeter.exe" two
+expect_record "option -Djava.class.path=lib\\$folder.jar;lib\\commons-lang3-3.12.0.jar"
+expect_record "arg 0 two"
+
+# The same build again gives the same bytes.
+cd "$app"
+(cd "$out" && find . -type f -exec sha256sum {} + | LC_ALL=C sort -k2) >"$work/first.sha256"
+maven package >"$work/build.log" 2>&1 || fail "the second build: $(cat "$work/build.log")"
+(cd "$out" && sha256sum --quiet -c "$work/first.sha256") || fail "a second build gave other bytes"
+
+# A folder with a private runtime, by the goal alone after the build.
+maven "$plugin:assemble" -Dtarn.launchers=windows-x64 -Dtarn.name=private -Dtarn.runtime="$work/jre" \
+  >"$work/build.log" 2>&1 || fail "assemble with a runtime: $(cat "$work/build.log")"
+run_windows "$out/windows-x64/private-2.5.1-SNAPSHOT/private.exe" three
+expect_record "env TARN_JVM_HOME=$(winpath "$out/windows-x64/private-2.5.1-SNAPSHOT/jre")"
+expect_record "arg 0 three"
+
+# Bad configuration: the message names the parameter, nothing is written.
+(cd "$out" && find . | LC_ALL=C sort) >"$work/before"
+echo "no icon" >"$work/bad.ico"
+# refuse <message> <goal and properties...>
+refuse() {
+  local message=$1
+  shift
+  if maven "$@" >"$work/build.log" 2>&1; then fail "$* passed"; fi
+  grep -qF -- "$message" "$work/build.log" || fail "$*: $(cat "$work/build.log")"
+  (cd "$out" && find . | LC_ALL=C sort) | diff "$work/before" - >&2 || fail "$* left files"
+}
+refuse "<jar> is not set, and the project's jar lacks its runtime dependencies [commons-lang3-3.12.0.jar]" \
+  "$plugin:pack" -Dtarn.launchers=windows-x64
+refuse "<icon> $work/bad.ico: the icon is not usable: not an icon file" \
+  "$plugin:pack" -Dtarn.launchers=linux-x64,windows-x64 -Dtarn.jar="target/$folder-all.jar" -Dtarn.icon="$work/bad.ico"
+refuse '<launchers> names no launcher "mac"; use windows-x64, windows-x64-window, windows-x86, windows-x86-window or linux-x64' \
+  "$plugin:pack" -Dtarn.launchers=linux-x64,mac
+echo "maven plugin and example: ok"
