@@ -1,6 +1,7 @@
-# Checks what scripts/release wrote: the three archives under the project's
-# version with exactly the listed files, their checksums, the same bytes
-# from a second run, images without build paths or link times; then uses
+# Checks what scripts/release wrote: the three archives and the Maven plugin
+# under the project's version, the archives with exactly the listed files,
+# the plugin with their launchers, the checksums, the same bytes from a
+# second run, images without build paths or link times; then uses
 # the unpacked archives as a publisher would: on Linux `tarn` runs the
 # example on a real VM and `tarn-pack` packs it; under Wine `tarn-pack.exe`
 # packs `tarn.exe` with a configuration and a jar, the packed executable
@@ -17,7 +18,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 version=$(sed -n 's/^project(tarn VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
 [ -n "$version" ] || fail "no version in CMakeLists.txt"
-names=("tarn-$version-linux-x64.tar.gz" "tarn-$version-windows-x64.zip" "tarn-$version-windows-x86.zip")
+names=("tarn-$version-linux-x64.tar.gz" "tarn-$version-windows-x64.zip" "tarn-$version-windows-x86.zip"
+       "tarn-maven-plugin-$version.jar" "tarn-maven-plugin-$version.pom")
 [ "$(cd "$dist" && ls)" = "$(printf '%s\n' SHA256SUMS "${names[@]}")" ] ||
   fail "dist holds $(cd "$dist" && ls | tr '\n' ' ')"
 (cd "$dist" && sha256sum --quiet -c SHA256SUMS) || fail "the checksums do not verify"
@@ -75,6 +77,18 @@ for image in "$win64"/*.exe "$win32"/*.exe; do
     >/dev/null || fail "$(bash tests/image/check_image.sh "$objdump" "$machine" "$subsystem" "$image" "$version" "$kind")"
 done
 [ "$("$linux/tarn-pack" --version)" = "tarn-pack $version" ] || fail "tarn-pack --version"
+
+# The plugin carries the archives' launchers, byte for byte, under the project's version.
+plugin=$dist/tarn-maven-plugin-$version.jar
+for pair in "linux-x64/tarn $linux/tarn" "windows-x64/tarn.exe $win64/tarn.exe" \
+    "windows-x64-window/tarnw.exe $win64/tarnw.exe" "windows-x86/tarn.exe $win32/tarn.exe" \
+    "windows-x86-window/tarnw.exe $win32/tarnw.exe"; do
+  unzip -p "$plugin" "dev/tarn/launchers/${pair% *}" | cmp -s - "${pair#* }" ||
+    fail "the plugin's ${pair% *} is not the archive's"
+done
+unzip -p "$plugin" META-INF/maven/plugin.xml | grep -qF "<version>$version</version>" ||
+  fail "the plugin's descriptor does not name $version"
+grep -qF "<version>$version</version>" "$dist/tarn-maven-plugin-$version.pom" || fail "the plugin's pom"
 
 # Linux: the example application on a real VM, then packed into one file.
 app=$work/hello
