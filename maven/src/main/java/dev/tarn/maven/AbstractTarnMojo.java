@@ -130,7 +130,8 @@ abstract class AbstractTarnMojo extends AbstractMojo {
       try {
         ini = IniSettings.parse(PackFiles.read(iniFile.getPath()));
       } catch (PackException e) {
-        throw bad("iniFile", e.getMessage() + "; give an INI file in UTF-8");
+        throw bad("iniFile", e.input() == PackException.Input.CONFIGURATION ? iniFile + ": " + e.getMessage()
+            : e.getMessage());
       }
     }
     String main = mainClass;

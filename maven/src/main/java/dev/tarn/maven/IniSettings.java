@@ -17,6 +17,21 @@ final class IniSettings {
   static final String CLASS_PATH = "Class Path";
   static final String PRODUCT = "Product Information";
 
+  // The launcher matches names in its embedded configuration exactly, and in a file without
+  // regard to case: names from a file are given their exact spelling, so that an INI file
+  // means the same when it is packed.
+  private static final String[] NAMES = {RUNTIME, APPLICATION, CLASS_PATH, PRODUCT, "Main Class",
+      "Minimum Version", "Maximum Version", "Preferred versions", "JRE Path", "JVM Type", "JVM Source",
+      "VM Provider", "Virtual Machine Parameters", "Library Path", "System Path", "Startup Cache",
+      "Cmd", "Output File", "Error File", "Override WorkingDir", "Failure Check", "Embedded Jar",
+      "Application Type", "Single Instance", "Product Name", "Product Code"};
+
+  private static String exactName(String name) {
+    String plain = name.endsWith("+") ? name.substring(0, name.length() - 1) : name;
+    for (String known : NAMES) if (same(known, plain)) return known + name.substring(plain.length());
+    return name;
+  }
+
   private static final class Section {
     final String name;
     final List<String[]> keys = new ArrayList<>();
@@ -34,7 +49,7 @@ final class IniSettings {
     Section current = null;
     for (String line : IniText.embeddedText(ini).split("\r\n")) {
       if (line.startsWith("[")) {
-        current = new Section(line.substring(1, line.length() - 1));
+        current = new Section(exactName(line.substring(1, line.length() - 1)));
         settings.sections.add(current);
       } else if (!line.isEmpty()) {
         // Keys before any section are never found by the launcher; keep them where they are.
@@ -43,7 +58,7 @@ final class IniSettings {
           settings.sections.add(current);
         }
         int equals = line.indexOf('=');
-        current.keys.add(new String[] {line.substring(0, equals), line.substring(equals + 1)});
+        current.keys.add(new String[] {exactName(line.substring(0, equals)), line.substring(equals + 1)});
       }
     }
     return settings;

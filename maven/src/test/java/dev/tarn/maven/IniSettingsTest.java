@@ -7,18 +7,21 @@ import java.nio.charset.StandardCharsets;
 import org.junit.jupiter.api.Test;
 
 class IniSettingsTest {
-  /** The pom's values replace the file's by name in any case; the rest stays in its order. */
+  /**
+   * The pom's values replace the file's by name in any case; known names get their exact
+   * spelling, which the launcher wants of an embedded configuration; the rest stays in its order.
+   */
   @Test
   void parametersOverTheFile() throws Exception {
     IniSettings ini = IniSettings.parse(("Stray=1\n; comment\n[java runtime environment]\n"
-        + "main class = \"app.Old\"\nJRE Path=jre\n[Application+]\nCmd=--more\n").getBytes(StandardCharsets.UTF_8));
+        + "main class = \"app.Old\"\nJRE Path=jre\n[application+]\ncmd=--more\n").getBytes(StandardCharsets.UTF_8));
     assertEquals("app.Old", ini.get(IniSettings.RUNTIME, "Main Class"));
     assertNull(ini.get(IniSettings.APPLICATION, "Cmd"));
     ini.set(IniSettings.RUNTIME, "Main Class", "app.New");
     ini.set(IniSettings.RUNTIME, "Minimum Version", "17");
     ini.set(IniSettings.APPLICATION, "Embedded Jar", "Yes");
     ini.set(IniSettings.APPLICATION, "Cmd", null);
-    assertEquals("Stray=1\n[java runtime environment]\nmain class=app.New\nJRE Path=jre\nMinimum Version=17\n"
+    assertEquals("Stray=1\n[Java Runtime Environment]\nMain Class=app.New\nJRE Path=jre\nMinimum Version=17\n"
         + "[Application+]\nCmd=--more\n[Application]\nEmbedded Jar=Yes\n", ini.text("\n"));
   }
 
