@@ -124,7 +124,8 @@ bool failAfterVm(JvmHost& jvm) {
 
 }  // namespace
 
-bool invokeMain(const JavaMainCall& call) {
+bool invokeMain(const JavaMainCall& call, bool* threw) {
+  *threw = false;
   JvmHost& jvm = *call.jvm;
   JNIEnv* env = jvm.env;
   const std::string& mainClass = call.settings->mainClass;
@@ -165,6 +166,7 @@ bool invokeMain(const JavaMainCall& call) {
   jthrowable exception = env->ExceptionOccurred();
   trace("main returned%s", exception ? " with an uncaught exception" : "");
   if (exception) {
+    *threw = true;
     env->ExceptionDescribe();
     if (call.settings->failureCheck &&
         exceptionDecision(exceptionText(env, exception)) == ExceptionDecision::Stop)
@@ -177,7 +179,9 @@ uint32_t javaMainThreadBody(void* parameter) {
   const JavaMainCall* call = static_cast<const JavaMainCall*>(parameter);
   if (!call) return 1;
   if (!createJvm(*call->jvm, call->settings->outputFile, call->settings->errorFile)) return 1;
-  return invokeMain(*call) ? 0 : 1;
+  bool threw = false;
+  if (!invokeMain(*call, &threw)) return 1;
+  return threw ? kMainThrew : 0;
 }
 
 }  // namespace tarn

@@ -26,12 +26,14 @@ struct JavaMainCall {
 };
 
 // The Java main thread's procedure (parameter: a JavaMainCall): 0 once main
-// has run and the thread has detached, 1 otherwise.
+// has run and the thread has detached, kMainThrew when main ended with an
+// uncaught exception (the thread detached as well), 1 otherwise.
+constexpr uint32_t kMainThrew = 2;
 uint32_t javaMainThreadBody(void* call);
 
 // Finds the main class and its static main(String[]) and calls it with the
-// program arguments.
-bool invokeMain(const JavaMainCall& call);
+// program arguments. *threw tells whether main ended with an uncaught exception.
+bool invokeMain(const JavaMainCall& call, bool* threw);
 
 // Launcher text as a java.lang.String holding the characters the system's
 // code page gives those bytes; null on failure.

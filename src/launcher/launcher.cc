@@ -43,8 +43,15 @@ void traceChannel(const SingleInstanceChannel& channel, size_t arguments) {
     trace("single instance: not asked for");
 }
 
-// The run, on the service's thread.
-int32_t runService(void* context) { return run(*static_cast<Launcher*>(context)); }
+// The run, on the service's thread. The service ends with its program: the
+// VM goes here, once the program's non-daemon threads have ended, so that
+// the final status is reported only then.
+int32_t runService(void* context) {
+  Launcher& launcher = *static_cast<Launcher*>(context);
+  int32_t value = run(launcher);
+  destroyJvm(launcher.jvm);
+  return value;
+}
 
 // This build's architecture, this platform's registered runtimes and the
 // JRE Not Found dialog.
@@ -118,7 +125,14 @@ int32_t run(Launcher& launcher) {
   // Before the VM opens any window.
   useRuntimeDpiAwareness(launcher.jvm.traits.scalesForDpi);
   applyStartupCache(*launcher.machine, launcher.settings, launcher.jvm, &launcher.cache);
-  return runJavaMain(launcher) == 0 ? 0 : -1;
+  uint32_t result = runJavaMain(launcher);
+  // A plain application ends with 0 after an uncaught exception; a service
+  // that crashed says so, or the manager's recovery actions never fire.
+  if (result == kMainThrew && launcher.settings.isService) {
+    trace("service: main ended with an uncaught exception; the service ends with a failure");
+    return -1;
+  }
+  return result == 0 || result == kMainThrew ? 0 : -1;
 }
 
 uint32_t runJavaMain(Launcher& launcher) {

@@ -35,7 +35,7 @@ bool initialise(Launcher& launcher, const std::vector<std::string>& commandLine)
 // Environment, VM library, options, the Java main thread; the exit value.
 int32_t run(Launcher& launcher);
 
-// Starts the Java main thread and waits for it: 0 or 1.
+// Starts the Java main thread and waits for it: 0, kMainThrew or 1.
 uint32_t runJavaMain(Launcher& launcher);
 
 void buildArgumentList(Launcher& launcher, const std::vector<std::string>& commandLine);

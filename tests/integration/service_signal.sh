@@ -45,12 +45,16 @@ expect_file "$state/stop" "called"
 expect_file "$state/main" "returned"
 
 # The service manager learns a failure from the exit status: the program's
-# own System.exit code, and 255 when no runtime fits (the requirement on
-# standard output, no prompt).
+# own System.exit code, 255 after an uncaught exception of main, and 255
+# when no runtime fits (the requirement on standard output, no prompt).
 echo 3 >"$state/exit-with"
 run_app timeout 60 "$app"
 expect_status 3
 rm "$state/exit-with"
+touch "$state/throw" "$state/quit"
+run_app timeout 60 "$app"
+expect_status 255
+rm "$state/throw"
 sed -i 's/^\[Java Runtime Environment\]$/&\nMinimum Version=99/; /^JRE Path=/d' "$work/a/viewer.ini"
 run_app timeout 60 "$app"
 expect_status 255

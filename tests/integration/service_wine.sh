@@ -1,8 +1,9 @@
 # The service under Wine's service control manager, with the stand-in VM:
 # install, start with parameters, running, stop (pending, then stopped)
 # through the program's stop, the parameters after the command line's; a
-# failed launch, a System.exit code and no runtime at all end the service
-# with a service-specific exit code, and no runtime shows no dialog.
+# failed launch, a System.exit code, an uncaught exception and no runtime at
+# all end the service with a service-specific exit code, and no runtime
+# shows no dialog.
 source "$(dirname "$0")/instance_lib.sh"
 unset JAVA_HOME
 
@@ -86,6 +87,18 @@ echo 7 >"$state/exit-with"
 wine sc start "$name" >"$work/out.raw" || fail "sc start of a program that exits"
 wait_state 1
 expect_exit_codes 1066 7
+
+# main throws while another thread of the program goes on: the service runs
+# until that thread has ended, then reports the launcher's -1.
+rm -f "$state"/*
+touch "$state/throw"
+wine sc start "$name" >"$work/out.raw" || fail "sc start of a program that throws"
+wait_for_file "$state/threads"
+query_state
+[ "$service_state" = 4 ] || fail "state $service_state while the program still runs, expected 4"
+touch "$state/quit"
+wait_state 1
+expect_exit_codes 1066 4294967295
 
 # No runtime: the requirement goes nowhere a window would wait, and the
 # service stops at once instead of timing out.

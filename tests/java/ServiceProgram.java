@@ -2,7 +2,8 @@ import java.nio.file.Files;
 import java.util.concurrent.CountDownLatch;
 
 // A service: main records its arguments and runs until stop is called, or
-// calls System.exit with the number in "exit-with" when that file exists.
+// calls System.exit with the number in "exit-with" when that file exists,
+// or throws when "throw" exists, leaving a thread that runs until "quit".
 public class ServiceProgram {
     private static final CountDownLatch stopped = new CountDownLatch(1);
 
@@ -11,6 +12,16 @@ public class ServiceProgram {
         TestState.append("started", "ServiceProgram");
         if (Files.exists(TestState.file("exit-with")))
             System.exit(Integer.parseInt(Files.readAllLines(TestState.file("exit-with")).get(0).trim()));
+        if (Files.exists(TestState.file("throw"))) {
+            new Thread(() -> {
+                try {
+                    TestState.waitFor("quit");
+                } catch (InterruptedException e) {
+                    Thread.currentThread().interrupt();
+                }
+            }).start();
+            throw new IllegalStateException("service failure");
+        }
         stopped.await();
         TestState.append("main", "returned");
     }

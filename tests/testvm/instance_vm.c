@@ -6,7 +6,9 @@
      InstanceVoid    void secondaryMain, runs until "release" exists
      InstanceNone    no secondaryMain; main ends with exit code 5
      ServiceProgram  main runs until stop() is called, or calls System.exit
-                     with the number in "exit-with" when that file exists
+                     with the number in "exit-with" when that file exists,
+                     or throws when "throw" exists, its other thread
+                     running until "quit"
    main records "main" (or each argument in "arguments"), writes "started"
    and waits for "quit" unless its first argument is "once". A file
    "no-vm" in the state folder makes JNI_CreateJavaVM fail.
@@ -188,6 +190,10 @@ static void runMain(Object* arguments) {
       if (exitHook) exitHook(code);
       ExitProcess((UINT)code);
     }
+    if (exists("throw")) {
+      exceptionPending = 1;
+      return;
+    }
     WaitForSingleObject(stopped, INFINITE);
     append("main", "returned");
     return;
@@ -280,6 +286,11 @@ static jint JNICALL detachCurrentThread(JavaVM* vm) {
 
 static jint JNICALL destroyJavaVM(JavaVM* vm) {
   (void)vm;
+  /* The program's non-daemon threads keep it running. */
+  if (is("ServiceProgram") && exists("throw")) {
+    append("threads", "running");
+    waitFor("quit");
+  }
   append("destroyed", program);
   return JNI_OK;
 }
