@@ -23,6 +23,7 @@ enum DatagramKind : uint32_t {
   kSync = 5,    // second to first: answer once every earlier datagram is handled
   kSynced = 6,  // first to second
   kTaken = 7,   // first to second: the area is copied out
+  kRefused = 8,  // first to second: not taken, the first instance is ending
 };
 
 struct Datagram {

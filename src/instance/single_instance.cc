@@ -104,9 +104,9 @@ void callSecondaryMain(const ChannelLaunch& launch, const std::vector<std::strin
         if (returnsInt) {
           jint value = env->CallStaticIntMethod(mainClass, method, array);
           trace("hand-over: secondaryMain returned %d", static_cast<int>(value));
-          reply(context, value);
+          reply(context, HandOverAnswer::kReply, value);
         } else {
-          reply(context, 0);
+          reply(context, HandOverAnswer::kReply, 0);
           env->CallStaticVoidMethod(mainClass, method, array);
         }
       }
@@ -121,8 +121,89 @@ void callSecondaryMain(const ChannelLaunch& launch, const std::vector<std::strin
 void deliverHandOver(SingleInstanceChannel& channel, const std::vector<std::string>& arguments,
                      HandOverReply reply, void* context) {
   HandOverGate& gate = channel.gate;
-  if (waitForMainStarted(gate)) callSecondaryMain(channel.launch, arguments, reply, context);
+  if (waitForMainStarted(gate)) {
+    callSecondaryMain(channel.launch, arguments, reply, context);
+  } else {
+    trace("hand-over refused: the program ended before main ran");
+    reply(context, HandOverAnswer::kRefused, 0);
+  }
   leaveWorker(gate);
+}
+
+int32_t exitValueWithoutAnswer(int32_t firstExitCode) {
+  return firstExitCode == 0 ? -1 : firstExitCode;
+}
+
+namespace {
+
+constexpr int kPollMilliseconds = 100;
+
+void finish(SingleInstanceChannel& channel, int32_t value) {
+  channel.finished = true;
+  channel.finishedValue = value;
+}
+
+HandOverOutcome awaitFirstInstance(SingleInstanceChannel& channel) {
+  channel.argumentsTaken = false;
+  for (;;) {
+    Answer answer = listenToFirst(channel, kPollMilliseconds);
+    switch (answer.heard) {
+      case Heard::kTaken:
+        // A reply implies it.
+        channel.argumentsTaken = true;
+        releaseHandOverLock(channel);
+        trace("single instance: the first instance took the arguments");
+        break;
+      case Heard::kReply:
+        trace("single instance: secondaryMain answered %d", static_cast<int>(answer.value));
+        finish(channel, answer.value);
+        return HandOverOutcome::kDone;
+      case Heard::kRefused:
+        trace("single instance: the first instance is ending and refused the arguments");
+        return HandOverOutcome::kStartOver;
+      case Heard::kEnded:
+        if (!channel.argumentsTaken) {
+          trace("single instance: the first instance ended without taking the arguments");
+          return HandOverOutcome::kStartOver;
+        }
+        trace("single instance: the first instance ended with %d without an answer",
+              static_cast<int>(answer.value));
+        finish(channel, exitValueWithoutAnswer(answer.value));
+        return HandOverOutcome::kDone;
+      default:
+        break;
+    }
+  }
+}
+
+}  // namespace
+
+HandOverOutcome awaitAnswer(SingleInstanceChannel& channel) {
+  trace("single instance: second instance, arguments handed over: %d, channel %s",
+        static_cast<int>(channel.launch.arguments->size()), channel.name.c_str());
+  HandOverOutcome outcome = awaitFirstInstance(channel);
+  releaseHandOverLock(channel);
+  return outcome;
+}
+
+bool waitToStartOver(SingleInstanceChannel& channel,
+                     std::chrono::steady_clock::time_point* deadline) {
+  using std::chrono::milliseconds;
+  releaseHandOverLock(channel);
+  auto now = std::chrono::steady_clock::now();
+  if (*deadline == std::chrono::steady_clock::time_point()) {
+    *deadline = now + milliseconds(kEndingMilliseconds);
+    trace("single instance: waiting up to %d s for the first instance to end",
+          kEndingMilliseconds / 1000);
+  }
+  auto left = std::chrono::duration_cast<milliseconds>(*deadline - now).count();
+  if (!waitForFirstEnd(channel, left > 0 ? static_cast<int>(left) : 0)) {
+    trace("single instance: the first instance is still there");
+    reportSilentFirstInstance();
+    return false;
+  }
+  trace("single instance: the first instance has gone; starting over");
+  return true;
 }
 
 void reportSilentFirstInstance() { printError(loadMessage(IDS_FIRST_INSTANCE_SILENT)); }

@@ -6,6 +6,7 @@
 
 #include <jni.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -59,18 +60,55 @@ struct SingleInstanceChannel {
   uint8_t* view = nullptr;      // the mapped HandOverBlock
   ChannelObjects* objects = nullptr;
   HandOverGate gate;
-  // A second instance that learned the first's end while waiting to hand
-  // over ends with this value.
+  // A second instance has its answer: it ends with this value.
   bool finished = false;
   int32_t finishedValue = 0;
+  bool argumentsTaken = false;  // the first instance copied them out
 };
 
+// How long a second start waits for a first instance that is ending (it
+// refused the hand-over, or cannot be reached) before it gives up.
+constexpr int kEndingMilliseconds = 30000;
+
 // Called once the argument list is built; keeps the launch in the channel.
-// False means the process ends with -1.
+// A second instance hands its arguments over and waits for the answer here:
+// it comes back finished, or as the first instance when the one before
+// ended without taking them. False means the process ends with -1.
 bool setUpSingleInstance(SingleInstanceChannel& channel, const ChannelLaunch& launch);
 
-// The second instance's exit value: the reply, or the first's exit code.
-int32_t waitForFirstInstance(SingleInstanceChannel& channel);
+// A second instance whose arguments the first instance took, and which
+// ended without answering (no secondaryMain, or it ended first): its exit
+// code, except that nothing done is never reported as success.
+int32_t exitValueWithoutAnswer(int32_t firstExitCode);
+
+// The second instance's wait, the same on both targets around three
+// platform calls: listenToFirst, releaseHandOverLock and waitForFirstEnd.
+enum class Heard { kNothing, kSynced, kTaken, kReply, kRefused, kEnded };
+struct Answer {
+  Heard heard;
+  int32_t value;
+};
+// The next answer for this second instance, or the first instance's end
+// with its exit code (-1 when there is none to be had); waits up to `wait`
+// milliseconds for either when neither is there yet.
+Answer listenToFirst(SingleInstanceChannel& channel, int wait);
+// The next second instance may use the argument area.
+void releaseHandOverLock(SingleInstanceChannel& channel);
+// False when the first instance still runs after that long.
+bool waitForFirstEnd(SingleInstanceChannel& channel, int milliseconds);
+
+// kDone: the second instance has its answer (finished). kStartOver: its
+// arguments were not taken and will not be, as the first instance is
+// ending or has ended.
+enum class HandOverOutcome { kDone, kFailed, kStartOver };
+// Once the arguments are sent: waits for the answer, then lets the next
+// second instance use the area.
+HandOverOutcome awaitAnswer(SingleInstanceChannel& channel);
+// After kStartOver: waits for the first instance to end, up to
+// kEndingMilliseconds from the first call of this set-up (*deadline, zero
+// before it); false, reported, when it does not.
+bool waitToStartOver(SingleInstanceChannel& channel,
+                     std::chrono::steady_clock::time_point* deadline);
 
 // The first steps of the set-up on either target: false when the process
 // must end; otherwise *wanted tells whether the channel is asked for and
@@ -95,8 +133,10 @@ jclass findProgramClass(JNIEnv* env, const std::string& name);
 // One hand-over on a worker of the first instance (entered): waits for the
 // main method, calls secondaryMain with the arguments taken from the area
 // when the hand-over came in, answers the second instance through
-// reply(context, value), and leaves the gate.
-using HandOverReply = void (*)(void* context, int32_t value);
+// reply(context, kReply, value), and leaves the gate. Closed before main
+// ran, the gate refuses it: reply(context, kRefused, 0).
+enum class HandOverAnswer { kReply, kRefused };
+using HandOverReply = void (*)(void* context, HandOverAnswer answer, int32_t value);
 void deliverHandOver(SingleInstanceChannel& channel, const std::vector<std::string>& arguments,
                      HandOverReply reply, void* context);
 

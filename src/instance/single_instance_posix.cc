@@ -8,6 +8,8 @@
 // time (byte 0), from writing it until the first instance has copied it
 // out; the kernel drops both when a process dies, so a killed first
 // instance is noticed and replaced, and a killed second one frees the area.
+// A first instance that is ending refuses hand-overs; the second instance
+// then waits for it to end and starts over, normally as the first instance.
 #include "instance/single_instance.h"
 
 #include <fcntl.h>
@@ -41,9 +43,8 @@ namespace {
 constexpr int kPollMilliseconds = 100;
 // A second instance waiting for the hand-over lock looks again this often.
 constexpr int kLockPollMilliseconds = 10;
-// Starting over when the first instance cannot be reached (it is ending, or
-// the block was taken over): how often, and how long in all.
-constexpr int kRetryMilliseconds = 20;
+// Starting over (the first instance is ending, or the block was taken
+// over): at most this often.
 constexpr int kRetries = 500;
 
 }  // namespace
@@ -75,10 +76,17 @@ struct WorkerStart {
   std::vector<std::string> arguments;
 };
 
-void sendReply(void* context, int32_t value) {
+// The last word to a second instance: it no longer waits for our end.
+void answer(int socketFd, const Address& to, uint32_t message, ExitNotice& notice,
+            DatagramKind kind, int32_t value) {
+  sendDatagram(socketFd, to, message, kind, value);
+  forget(notice, to);
+}
+
+void sendReply(void* context, HandOverAnswer kind, int32_t value) {
   WorkerStart* start = static_cast<WorkerStart*>(context);
-  sendDatagram(start->socketFd, start->sender, start->message, kReply, value);
-  forget(*start->notice, start->sender);
+  answer(start->socketFd, start->sender, start->message, *start->notice,
+         kind == HandOverAnswer::kRefused ? kRefused : kReply, value);
 }
 
 // The message thread. A hand-over's arguments are copied out as it arrives
@@ -107,7 +115,12 @@ void messageLoop(SingleInstanceChannel& channel) {
       sendDatagram(objects.socketFd, sender, objects.handOverMessage, kSynced, 0);
       continue;
     }
-    if (datagram.kind != kHandOver || !enterWorker(channel.gate)) continue;
+    if (datagram.kind != kHandOver) continue;
+    if (!enterWorker(channel.gate)) {
+      trace("hand-over refused: the program has ended");
+      answer(objects.socketFd, sender, objects.handOverMessage, *objects.notice, kRefused, 0);
+      continue;
+    }
     WorkerStart start{objects.socketFd, sender, objects.handOverMessage, objects.notice,
                       readArguments(channel)};
     sendDatagram(objects.socketFd, sender, objects.handOverMessage, kTaken, 0);
@@ -171,26 +184,65 @@ bool setUpFirstInstance(SingleInstanceChannel& channel) {
   return true;
 }
 
-void finish(SingleInstanceChannel& channel, int32_t value) {
-  channel.finished = true;
-  channel.finishedValue = value;
+// The first instance this second one found still holds the block. A block
+// taken over by a new owner counts as ended.
+bool firstAlive(SingleInstanceChannel& channel) {
+  return ownerAlive(channel.objects->blockFd) &&
+         readBlockField(channel.view, kOwnerProcessIdOffset) == channel.objects->firstProcessId;
 }
 
-enum class Heard { kNothing, kSynced, kTaken, kReply, kEnded };
+// Takes the hand-over lock; false when the first instance ended first.
+bool takeHandOverLock(SingleInstanceChannel& channel) {
+  ChannelObjects& objects = *channel.objects;
+  bool watching = false;
+  for (;;) {
+    objects.lockHeld = lockByte(objects.blockFd, kHandOverLockByte);
+    // Looked at after the lock too: the instance before us may have let it
+    // go because the first one ended.
+    Answer answer = listenToFirst(channel, objects.lockHeld ? 0 : kLockPollMilliseconds);
+    if (answer.heard == Heard::kEnded) return false;
+    if (objects.lockHeld) return true;
+    if (!watching)
+      watching = sendDatagram(objects.socketFd, objects.first, objects.handOverMessage, kWatch, 0);
+  }
+}
 
-struct Answer {
-  Heard heard;
-  int32_t value;
-};
+HandOverOutcome handOver(SingleInstanceChannel& channel) {
+  ChannelObjects& objects = *channel.objects;
+  objects.handOverMessage = readBlockField(channel.view, kHandOverMessageOffset);
+  objects.firstProcessId = readBlockField(channel.view, kOwnerProcessIdOffset);
+  objects.first = ownerAddress(objects.socketName, objects.firstProcessId);
+  objects.socketFd = openSocket();
+  if (objects.socketFd < 0) return HandOverOutcome::kFailed;
+  sa_family_t family = AF_UNIX;  // an address of the kernel's choosing
+  if (bind(objects.socketFd, reinterpret_cast<const sockaddr*>(&family), sizeof family) != 0)
+    return HandOverOutcome::kFailed;
+  if (!takeHandOverLock(channel)) return HandOverOutcome::kStartOver;
+  // A holder that died with the lock may have left a hand-over on its way,
+  // which reads the area: it is written only once the first instance has
+  // handled everything sent before. Nothing is handed over yet, so a first
+  // instance that cannot be reached is looked for anew.
+  if (!sendDatagram(objects.socketFd, objects.first, objects.handOverMessage, kSync, 0))
+    return HandOverOutcome::kStartOver;
+  for (;;) {
+    Answer answer = listenToFirst(channel, kPollMilliseconds);
+    if (answer.heard == Heard::kSynced) break;
+    if (answer.heard == Heard::kEnded) return HandOverOutcome::kStartOver;
+  }
+  if (!writeArguments(channel)) return HandOverOutcome::kFailed;
+  if (!sendDatagram(objects.socketFd, objects.first, objects.handOverMessage, kHandOver,
+                    int32_t(threadId())))
+    return HandOverOutcome::kStartOver;
+  return awaitAnswer(channel);
+}
 
-// The next answer for this second instance, or the first instance's end;
-// waits up to `wait` milliseconds for either when neither is there yet.
-Answer listen(SingleInstanceChannel& channel, int wait) {
+}  // namespace
+
+Answer listenToFirst(SingleInstanceChannel& channel, int wait) {
   ChannelObjects& objects = *channel.objects;
   // Looked at before the datagrams: a first instance that ended has sent its
-  // exit code by then. A block taken over by a new owner counts as ended.
-  bool alive = ownerAlive(objects.blockFd) &&
-               readBlockField(channel.view, kOwnerProcessIdOffset) == objects.firstProcessId;
+  // exit code by then.
+  bool alive = firstAlive(channel);
   Datagram datagram{};
   while (receiveDatagram(objects.socketFd, objects.handOverMessage, &datagram, nullptr,
                          MSG_DONTWAIT)) {
@@ -199,6 +251,7 @@ Answer listen(SingleInstanceChannel& channel, int wait) {
       case kEnded: return {Heard::kEnded, datagram.value};
       case kTaken: return {Heard::kTaken, 0};
       case kSynced: return {Heard::kSynced, 0};
+      case kRefused: return {Heard::kRefused, 0};
       default: break;
     }
   }
@@ -210,66 +263,20 @@ Answer listen(SingleInstanceChannel& channel, int wait) {
   return {Heard::kNothing, 0};
 }
 
-// Takes the hand-over lock, or learns that the first instance ended first.
-void takeHandOverLock(SingleInstanceChannel& channel) {
+void releaseHandOverLock(SingleInstanceChannel& channel) {
   ChannelObjects& objects = *channel.objects;
-  bool watching = false;
-  for (;;) {
-    objects.lockHeld = lockByte(objects.blockFd, kHandOverLockByte);
-    // Looked at after the lock too: the instance before us may have let it
-    // go because the first one ended.
-    Answer answer = listen(channel, objects.lockHeld ? 0 : kLockPollMilliseconds);
-    if (answer.heard == Heard::kEnded) {
-      finish(channel, answer.value);
-      return;
-    }
-    if (objects.lockHeld) return;
-    if (!watching)
-      watching = sendDatagram(objects.socketFd, objects.first, objects.handOverMessage, kWatch, 0);
-  }
-}
-
-void releaseHandOverLock(ChannelObjects& objects) {
   if (objects.lockHeld) unlockByte(objects.blockFd, kHandOverLockByte);
   objects.lockHeld = false;
 }
 
-enum class Outcome { kDone, kFailed, kStartOver };
-
-Outcome handOver(SingleInstanceChannel& channel) {
-  ChannelObjects& objects = *channel.objects;
-  objects.handOverMessage = readBlockField(channel.view, kHandOverMessageOffset);
-  objects.firstProcessId = readBlockField(channel.view, kOwnerProcessIdOffset);
-  objects.first = ownerAddress(objects.socketName, objects.firstProcessId);
-  objects.socketFd = openSocket();
-  if (objects.socketFd < 0) return Outcome::kFailed;
-  sa_family_t family = AF_UNIX;  // an address of the kernel's choosing
-  if (bind(objects.socketFd, reinterpret_cast<const sockaddr*>(&family), sizeof family) != 0)
-    return Outcome::kFailed;
-  takeHandOverLock(channel);
-  if (channel.finished) return Outcome::kDone;
-  // A holder that died with the lock may have left a hand-over on its way,
-  // which reads the area: it is written only once the first instance has
-  // handled everything sent before. Nothing is handed over yet, so a first
-  // instance that cannot be reached is looked for anew.
-  if (!sendDatagram(objects.socketFd, objects.first, objects.handOverMessage, kSync, 0))
-    return Outcome::kStartOver;
-  for (;;) {
-    Answer answer = listen(channel, kPollMilliseconds);
-    if (answer.heard == Heard::kSynced) break;
-    if (answer.heard == Heard::kEnded) {
-      finish(channel, answer.value);
-      return Outcome::kDone;
-    }
+bool waitForFirstEnd(SingleInstanceChannel& channel, int milliseconds) {
+  int64_t deadline = nowMilliseconds() + milliseconds;
+  while (firstAlive(channel)) {
+    if (nowMilliseconds() > deadline) return false;
+    sleepMilliseconds(kLockPollMilliseconds);
   }
-  if (!writeArguments(channel)) return Outcome::kFailed;
-  if (!sendDatagram(objects.socketFd, objects.first, objects.handOverMessage, kHandOver,
-                    int32_t(threadId())))
-    return Outcome::kStartOver;
-  return Outcome::kDone;
+  return true;
 }
-
-}  // namespace
 
 bool setUpSingleInstance(SingleInstanceChannel& channel, const ChannelLaunch& launch) {
   channel.launch = launch;
@@ -280,6 +287,7 @@ bool setUpSingleInstance(SingleInstanceChannel& channel, const ChannelLaunch& la
   std::string hash = hexDigits(fnv1a(channel.name), 16);
   std::string blockPath = folder + "/" + hash;
 
+  std::chrono::steady_clock::time_point endingDeadline{};
   for (int attempt = 0; attempt < kRetries; ++attempt) {
     int fd = openBlock(folder, hash);
     // Not this user's own: no channel, and nothing told to whoever made it.
@@ -327,11 +335,11 @@ bool setUpSingleInstance(SingleInstanceChannel& channel, const ChannelLaunch& la
     channel.singleInstance = true;
     channel.firstInstance = owner;
     if (!owner) {
-      Outcome outcome = handOver(channel);
-      if (outcome != Outcome::kStartOver) return outcome == Outcome::kDone;
-      trace("single instance: the first instance cannot be reached; looking again");
+      HandOverOutcome outcome = handOver(channel);
+      if (outcome != HandOverOutcome::kStartOver) return outcome == HandOverOutcome::kDone;
+      bool ended = waitToStartOver(channel, &endingDeadline);
       dropChannel(channel);
-      sleepMilliseconds(kRetryMilliseconds);
+      if (!ended) return false;
       continue;
     }
     if (!setUpFirstInstance(channel)) {
@@ -347,22 +355,6 @@ bool setUpSingleInstance(SingleInstanceChannel& channel, const ChannelLaunch& la
   }
   reportSilentFirstInstance();
   return false;
-}
-
-int32_t waitForFirstInstance(SingleInstanceChannel& channel) {
-  ChannelObjects& objects = *channel.objects;
-  int32_t result = channel.finishedValue;
-  while (!channel.finished) {
-    Answer answer = listen(channel, kPollMilliseconds);
-    // Taken: the next second instance may use the area. A reply implies it.
-    if (answer.heard == Heard::kTaken) releaseHandOverLock(objects);
-    if (answer.heard == Heard::kReply || answer.heard == Heard::kEnded) {
-      result = answer.value;
-      break;
-    }
-  }
-  releaseHandOverLock(objects);
-  return result;
 }
 
 void signalMainStarted(SingleInstanceChannel& channel) {

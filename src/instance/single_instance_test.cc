@@ -42,6 +42,22 @@ TEST(HandOverGate, ClosingReleasesWaitingWorkersUndelivered) {
   EXPECT_FALSE(enterWorker(gate));
 }
 
+TEST(HandOverGate, AHandOverWaitingWhenTheGateClosesIsRefused) {
+  SingleInstanceChannel channel;
+  ASSERT_TRUE(enterWorker(channel.gate));
+  std::vector<HandOverAnswer> answers;
+  std::thread worker([&] {
+    deliverHandOver(channel, {"a"},
+                    [](void* context, HandOverAnswer answer, int32_t) {
+                      static_cast<std::vector<HandOverAnswer>*>(context)->push_back(answer);
+                    },
+                    &answers);
+  });
+  closeHandOverGate(channel.gate);
+  worker.join();
+  EXPECT_EQ(answers, std::vector<HandOverAnswer>{HandOverAnswer::kRefused});
+}
+
 TEST(HandOverGate, ClosingWaitsForAWorkerInTheProgram) {
   HandOverGate gate;
   openHandOverGate(gate);

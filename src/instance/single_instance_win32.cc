@@ -2,6 +2,8 @@
 // a named event and a named mutex that lets one hand-over use the area at a
 // time. The mutex is held from writing the area until the first instance
 // has copied it out; a holder that dies leaves it abandoned, never stuck.
+// A first instance that is ending refuses hand-overs; the second instance
+// then waits for it to end and starts over, normally as the first instance.
 #include "instance/single_instance.h"
 
 #include <windows.h>
@@ -36,6 +38,9 @@ constexpr char kEventSuffix[] = "_upr_evt";
 constexpr char kLockSuffix[] = "_upr_mtx";
 constexpr char kAckSuffix[] = "_upr_ack";
 constexpr DWORD kPollMilliseconds = 100;
+// Between two set-ups, while the block of a first instance that has ended
+// is still held by others.
+constexpr DWORD kRetryMilliseconds = 20;
 // How long a second instance waits for a first instance that has created
 // the block but not yet published its message thread.
 constexpr ULONGLONG kPublishMilliseconds = 10000;
@@ -45,6 +50,7 @@ constexpr DWORD kSyncMilliseconds = 2000;
 // The acknowledgement's lParam.
 constexpr LPARAM kSynced = 1;
 constexpr LPARAM kTaken = 2;
+constexpr LPARAM kRefused = 3;  // not taken: the first instance is ending
 
 struct LoopStart {
   SingleInstanceChannel* channel;
@@ -59,8 +65,14 @@ struct WorkerStart {
   std::vector<std::string> arguments;
 };
 
-void postReply(void* context, int32_t value) {
+void postReply(void* context, HandOverAnswer answer, int32_t value) {
   WorkerStart* start = static_cast<WorkerStart*>(context);
+  if (answer == HandOverAnswer::kRefused) {
+    if (start->channel->objects->ackMessage)
+      PostThreadMessageA(start->sender, start->channel->objects->ackMessage,
+                         WPARAM(start->token), kRefused);
+    return;
+  }
   PostThreadMessageA(start->sender, start->message, WPARAM(value), start->token);
 }
 
@@ -90,7 +102,12 @@ void messageLoop(SingleInstanceChannel& channel, HANDLE queueReady) {
       continue;
     }
     if (message.message != objects.handOverMessage) continue;
-    if (!enterWorker(channel.gate)) continue;
+    if (!enterWorker(channel.gate)) {
+      trace("hand-over refused: the program has ended");
+      if (objects.ackMessage)
+        PostThreadMessageA(sender, objects.ackMessage, WPARAM(message.lParam), kRefused);
+      continue;
+    }
     WorkerStart* start = new WorkerStart{&channel, sender, objects.handOverMessage,
                                          message.lParam, readArguments(channel)};
     if (objects.ackMessage)
@@ -119,11 +136,6 @@ DWORD firstInstanceState(HANDLE process) {
   return code;
 }
 
-void finish(SingleInstanceChannel& channel, DWORD value) {
-  channel.finished = true;
-  channel.finishedValue = int32_t(value);
-}
-
 // Marks this process's requests, so that an answer meant for an earlier
 // process whose thread id this one now has is never taken for its own.
 DWORD makeToken() {
@@ -135,13 +147,6 @@ DWORD makeToken() {
   DWORD token = DWORD(mixed >> 32);
   return token ? token : 1;
 }
-
-enum class Heard { kNothing, kSynced, kTaken, kReply, kEnded };
-
-struct Answer {
-  Heard heard;
-  int32_t value;
-};
 
 // The next answer for this process, or the first instance's end; waits up
 // to `wait` milliseconds for either when neither is there yet.
@@ -158,6 +163,7 @@ Answer listen(ChannelObjects& objects, DWORD wait) {
         DWORD(message.wParam) == objects.token) {
       if (message.lParam == kSynced) return {Heard::kSynced, 0};
       if (message.lParam == kTaken) return {Heard::kTaken, 0};
+      if (message.lParam == kRefused) return {Heard::kRefused, 0};
     }
   }
   if (state != STILL_ACTIVE) return {Heard::kEnded, int32_t(state)};
@@ -166,9 +172,9 @@ Answer listen(ChannelObjects& objects, DWORD wait) {
 }
 
 // Waits until the first instance has published everything a hand-over
-// needs, or has ended (finished, with its exit code). False when it stays
+// needs (kDone), or has ended (kStartOver). kFailed when it stays
 // incomplete too long.
-bool waitForPublishedBlock(SingleInstanceChannel& channel) {
+HandOverOutcome waitForPublishedBlock(SingleInstanceChannel& channel) {
   ChannelObjects& objects = *channel.objects;
   ULONGLONG deadline = GetTickCount64() + kPublishMilliseconds;
   bool waiting = false;
@@ -177,66 +183,53 @@ bool waitForPublishedBlock(SingleInstanceChannel& channel) {
     if (processId && !objects.firstProcess) {
       objects.firstProcess =
           OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, processId);
-      // A first instance that cannot be watched is taken for gone.
-      if (!objects.firstProcess) {
-        finish(channel, DWORD(-1));
-        return true;
-      }
+      // Gone: looked for anew once others let go of its block. Not ours to
+      // watch: no answer to be had.
+      if (!objects.firstProcess)
+        return GetLastError() == ERROR_INVALID_PARAMETER ? HandOverOutcome::kStartOver
+                                                         : HandOverOutcome::kFailed;
     }
-    if (objects.firstProcess) {
-      DWORD state = firstInstanceState(objects.firstProcess);
-      if (state != STILL_ACTIVE) {
-        finish(channel, state);
-        return true;
-      }
-    }
-    if (objects.firstProcess && handOverBlockComplete(channel.view)) return true;
-    if (GetTickCount64() > deadline) return false;
+    if (objects.firstProcess && firstInstanceState(objects.firstProcess) != STILL_ACTIVE)
+      return HandOverOutcome::kStartOver;
+    if (objects.firstProcess && handOverBlockComplete(channel.view)) return HandOverOutcome::kDone;
+    if (GetTickCount64() > deadline) return HandOverOutcome::kFailed;
     if (!waiting) trace("single instance: the first instance is still setting up; waiting");
     waiting = true;
     Sleep(5);
   }
 }
 
-// Takes the hand-over lock, or learns that the first instance ended first.
-// True when the holder before us died holding it.
-bool takeHandOverLock(SingleInstanceChannel& channel, const std::string& lockName) {
-  ChannelObjects& objects = *channel.objects;
+// Takes the hand-over lock; false when the first instance ended first.
+// *abandoned: the holder before us died holding it.
+bool takeHandOverLock(ChannelObjects& objects, const std::string& lockName, bool* abandoned) {
+  *abandoned = false;
   objects.handOverLock = CreateMutexA(nullptr, FALSE, lockName.c_str());
-  if (!objects.handOverLock) return false;  // no lock to be had: hand over without one
+  if (!objects.handOverLock) return true;  // no lock to be had: hand over without one
   HANDLE waits[2] = {objects.handOverLock, objects.firstProcess};
   DWORD waited = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
   objects.lockHeld = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED_0;
+  *abandoned = waited == WAIT_ABANDONED_0;
   // Looked at after the lock too: the instance before us may have let it go
   // because the first one ended.
-  DWORD state = firstInstanceState(objects.firstProcess);
-  if (state != STILL_ACTIVE) finish(channel, state);
-  return waited == WAIT_ABANDONED_0;
-}
-
-void releaseHandOverLock(ChannelObjects& objects) {
-  if (objects.lockHeld) ReleaseMutex(objects.handOverLock);
-  objects.lockHeld = false;
+  return firstInstanceState(objects.firstProcess) == STILL_ACTIVE;
 }
 
 // After a holder died with the lock, its hand-over may still wait in the
 // first instance's queue, reading the area: the area is written only once
-// the first instance confirms it has gone through everything before.
-void syncWithFirstInstance(SingleInstanceChannel& channel) {
+// the first instance confirms it has gone through everything before. False
+// when the first instance ended meanwhile.
+bool syncWithFirstInstance(SingleInstanceChannel& channel) {
   ChannelObjects& objects = *channel.objects;
   if (!objects.ackMessage ||
       !PostThreadMessageA(readBlockField(channel.view, kOwnerThreadIdOffset), objects.ackMessage,
                           WPARAM(GetCurrentThreadId()), LPARAM(objects.token)))
-    return;
+    return true;
   ULONGLONG deadline = GetTickCount64() + kSyncMilliseconds;
   for (;;) {
     Answer answer = listen(objects, kPollMilliseconds);
-    if (answer.heard == Heard::kSynced) return;
-    if (answer.heard == Heard::kEnded) {
-      finish(channel, DWORD(answer.value));
-      return;
-    }
-    if (GetTickCount64() > deadline) return;
+    if (answer.heard == Heard::kSynced) return true;
+    if (answer.heard == Heard::kEnded) return false;
+    if (GetTickCount64() > deadline) return true;
   }
 }
 
@@ -263,78 +256,86 @@ bool setUpFirstInstance(SingleInstanceChannel& channel) {
   return true;
 }
 
-bool handOver(SingleInstanceChannel& channel) {
+HandOverOutcome handOver(SingleInstanceChannel& channel) {
   ChannelObjects& objects = *channel.objects;
   // This thread's queue must exist before anything can be posted to it.
   MSG message;
   PeekMessageA(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
   objects.token = makeToken();
-  if (!waitForPublishedBlock(channel)) {
-    reportSilentFirstInstance();
-    return false;
-  }
-  if (channel.finished) return true;
+  HandOverOutcome published = waitForPublishedBlock(channel);
+  if (published == HandOverOutcome::kFailed) reportSilentFirstInstance();
+  if (published != HandOverOutcome::kDone) return published;
   objects.handOverMessage = readBlockField(channel.view, kHandOverMessageOffset);
   objects.ackMessage = RegisterWindowMessageA((channel.name + kAckSuffix).c_str());
-  bool abandoned = takeHandOverLock(channel, channel.name + kLockSuffix);
-  if (channel.finished) return true;
-  if (abandoned) {
-    syncWithFirstInstance(channel);
-    if (channel.finished) return true;
-  }
-  if (!writeArguments(channel)) return false;
-  return PostThreadMessageA(readBlockField(channel.view, kOwnerThreadIdOffset),
-                            objects.handOverMessage, WPARAM(GetCurrentThreadId()),
-                            LPARAM(objects.token)) != 0;
+  bool abandoned = false;
+  if (!takeHandOverLock(objects, channel.name + kLockSuffix, &abandoned))
+    return HandOverOutcome::kStartOver;
+  if (abandoned && !syncWithFirstInstance(channel)) return HandOverOutcome::kStartOver;
+  if (!writeArguments(channel)) return HandOverOutcome::kFailed;
+  // The message thread has gone: the first instance is ending.
+  if (!PostThreadMessageA(readBlockField(channel.view, kOwnerThreadIdOffset),
+                          objects.handOverMessage, WPARAM(GetCurrentThreadId()),
+                          LPARAM(objects.token)))
+    return HandOverOutcome::kStartOver;
+  return awaitAnswer(channel);
 }
 
 }  // namespace
+
+Answer listenToFirst(SingleInstanceChannel& channel, int wait) {
+  return listen(*channel.objects, DWORD(wait));
+}
+
+void releaseHandOverLock(SingleInstanceChannel& channel) {
+  ChannelObjects& objects = *channel.objects;
+  if (objects.lockHeld) ReleaseMutex(objects.handOverLock);
+  objects.lockHeld = false;
+}
+
+bool waitForFirstEnd(SingleInstanceChannel& channel, int milliseconds) {
+  HANDLE first = channel.objects->firstProcess;
+  // One that could not be opened is gone, or soon will be.
+  return !first || WaitForSingleObject(first, DWORD(milliseconds)) == WAIT_OBJECT_0;
+}
 
 bool setUpSingleInstance(SingleInstanceChannel& channel, const ChannelLaunch& launch) {
   channel.launch = launch;
   bool wanted = false;
   if (!prepareChannel(channel, &wanted)) return false;
   if (!wanted) return true;
-  channel.objects = new ChannelObjects;
-  ChannelObjects& objects = *channel.objects;
-
-  objects.mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                       DWORD(kHandOverBlockSize), channel.name.c_str());
-  if (!objects.mapping) return true;
-  channel.firstInstance = GetLastError() == 0;
-  channel.view = static_cast<uint8_t*>(MapViewOfFile(objects.mapping, FILE_MAP_WRITE, 0, 0, 0));
-  if (!channel.view) {
-    channel.firstInstance = false;
-    return true;
-  }
-  channel.singleInstance = true;
-  if (channel.firstInstance) {
-    if (!setUpFirstInstance(channel)) {
-      // An ordinary launch from here on. The block goes at once, so that
-      // later starts do not take this process for a first instance that
-      // never answers.
-      channel.singleInstance = false;
-      closeSingleInstance(channel);
+  std::chrono::steady_clock::time_point endingDeadline{};
+  for (;;) {
+    channel.objects = new ChannelObjects;
+    ChannelObjects& objects = *channel.objects;
+    objects.mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                         DWORD(kHandOverBlockSize), channel.name.c_str());
+    if (!objects.mapping) return true;
+    channel.firstInstance = GetLastError() == 0;
+    channel.view = static_cast<uint8_t*>(MapViewOfFile(objects.mapping, FILE_MAP_WRITE, 0, 0, 0));
+    if (!channel.view) {
+      channel.firstInstance = false;
+      return true;
     }
-    return true;
-  }
-  return handOver(channel);
-}
-
-int32_t waitForFirstInstance(SingleInstanceChannel& channel) {
-  ChannelObjects& objects = *channel.objects;
-  int32_t result = channel.finishedValue;
-  while (!channel.finished) {
-    Answer answer = listen(objects, kPollMilliseconds);
-    // Taken: the next second instance may use the area. A reply implies it.
-    if (answer.heard == Heard::kTaken) releaseHandOverLock(objects);
-    if (answer.heard == Heard::kReply || answer.heard == Heard::kEnded) {
-      result = answer.value;
-      break;
+    channel.singleInstance = true;
+    if (channel.firstInstance) {
+      if (!setUpFirstInstance(channel)) {
+        // An ordinary launch from here on. The block goes at once, so that
+        // later starts do not take this process for a first instance that
+        // never answers.
+        channel.singleInstance = false;
+        closeSingleInstance(channel);
+      }
+      return true;
     }
+    HandOverOutcome outcome = handOver(channel);
+    if (outcome != HandOverOutcome::kStartOver) return outcome == HandOverOutcome::kDone;
+    bool ended = waitToStartOver(channel, &endingDeadline);
+    channel.singleInstance = false;
+    closeSingleInstance(channel);
+    if (!ended) return false;
+    // Others may still hold the block of the one that ended a moment longer.
+    Sleep(kRetryMilliseconds);
   }
-  releaseHandOverLock(objects);
-  return result;
 }
 
 void signalMainStarted(SingleInstanceChannel& channel) {
@@ -355,7 +356,7 @@ void closeSingleInstance(SingleInstanceChannel& channel) {
     } while (code == STILL_ACTIVE);
     CloseHandle(objects->messageThread);
   }
-  releaseHandOverLock(*objects);
+  releaseHandOverLock(channel);
   if (channel.view) UnmapViewOfFile(channel.view);
   if (objects->mapping) CloseHandle(objects->mapping);
   if (objects->mainStartedEvent) CloseHandle(objects->mainStartedEvent);

@@ -29,14 +29,12 @@ Launcher::~Launcher() {
 
 namespace {
 
-void traceChannel(const SingleInstanceChannel& channel, size_t arguments) {
+void traceChannel(const SingleInstanceChannel& channel) {
   if (channel.singleInstance && channel.firstInstance)
     trace("single instance: first instance, channel %s", channel.name.c_str());
-  else if (channel.singleInstance && channel.finished)
-    trace("single instance: second instance; the first ended before the hand-over");
   else if (channel.singleInstance)
-    trace("single instance: second instance, arguments handed over: %d, channel %s",
-          static_cast<int>(arguments), channel.name.c_str());
+    trace("single instance: second instance, ends with %d",
+          static_cast<int>(channel.finishedValue));
   else if (!channel.name.empty())
     trace("single instance: no channel to be had, an ordinary launch");
   else
@@ -100,8 +98,8 @@ bool initialise(Launcher& launcher, const std::vector<std::string>& commandLine)
     trace("single instance: the hand-over failed");
     return false;
   }
-  traceChannel(launcher.channel, launcher.arguments.size());
-  // A second instance has handed its arguments over: it only waits now.
+  traceChannel(launcher.channel);
+  // A second instance has its answer: it only ends now.
   if (launcher.channel.singleInstance && !launcher.channel.firstInstance) return true;
   if (!readSettings(*launcher.machine, launcher.embeddedText, &launcher.settings))
     return false;
@@ -111,11 +109,8 @@ bool initialise(Launcher& launcher, const std::vector<std::string>& commandLine)
 }
 
 int32_t run(Launcher& launcher) {
-  if (launcher.channel.singleInstance && !launcher.channel.firstInstance) {
-    int32_t value = waitForFirstInstance(launcher.channel);
-    trace("single instance: the first instance answered %d", static_cast<int>(value));
-    return value;
-  }
+  if (launcher.channel.singleInstance && !launcher.channel.firstInstance)
+    return launcher.channel.finishedValue;
   prepareEnvironment(*launcher.machine, launcher.settings, launcher.jvm);
   if (!loadJvmLibrary(launcher.jvm)) return -1;
   if (!buildOptionList(*launcher.machine, launcher.embeddedText, launcher.settings, launcher.jvm,

@@ -5,6 +5,7 @@
      InstanceInt     int secondaryMain, answers 40 + the argument count
      InstanceVoid    void secondaryMain, runs until "release" exists
      InstanceNone    no secondaryMain; main ends with exit code 5
+     InstanceHook    no secondaryMain; its shutdown hook runs until "end"
      ServiceProgram  main runs until stop() is called, or calls System.exit
                      with the number in "exit-with" when that file exists,
                      or throws when "throw" exists, its other thread
@@ -286,10 +287,14 @@ static jint JNICALL detachCurrentThread(JavaVM* vm) {
 
 static jint JNICALL destroyJavaVM(JavaVM* vm) {
   (void)vm;
-  /* The program's non-daemon threads keep it running. */
+  /* The program's non-daemon threads keep it running, then its hooks. */
   if (is("ServiceProgram") && exists("throw")) {
     append("threads", "running");
     waitFor("quit");
+  }
+  if (is("InstanceHook")) {
+    append("hook", "running");
+    waitFor("end");
   }
   append("destroyed", program);
   return JNI_OK;

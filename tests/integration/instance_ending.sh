@@ -1,0 +1,33 @@
+# A first instance that is ending (main has returned, a slow shutdown hook
+# still runs) refuses a second start, which then runs main itself once the
+# first has gone. Arguments taken but not delivered (no secondaryMain) never
+# end in success, although the first instance ends with 0.
+source "$(dirname "$0")/instance_lib.sh"
+
+wait_for_trace() {
+  timeout 60 bash -c 'until grep -q "$2" "$1" 2>/dev/null; do sleep 0.05; done' _ "$1" "$2" ||
+    fail "never traced \"$2\": $(cat "$1" 2>/dev/null)"
+}
+
+app=$(make_instance_app "$work/a" InstanceHook "Single Instance=yes")
+state=$work/a/state
+start_app "$work/first.out" "$app" first
+first=$started_pid
+wait_for_file "$state/started"
+TARN_TRACE=$(native_path "$work/taken.trace") start_app "$work/taken.out" "$app" taken
+taken=$started_pid
+wait_for_trace "$work/taken.trace" "took the arguments"
+
+touch "$state/quit"
+wait_for_file "$state/hook"
+TARN_TRACE=$(native_path "$work/late.trace") start_app "$work/late.out" "$app" late
+late=$started_pid
+wait_for_trace "$work/late.trace" "refused the arguments"
+touch "$state/end"
+wait_status "$first"
+expect_status 0
+wait_status "$taken"
+expect_status 255
+wait_status "$late"
+expect_status 0
+expect_file "$state/main" "InstanceHook 1 [first]" "InstanceHook 1 [late]"
