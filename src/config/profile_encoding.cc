@@ -1,5 +1,8 @@
 #include "config/profile_encoding.h"
 
+#include <algorithm>
+
+#include "config/profile_text.h"
 #include "os/unicode.h"
 
 namespace tarn {
@@ -32,7 +35,63 @@ std::u16string launcherToUtf16(const std::string& text, const ProfileCodePages& 
   return wide;
 }
 
+std::string launcherToUtf8(const std::string& text, const ProfileCodePages& pages) {
+  return utf16ToUtf8(launcherToUtf16(text, pages));
+}
+
+// The edit made in a UTF-8 form of the file, whose bytes are `body` from
+// `offset` on: names and value in UTF-8 too.
+bool editUtf8(const std::string& body, const ProfileCodePages& pages, const std::string& section,
+              const std::string& key, const std::string& value, const std::string& newLineEnd,
+              ProfileEdit* edit) {
+  return profileEditFor(body, launcherToUtf8(section, pages), launcherToUtf8(key, pages),
+                        launcherToUtf8(value, pages), newLineEnd, edit);
+}
+
 }  // namespace
+
+bool setProfileFileString(const std::string& fileBytes, const ProfileCodePages& pages,
+                          const std::string& section, const std::string& key,
+                          const std::string& value, const std::string& newLineEnd,
+                          std::string* result) {
+  ProfileEncoding encoding;
+  const std::string text = decodeProfileFile(fileBytes, pages, &encoding);
+  ProfileEdit edit;
+  std::u16string wide;
+  const size_t mark = encoding == ProfileEncoding::Utf8WithMark ? 3 : 0;
+  if ((encoding == ProfileEncoding::Utf8 || encoding == ProfileEncoding::Utf8WithMark) &&
+      utf8ToUtf16(fileBytes.substr(mark), &wide)) {
+    if (!editUtf8(fileBytes.substr(mark), pages, section, key, value, newLineEnd, &edit))
+      return false;
+    *result = fileBytes;
+    result->replace(mark + edit.position, edit.erase, edit.insert);
+    return true;
+  }
+  if (encoding == ProfileEncoding::Utf16Le || encoding == ProfileEncoding::Utf16Be) {
+    // Edited as UTF-8, spliced into the code units: an unpaired surrogate
+    // or a lone last byte elsewhere in the file stays as it was.
+    const bool bigEndian = encoding == ProfileEncoding::Utf16Be;
+    const std::string body = utf16ToUtf8(utf16FromBytes(fileBytes.substr(2), bigEndian));
+    if (!editUtf8(body, pages, section, key, value, newLineEnd, &edit)) return false;
+    const size_t wholeUnits = (fileBytes.size() - 2) / 2;
+    auto offset = [&](size_t at) {
+      std::u16string before;
+      utf8ToUtf16(body.substr(0, at), &before);
+      return 2 + 2 * std::min(before.size(), wholeUnits);
+    };
+    const size_t begin = offset(edit.position), end = offset(edit.position + edit.erase);
+    utf8ToUtf16(edit.insert, &wide);
+    *result = fileBytes;
+    result->replace(begin, end - begin, utf16ToBytes(wide, bigEndian));
+    return true;
+  }
+  // Legacy bytes: their code page's round trip through the launcher's
+  // text keeps them.
+  std::string updated;
+  if (!profileSetString(text, section, key, value, newLineEnd, &updated)) return false;
+  *result = encodeProfileFile(updated, pages, &encoding);
+  return true;
+}
 
 std::string decodeProfileFile(const std::string& bytes, const ProfileCodePages& pages,
                               ProfileEncoding* encoding) {

@@ -33,6 +33,16 @@ std::string decodeProfileFile(const std::string& bytes, const ProfileCodePages& 
 std::string encodeProfileFile(const std::string& text, const ProfileCodePages& pages,
                               ProfileEncoding* encoding);
 
+// The file's bytes with key set to value (all launcher text), edited in the
+// file's own encoding: a UTF-8 or UTF-16 file keeps every byte but the old
+// value's, or gains whole lines, whatever the launcher's code page. A
+// legacy file is edited through the launcher's text and becomes UTF-8 when
+// its code page cannot hold the value. Fails where profileEditFor does.
+bool setProfileFileString(const std::string& fileBytes, const ProfileCodePages& pages,
+                          const std::string& section, const std::string& key,
+                          const std::string& value, const std::string& newLineEnd,
+                          std::string* result);
+
 }  // namespace tarn
 
 #endif

@@ -4,6 +4,7 @@
 
 #include "config/profile_text.h"
 #include "config/testing_code_pages.h"
+#include "os/unicode.h"
 
 namespace tarn {
 namespace {
@@ -86,24 +87,21 @@ TEST(ProfileEncoding, WritingKeepsTheFileEncoding) {
     for (const std::string& value : {"C:\\Program Files\\Java\\jre"s, "C:\\Zo\xC3\xAB\\jre"s,
                                      "D:\\" + kJapanese + "\\jre"}) {
       Decoded before = decode(file, kUtf8Launcher);
-      std::string changed;
-      ASSERT_TRUE(profileSetString(before.text, "Java Runtime Environment", "JRE Path", value,
-                                   "\r\n", &changed));
-      ProfileEncoding encoding = before.encoding;
-      const std::string bytes = encodeProfileFile(changed, kUtf8Launcher, &encoding);
+      std::string bytes;
+      ASSERT_TRUE(setProfileFileString(file, kUtf8Launcher, "Java Runtime Environment", "JRE Path",
+                                       value, "\r\n", &bytes));
       const Decoded after = decode(bytes, kUtf8Launcher);
-      EXPECT_EQ(encoding, after.encoding);
       EXPECT_EQ(value, profileGetString(after.text, "Java Runtime Environment", "JRE Path"));
       EXPECT_EQ(profileGetString(before.text, "App", "Name"), profileGetString(after.text, "App", "Name"));
       const bool fits = value.find('\xE6') == std::string::npos;
       if (file == legacyFile && fits) {
-        EXPECT_EQ(ProfileEncoding::Legacy, encoding);
+        EXPECT_EQ(ProfileEncoding::Legacy, after.encoding);
         EXPECT_EQ(0u, bytes.find("[App]\r\nName=Caf\xE9\r\n")) << "the other line's bytes changed";
       } else if (file == legacyFile) {
-        EXPECT_EQ(ProfileEncoding::Utf8, encoding);
+        EXPECT_EQ(ProfileEncoding::Utf8, after.encoding);
       } else {
-        EXPECT_EQ(before.encoding, encoding);
-        EXPECT_EQ(0u, bytes.find(file.substr(0, 8))) << "the mark or the first line changed";
+        EXPECT_EQ(before.encoding, after.encoding);
+        EXPECT_EQ(0u, bytes.find(file)) << "the file's own bytes changed";
       }
     }
   }
@@ -112,6 +110,41 @@ TEST(ProfileEncoding, WritingKeepsTheFileEncoding) {
   EXPECT_EQ("k=\xE9", encodeProfileFile("k=\xE9", kLegacyLauncher, &encoding));
   encoding = decode("", kUtf8Launcher).encoding;
   EXPECT_EQ("k=" + kPolish, encodeProfileFile("k=" + kPolish, kUtf8Launcher, &encoding));
+}
+
+// Where the process's code page is the legacy one (Windows before 1903), a
+// Unicode file still keeps every byte but the value's: the characters that
+// code page lacks, the comments, a stray surrogate or a lone last byte.
+TEST(ProfileEncoding, ALegacyLauncherWritesUnicodeFilesInPlace) {
+  const std::u16string before = u"; \u0141\u00F3d\u017A\r\n[App]\r\nName=\u0141\u00F3d\u017A \u6771\u4EAC\r\n"
+                                u"[Java Runtime Environment]\r\nJRE Path=";
+  const std::u16string after = u"\r\nOther=" + std::u16string(1, char16_t(0xD800)) + u"\r\n";
+  const std::string utf8Before = utf16ToUtf8(before), utf8After = "\r\nOther=" + kJapanese;
+  auto le = [](const std::u16string& text) { return utf16ToBytes(text, false); };
+  auto be = [](const std::u16string& text) { return utf16ToBytes(text, true); };
+  struct Case {
+    std::string head, tail, value;
+  } cases[] = {
+      {utf8Before, utf8After, "C:\\Zo\xC3\xAB"},
+      {"\xEF\xBB\xBF" + utf8Before, utf8After, "C:\\Zo\xC3\xAB"},
+      {utf16Le(before), le(after) + "x", le(u"C:\\Zo\u00EB")},
+      {"\xFE\xFF" + be(before), be(after), be(u"C:\\Zo\u00EB")},
+  };
+  for (const Case& c : cases) {
+    for (const std::string& old : {std::string(), c.value.substr(0, 2), c.value}) {
+      std::string bytes;
+      ASSERT_TRUE(setProfileFileString(c.head + old + c.tail, kLegacyLauncher,
+                                       "Java Runtime Environment", "JRE Path", "C:\\Zo\xEB",
+                                       "\r\n", &bytes));
+      EXPECT_EQ(c.head + c.value + c.tail, bytes);
+    }
+  }
+  // A missing section adds whole lines, in the file's encoding.
+  const std::u16string lone(1, char16_t(0xDC00));
+  std::string bytes;
+  ASSERT_TRUE(setProfileFileString(utf16Le(u"[App]\r\nName=\u6771" + lone), kLegacyLauncher, "New",
+                                   "Key", "\xE9", "\n", &bytes));
+  EXPECT_EQ(utf16Le(u"[App]\r\nName=\u6771" + lone + u"\r\n\r\n[New]\r\nKey=\u00E9\r\n"), bytes);
 }
 
 }  // namespace

@@ -188,9 +188,9 @@ uint32_t profileCopyString(const std::string& fileBytes, const std::string& sect
   return static_cast<uint32_t>(count);
 }
 
-bool profileSetString(const std::string& fileBytes, const std::string& section,
-                      const std::string& key, const std::string& value,
-                      const std::string& newLineEnd, std::string* result) {
+bool profileEditFor(const std::string& fileBytes, const std::string& section,
+                    const std::string& key, const std::string& value,
+                    const std::string& newLineEnd, ProfileEdit* edit) {
   static const char kBreaks[] = {'\r', '\n', '\0'};
   if (hasAny(section, kBreaks, 3) || hasAny(key, kBreaks, 3) || hasAny(value, kBreaks, 3))
     return false;
@@ -212,7 +212,7 @@ bool profileSetString(const std::string& fileBytes, const std::string& section,
   }
 
   KeyPlace place = findKey(fileBytes, sectionName, keyName);
-  std::string out;
+  ProfileEdit change;
   if (place.keyFound) {
     // Only the old value goes; the blanks around it stay.
     const Line& line = place.keyLine;
@@ -221,29 +221,37 @@ bool profileSetString(const std::string& fileBytes, const std::string& section,
       keep = place.equals + 1;
       while (keep < line.end && isProfileSpace(static_cast<unsigned char>(fileBytes[keep]))) ++keep;
     }
-    out.reserve(fileBytes.size() + newValue.size() + 1);
-    out.append(fileBytes, 0, keep);
-    if (place.equals == std::string::npos) out += '=';
-    out += newValue;
-    out.append(fileBytes, line.end, std::string::npos);
+    change.position = keep;
+    change.erase = line.end - keep;
+    if (place.equals == std::string::npos) change.insert = "=";
+    change.insert += newValue;
   } else if (place.sectionFound) {
     const Line& last = place.lastFilled;
-    out.reserve(fileBytes.size() + keyName.size() + newValue.size() + 4);
-    out.append(fileBytes, 0, last.next);
-    if (!endsLine(fileBytes, last.next)) out += lineEnd;
-    out += keyName + "=" + newValue + lineEnd;
-    out.append(fileBytes, last.next, std::string::npos);
+    change.position = last.next;
+    if (!endsLine(fileBytes, last.next)) change.insert = lineEnd;
+    change.insert += keyName + "=" + newValue + lineEnd;
   } else {
-    out = fileBytes;
+    change.position = fileBytes.size();
     size_t contentStart = fileBytes.compare(0, 3, kUtf8Mark) == 0 ? 3 : 0;
-    if (out.size() > contentStart && !endsLine(fileBytes, out.size())) out += lineEnd;
+    if (fileBytes.size() > contentStart && !endsLine(fileBytes, fileBytes.size()))
+      change.insert = lineEnd;
     // A blank line between sections, unless one stands there already.
     if (place.anyFilled &&
         fileBytes.find_first_of("\r\n", place.lastFilledInFile.next) == std::string::npos)
-      out += lineEnd;
-    out += "[" + sectionName + "]" + lineEnd + keyName + "=" + newValue + lineEnd;
+      change.insert += lineEnd;
+    change.insert += "[" + sectionName + "]" + lineEnd + keyName + "=" + newValue + lineEnd;
   }
-  *result = std::move(out);
+  *edit = std::move(change);
+  return true;
+}
+
+bool profileSetString(const std::string& fileBytes, const std::string& section,
+                      const std::string& key, const std::string& value,
+                      const std::string& newLineEnd, std::string* result) {
+  ProfileEdit edit;
+  if (!profileEditFor(fileBytes, section, key, value, newLineEnd, &edit)) return false;
+  *result = fileBytes;
+  result->replace(edit.position, edit.erase, edit.insert);
   return true;
 }
 

@@ -18,6 +18,7 @@
 #ifndef TARN_CONFIG_PROFILE_TEXT_H
 #define TARN_CONFIG_PROFILE_TEXT_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -32,13 +33,27 @@ std::string profileGetString(const std::string& fileBytes, const std::string& se
 uint32_t profileCopyString(const std::string& fileBytes, const std::string& section,
                            const std::string& key, char* buffer, uint32_t size);
 
-// The file's bytes with key set to value. An existing key keeps its line but
-// for the old value; a missing key is added after the last
-// non-blank line of its section; a missing section is added at the end. All
-// other bytes stay as they were, and new lines follow the file's own line
-// ends (newLineEnd when it has none). Fails, leaving result alone, for an
-// empty section or key name, a key holding "=" or starting with "[", or a
-// line break or NUL anywhere, none of which would read back as written.
+// One change to a file's bytes: `erase` bytes at `position` give way to
+// `insert`. Both ends fall between whole characters of any encoding whose
+// ASCII bytes stand for themselves.
+struct ProfileEdit {
+  size_t position = 0;
+  size_t erase = 0;
+  std::string insert;
+};
+
+// The edit that sets key to value. An existing key keeps its line but for
+// the old value; a missing key is added after the last non-blank line of
+// its section; a missing section is added at the end. New lines follow the
+// file's own line ends (newLineEnd when it has none). Fails for an empty
+// section or key name, a key holding "=" or starting with "[", or a line
+// break or NUL anywhere, none of which would read back as written.
+bool profileEditFor(const std::string& fileBytes, const std::string& section,
+                    const std::string& key, const std::string& value,
+                    const std::string& newLineEnd, ProfileEdit* edit);
+
+// The file's bytes with that edit made; fails, leaving result alone, where
+// profileEditFor does.
 bool profileSetString(const std::string& fileBytes, const std::string& section,
                       const std::string& key, const std::string& value,
                       const std::string& newLineEnd, std::string* result);

@@ -97,13 +97,11 @@ bool RealProfileFiles::writeString(const std::string& section, const std::string
   std::string bytes;
   const bool exists = readFileStart(path, static_cast<size_t>(-1), &bytes);
   if (!exists && !absent(target)) return false;  // never replace a file that could not be read
-  const ProfileCodePages pages = systemCodePages();
-  ProfileEncoding encoding;
-  const std::string text = decodeProfileFile(bytes, pages, &encoding);
   std::string updated;
-  if (!profileSetString(text, section, key, value, "\r\n", &updated)) return false;
-  if (exists && updated == text) return true;
-  return replaceFile(target, encodeProfileFile(updated, pages, &encoding), exists);
+  if (!setProfileFileString(bytes, systemCodePages(), section, key, value, "\r\n", &updated))
+    return false;
+  if (exists && updated == bytes) return true;
+  return replaceFile(target, updated, exists);
 }
 
 }  // namespace tarn
