@@ -1,9 +1,7 @@
 #include "config/real_profile_files.h"
 
-#include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <climits>
@@ -11,6 +9,7 @@
 
 #include "config/profile_text.h"
 #include "os/file_bytes.h"
+#include "os/replace_file.h"
 
 namespace tarn {
 namespace {
@@ -26,17 +25,6 @@ bool readWholeFile(const std::string& path, std::string* bytes, struct stat* inf
     return false;
   }
   return readFileStart(path, static_cast<size_t>(-1), bytes);
-}
-
-bool writeAll(int fd, const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t put = write(fd, bytes.data() + done, bytes.size() - done);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    done += static_cast<size_t>(put);
-  }
-  return true;
 }
 
 // The file that a link names, so that replacing it keeps the link.
@@ -59,8 +47,8 @@ uint32_t RealProfileFiles::getString(const std::string& section, const std::stri
   return profileCopyString(bytes, section, key, buffer, size);
 }
 
-// The new text goes to a temporary file beside the old one, which the rename
-// then replaces in one step: a crash leaves either file whole.
+// The new text replaces the old in one step, through a link to the file
+// it names; the file keeps its mode and, as far as allowed, its owner.
 bool RealProfileFiles::writeString(const std::string& section, const std::string& key,
                                    const std::string& value, const std::string& path) {
   const std::string target = resolvedPath(path);
@@ -74,39 +62,8 @@ bool RealProfileFiles::writeString(const std::string& section, const std::string
   if (!profileSetString(old, section, key, value, "\n", &updated)) return false;
   if (exists && updated == old) return true;
 
-  size_t slash = target.rfind('/');
-  std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
-  std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  std::string temporary;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temporary = folder + "/." + base + "." + std::to_string(getpid()) + "." +
-                std::to_string(attempt) + ".tmp";
-    // A new file gets the usual 0666 less the umask; an old one its own mode.
-    fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0666);
-    if (fd < 0 && errno != EEXIST) return false;
-  }
-  if (fd < 0) return false;
-  bool ok = true;
-  if (exists) {
-    if (fchown(fd, info.st_uid, info.st_gid) != 0) {
-      // Only the owner's group may be kept without privileges; that is enough.
-    }
-    ok = fchmod(fd, info.st_mode & 07777) == 0;
-  }
-  ok = ok && writeAll(fd, updated) && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  ok = ok && rename(temporary.c_str(), target.c_str()) == 0;
-  if (!ok) {
-    unlink(temporary.c_str());
-    return false;
-  }
-  int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    fsync(dir);
-    close(dir);
-  }
-  return true;
+  ReplaceFailure failure;
+  return replaceFile(target, updated.data(), updated.size(), kKeepMode, &failure);
 }
 
 }  // namespace tarn

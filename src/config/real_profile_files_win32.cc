@@ -6,6 +6,7 @@
 #include "config/profile_text.h"
 #include "os/code_page_win32.h"
 #include "os/file_bytes.h"
+#include "os/replace_file.h"
 
 namespace tarn {
 
@@ -13,7 +14,8 @@ namespace tarn {
 // system's profile functions: those take a file without a byte-order mark
 // to be in the process's code page, so under UTF-8 a file saved in the
 // legacy code page reads as replacement characters, and writing one value
-// stores the whole file back that way. Here each file keeps its encoding.
+// stores the whole file back that way. Here each file keeps its encoding,
+// and a new text replaces the old in one step.
 namespace {
 
 ProfileCodePages systemCodePages() {
@@ -28,50 +30,6 @@ ProfileCodePages systemCodePages() {
     return lossless;
   };
   return pages;
-}
-
-std::u16string numbered(const std::u16string& path, unsigned number) {
-  std::u16string digits;
-  do {
-    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + number % 10));
-    number /= 10;
-  } while (number);
-  return path + u"." + digits + u".tmp";
-}
-
-bool writeAll(HANDLE file, const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD chunk = bytes.size() - done > (1u << 30) ? (1u << 30) : static_cast<DWORD>(bytes.size() - done);
-    DWORD written = 0;
-    if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
-    done += written;
-  }
-  return FlushFileBuffers(file) != 0;
-}
-
-// The new bytes go to a temporary file beside the old one, which then
-// takes its place in one step: a crash leaves either file whole.
-bool replaceFile(const std::u16string& target, const std::string& bytes, bool exists) {
-  const std::u16string base = numbered(target, GetCurrentProcessId());
-  std::u16string temporary;
-  HANDLE file = INVALID_HANDLE_VALUE;
-  for (unsigned attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
-    temporary = numbered(base, attempt);
-    file = CreateFileW(wideChars(temporary), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return false;
-  }
-  if (file == INVALID_HANDLE_VALUE) return false;
-  bool ok = writeAll(file, bytes);
-  ok = CloseHandle(file) && ok;
-  if (ok && exists)
-    ok = ReplaceFileW(wideChars(target), wideChars(temporary), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                      nullptr, nullptr) != 0;
-  else if (ok)
-    ok = MoveFileExW(wideChars(temporary), wideChars(target), MOVEFILE_WRITE_THROUGH) != 0;
-  if (!ok) DeleteFileW(wideChars(temporary));
-  return ok;
 }
 
 bool absent(const std::u16string& path) {
@@ -101,7 +59,8 @@ bool RealProfileFiles::writeString(const std::string& section, const std::string
   if (!setProfileFileString(bytes, systemCodePages(), section, key, value, "\r\n", &updated))
     return false;
   if (exists && updated == bytes) return true;
-  return replaceFile(target, updated, exists);
+  ReplaceFailure failure;
+  return replaceFile(target, updated.data(), updated.size(), kKeepMode, &failure);
 }
 
 }  // namespace tarn
