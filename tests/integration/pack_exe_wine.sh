@@ -106,7 +106,7 @@ chmod a-w dist/viewer.exe.new
 pack tarn.exe app.ini -o dist/viewer.exe.new
 [ "$status" = 1 ] || fail "a read-only output was replaced"
 cmp -s dist/viewer.exe.new kept.exe || fail "a read-only output was changed"
-! ls -A dist | grep -q tarn-pack || fail "left behind: $(ls -A dist)"
+! ls -A dist | grep -q '\.tmp$' || fail "left behind: $(ls -A dist)"
 
 # Bad input: the same messages and exit codes as the Linux tool.
 { echo "[Application]"; printf 'Cmd=%*s\n' 9000 x | tr ' ' y; } >big.ini

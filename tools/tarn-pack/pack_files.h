@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "os/replace_file.h"
 #include "pack.h"
 
 namespace tarn {
@@ -37,6 +38,14 @@ bool sameFile(const std::string& a, const std::string& b);
 // rights.
 bool replaceFile(const std::string& path, const Bytes& bytes, const std::string& like,
                  std::string* error);
+
+// The system's text for an error code (errno or GetLastError), in UTF-8.
+std::string systemMessage(int code);
+
+// "<path>: ..." for a failed replacement; keptCopy names the new file where
+// it had to be left.
+std::string replaceFailureText(const std::string& path, const ReplaceFailure& failure,
+                               const std::string& keptCopy);
 
 // Text for standard output and standard error; a console shows UTF-8
 // text as such, elsewhere the bytes go out as they are.

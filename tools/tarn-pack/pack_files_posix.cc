@@ -79,46 +79,16 @@ bool replaceFile(const std::string& path, const Bytes& bytes, const std::string&
     *error = path + ": is a folder";
     return false;
   }
-  mode_t mode = 0700;
+  int mode = 0700;
   struct stat status;
-  if (stat(like.c_str(), &status) == 0) mode = (status.st_mode & 0777) | 0700;
-
-  // A name of our own beside the target: rename only moves within one file
-  // system, and no input can be overwritten by chance.
-  const size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-  std::string temporary;
-  int fd = -1;
-  for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-    temporary = folder + ".tarn-pack-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
-    fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0 && errno != EEXIST) break;
-  }
-  if (fd < 0) {
-    *error = path + ": cannot be written";
-    return false;
-  }
-  const bool written = writeAll(fd, bytes.data(), bytes.size()) && fchmod(fd, mode) == 0 &&
-                       fsync(fd) == 0;
-  if (close(fd) != 0 || !written) {
-    unlink(temporary.c_str());
-    *error = path + ": write error";
-    return false;
-  }
-  if (rename(temporary.c_str(), path.c_str()) != 0) {
-    const int code = errno;
-    unlink(temporary.c_str());
-    *error = path + ": " + std::strerror(code);
-    return false;
-  }
-  // The new name is durable once its folder is.
-  const int folderFd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folderFd >= 0) {
-    fsync(folderFd);
-    close(folderFd);
-  }
-  return true;
+  if (stat(like.c_str(), &status) == 0) mode = static_cast<int>((status.st_mode & 0777) | 0700);
+  ReplaceFailure failure;
+  if (replaceFile(path, bytes.data(), bytes.size(), mode, &failure)) return true;
+  *error = replaceFailureText(path, failure, failure.keptCopy);
+  return false;
 }
+
+std::string systemMessage(int code) { return std::strerror(code); }
 
 void writeOutput(const std::string& text) {
   writeAll(1, reinterpret_cast<const unsigned char*>(text.data()), text.size());

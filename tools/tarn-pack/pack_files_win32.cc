@@ -40,19 +40,6 @@ std::wstring systemPath(const std::string& path) {
   return L"\\\\?\\" + full;
 }
 
-std::string systemMessage(DWORD code) {
-  wchar_t* text = nullptr;
-  const DWORD size = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::string message = size > 0 ? narrow(text, size) : std::string();
-  LocalFree(text);
-  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
-                              message.back() == ' '))
-    message.pop_back();
-  return message.empty() ? "system error " + std::to_string(code) : message;
-}
-
 bool isFolder(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -154,54 +141,25 @@ bool replaceFile(const std::string& path, const Bytes& bytes, const std::string&
     *error = path + ": is a folder";
     return false;
   }
-  const size_t slash = target.rfind(L'\\');
-  const std::wstring folder = slash == std::wstring::npos ? L"" : target.substr(0, slash + 1);
-  std::wstring temporary;
-  HANDLE file = INVALID_HANDLE_VALUE;
-  for (int attempt = 0; !target.empty() && file == INVALID_HANDLE_VALUE && attempt < 100;
-       ++attempt) {
-    temporary = folder + L".tarn-pack-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                std::to_wstring(attempt);
-    file = CreateFileW(temporary.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS &&
-        GetLastError() != ERROR_ALREADY_EXISTS)
-      break;
-  }
-  if (file == INVALID_HANDLE_VALUE) {
-    *error = path + ": cannot be written";
-    return false;
-  }
-  const bool written = writeAll(file, bytes.data(), bytes.size()) && FlushFileBuffers(file);
-  if (!CloseHandle(file) || !written) {
-    DeleteFileW(temporary.c_str());
-    *error = path + ": write error";
-    return false;
-  }
-
-  if (GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    if (MoveFileExW(temporary.c_str(), target.c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-      return true;
-  } else {
-    // The replaced file keeps its attributes, access rights and identity.
-    if (ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
-                     REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
-                     nullptr))
-      return true;
-    if (GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
-      // The old file is gone already: the new one must not go as well.
-      if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) return true;
-      const DWORD code = GetLastError();
-      *error = path + ": " + systemMessage(code) + " (the packed file is " +
-               narrow(temporary.c_str(), temporary.size()) + ")";
-      return false;
-    }
-  }
-  const DWORD code = GetLastError();
-  DeleteFileW(temporary.c_str());
-  *error = path + ": " + systemMessage(code);
+  ReplaceFailure failure;
+  if (replaceFile(SystemPath(target.begin(), target.end()), bytes.data(), bytes.size(), kKeepMode,
+                  &failure))
+    return true;
+  *error = replaceFailureText(path, failure, utf16ToUtf8(failure.keptCopy));
   return false;
+}
+
+std::string systemMessage(int code) {
+  wchar_t* text = nullptr;
+  const DWORD size = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string message = size > 0 ? narrow(text, size) : std::string();
+  LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                              message.back() == ' '))
+    message.pop_back();
+  return message.empty() ? "system error " + std::to_string(code) : message;
 }
 
 void writeOutput(const std::string& text) { writeTo(STD_OUTPUT_HANDLE, text); }
