@@ -51,7 +51,8 @@ refuse "is one of the inputs" launcher app.ini -o launcher
 refuse "is one of the inputs" launcher app.ini app.jar -o ./app.jar
 ln -s launcher link
 refuse "is one of the inputs" link app.ini -o launcher
-refuse "cannot be read" missing-launcher app.ini -o out
+refuse "missing-launcher: cannot be read: No such file or directory" missing-launcher app.ini -o out
+refuse "text.txt/out: cannot be written: Not a directory" launcher app.ini -o text.txt/out
 
 sha256sum -c --quiet inputs.sha256 || fail "an input was changed"
 
@@ -64,6 +65,9 @@ printf '[Java Runtime Environment]\r\nMain Class=app.Main\r\n[Application]\r\nEm
 cmp -s expected shown || fail "--print: $(od -c shown | head)"
 [ "$(stat -c %s out)" = $(( $(stat -c %s launcher) + $(stat -c %s app.jar) )) ] || fail "size"
 [ -x out ] || fail "the output is not executable"
+# Missing folders of the output are made.
+"$pack" launcher app.ini -o dist/new/out
+[ -x dist/new/out ] || fail "no output in the folders made for it"
 expect_clean_zip out
 sha256sum -c --quiet inputs.sha256 || fail "an input was changed"
 

@@ -2,13 +2,17 @@
 
 namespace tarn {
 
+std::string fileErrorText(const std::string& path, const char* what, int code) {
+  return path + ": " + what + ": " + systemMessage(code);
+}
+
 std::string replaceFailureText(const std::string& path, const ReplaceFailure& failure,
                                const std::string& keptCopy) {
   switch (failure.step) {
     case ReplaceFailure::Step::Create:
-      return path + ": cannot be written";
+      return fileErrorText(path, "cannot be written", failure.code);
     case ReplaceFailure::Step::Write:
-      return path + ": write error";
+      return fileErrorText(path, "write error", failure.code);
     case ReplaceFailure::Step::Place:
       break;
   }

@@ -22,8 +22,8 @@ constexpr bool kWindowsPaths = false;
 // The command-line arguments after the program's name.
 std::vector<std::string> packArguments(int argc, char** argv);
 
-// False with "<path>: is a folder", "<path>: cannot be read" or
-// "<path>: read error".
+// False with "<path>: is a folder", "<path>: cannot be read: <reason>" or
+// "<path>: read error: <reason>", the reason in the system's words.
 bool readWholeFile(const std::string& path, Bytes* bytes, std::string* error);
 
 // Both names lead to one existing file, by any spelling or link; where
@@ -33,14 +33,17 @@ bool sameFile(const std::string& a, const std::string& b);
 // Makes `path` hold exactly `bytes`: written to a new file in the same
 // folder, then put in place in one step, so that an existing file of that
 // name stays whole until then and nothing half-written is ever left under
-// it. On Linux the file gets the permissions of `like` and is executable
-// by its owner; on Windows a replaced file keeps its attributes and access
-// rights.
+// it. Missing folders above it are created. On Linux the file gets the
+// permissions of `like` and is executable by its owner; on Windows a
+// replaced file keeps its attributes and access rights.
 bool replaceFile(const std::string& path, const Bytes& bytes, const std::string& like,
                  std::string* error);
 
 // The system's text for an error code (errno or GetLastError), in UTF-8.
 std::string systemMessage(int code);
+
+// "<path>: <what>: <reason>", the system's reason for the error code.
+std::string fileErrorText(const std::string& path, const char* what, int code);
 
 // "<path>: ..." for a failed replacement; keptCopy names the new file where
 // it had to be left.

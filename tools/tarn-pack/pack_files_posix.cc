@@ -20,6 +20,19 @@ bool isFolder(const std::string& path) {
   return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+// The folder and those above it that are missing; 0 or the errno of the
+// first that could not be made. Something else of that name is left for
+// the file's creation to report.
+int createFolders(const std::string& folder) {
+  if (mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST) return 0;
+  const int code = errno;
+  const size_t slash = folder.find_last_of('/');
+  if (code != ENOENT || slash == std::string::npos || slash == 0) return code;
+  const int above = createFolders(folder.substr(0, slash));
+  if (above != 0) return above;
+  return mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST ? 0 : errno;
+}
+
 bool writeAll(int fd, const unsigned char* data, size_t size) {
   while (size > 0) {
     const ssize_t written = write(fd, data, size);
@@ -44,7 +57,7 @@ bool readWholeFile(const std::string& path, Bytes* bytes, std::string* error) {
   }
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    *error = path + ": cannot be read";
+    *error = fileErrorText(path, "cannot be read", errno);
     return false;
   }
   bytes->clear();
@@ -53,8 +66,9 @@ bool readWholeFile(const std::string& path, Bytes* bytes, std::string* error) {
     const ssize_t n = read(fd, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
+      const int code = errno;
       close(fd);
-      *error = path + ": read error";
+      *error = fileErrorText(path, "read error", code);
       return false;
     }
     if (n == 0) break;
@@ -77,6 +91,13 @@ bool replaceFile(const std::string& path, const Bytes& bytes, const std::string&
                  std::string* error) {
   if (isFolder(path)) {
     *error = path + ": is a folder";
+    return false;
+  }
+  const size_t slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash);
+  const int folderCode = folder.empty() || isFolder(folder) ? 0 : createFolders(folder);
+  if (folderCode != 0) {
+    *error = fileErrorText(path, "its folder cannot be created", folderCode);
     return false;
   }
   int mode = 0700;

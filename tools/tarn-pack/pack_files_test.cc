@@ -62,21 +62,31 @@ TEST_F(PackFiles, WritesAndReplacesWholeFilesLeavingNothingElse) {
   EXPECT_EQ(names(), (std::vector<std::string>{"app", "empty"}));
 }
 
-TEST_F(PackFiles, RefusalsNameThePathAndChangeNothing) {
+// "<path>: <what>: " and the system's reason after it.
+void expectReason(const std::string& error, const std::string& start) {
+  EXPECT_EQ(start, error.substr(0, start.size()));
+  EXPECT_GT(error.size(), start.size() + 2) << error;
+}
+
+TEST_F(PackFiles, RefusalsNameThePathAndTheReasonAndChangeNothing) {
   Bytes bytes;
   std::string error;
   EXPECT_FALSE(readWholeFile(path("missing"), &bytes, &error));
-  EXPECT_EQ(error, path("missing") + ": cannot be read");
+  expectReason(error, path("missing") + ": cannot be read: ");
   fs::create_directory(folder_ / "sub");
   EXPECT_FALSE(readWholeFile(path("sub"), &bytes, &error));
   EXPECT_EQ(error, path("sub") + ": is a folder");
 
   EXPECT_FALSE(replaceFile(path("sub"), pattern(10), path("sub"), &error));
   EXPECT_EQ(error, path("sub") + ": is a folder");
-  EXPECT_FALSE(replaceFile(path("no-folder/app"), pattern(10), path("sub"), &error));
-  EXPECT_EQ(error, path("no-folder/app") + ": cannot be written");
-  EXPECT_EQ(names(), std::vector<std::string>{"sub"});
+  ASSERT_TRUE(replaceFile(path("file"), pattern(10), path("sub"), &error));
+  EXPECT_FALSE(replaceFile(path("file/app"), pattern(10), path("sub"), &error));
+  expectReason(error, path("file/app") + ": cannot be written: ");
+  EXPECT_EQ(names(), (std::vector<std::string>{"file", "sub"}));
   EXPECT_TRUE(fs::is_empty(folder_ / "sub"));
+  // Missing folders are made.
+  ASSERT_TRUE(replaceFile(path("sub/new/deeper/app"), pattern(10), path("sub"), &error)) << error;
+  EXPECT_EQ(read("sub/new/deeper/app"), pattern(10));
 }
 
 TEST_F(PackFiles, NamesOutsideTheAnsiCodePage) {

@@ -45,6 +45,21 @@ bool isFolder(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The folder and those above it that are missing; 0 or the error of the
+// first that could not be made. Something else of that name is left for
+// the file's creation to report.
+DWORD createFolders(const std::wstring& folder) {
+  if (CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+  const DWORD code = GetLastError();
+  const size_t slash = folder.find_last_of(L"\\/");
+  if (code != ERROR_PATH_NOT_FOUND || slash == std::wstring::npos || slash == 0) return code;
+  const DWORD above = createFolders(folder.substr(0, slash));
+  if (above != 0) return above;
+  return CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS
+             ? 0
+             : GetLastError();
+}
+
 bool writeAll(HANDLE file, const unsigned char* data, size_t size) {
   while (size > 0) {
     const DWORD chunk = size > (1u << 20) ? (1u << 20) : static_cast<DWORD>(size);
@@ -106,7 +121,8 @@ bool readWholeFile(const std::string& path, Bytes* bytes, std::string* error) {
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (name.empty() || file == INVALID_HANDLE_VALUE) {
-    *error = path + ": cannot be read";
+    *error = fileErrorText(path, "cannot be read",
+                           static_cast<int>(name.empty() ? ERROR_INVALID_NAME : GetLastError()));
     return false;
   }
   bytes->clear();
@@ -114,8 +130,9 @@ bool readWholeFile(const std::string& path, Bytes* bytes, std::string* error) {
   for (;;) {
     DWORD read = 0;
     if (!ReadFile(file, buffer, sizeof buffer, &read, nullptr)) {
+      const DWORD code = GetLastError();
       CloseHandle(file);
-      *error = path + ": read error";
+      *error = fileErrorText(path, "read error", static_cast<int>(code));
       return false;
     }
     if (read == 0) break;
@@ -139,6 +156,13 @@ bool replaceFile(const std::string& path, const Bytes& bytes, const std::string&
   const std::wstring target = systemPath(path);
   if (isFolder(target)) {
     *error = path + ": is a folder";
+    return false;
+  }
+  const size_t slash = target.find_last_of(L"\\/");
+  const std::wstring folder = slash == std::wstring::npos ? std::wstring() : target.substr(0, slash);
+  const DWORD folderCode = folder.empty() || isFolder(folder) ? 0 : createFolders(folder);
+  if (folderCode != 0) {
+    *error = fileErrorText(path, "its folder cannot be created", static_cast<int>(folderCode));
     return false;
   }
   ReplaceFailure failure;
