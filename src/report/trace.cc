@@ -3,6 +3,7 @@
 #include <cstdarg>
 
 #include "os/expand_environment.h"
+#include "os/log_file.h"
 #include "os/system.h"
 #include "os/text.h"
 #include "version.h"
@@ -12,19 +13,22 @@ namespace tarn {
 namespace {
 
 // The one sink of the process: set before other threads start, then only
-// read. Each line is one write, which the C library keeps whole.
-std::FILE*& traceStream() {
-  static std::FILE* stream = nullptr;
-  return stream;
+// read. Each line is one write, which a stream's lock or the file's append
+// keeps whole.
+struct TraceSink {
+  std::FILE* stream = nullptr;
+  LogFile file;
+};
+
+TraceSink& traceSink() {
+  static TraceSink sink;
+  return sink;
 }
 
 #if defined(_WIN32)
 const char kPlatform[] = "windows";
-// Not inherited by the Java program's child processes.
-const char kAppendMode[] = "aN";
 #else
 const char kPlatform[] = "linux";
-const char kAppendMode[] = "ae";
 #endif
 
 #if defined(__x86_64__) || defined(_M_X64)
@@ -75,7 +79,14 @@ void startTrace(System& system, const char* launcherName) {
   switch (traceTarget(system, &fileName)) {
     case TraceTarget::Off: return;
     case TraceTarget::StandardError: traceTo(stderr); break;
-    case TraceTarget::File: traceTo(std::fopen(fileName.c_str(), kAppendMode)); break;
+    case TraceTarget::File: {
+      // A file that is a link or another user's gets no line at all.
+      LogFile file;
+      if (!openLogFile(fileName, &file)) return;
+      traceTo(nullptr);
+      traceSink().file = file;
+      break;
+    }
   }
   if (!tracing()) return;
   std::string executable;
@@ -86,22 +97,28 @@ void startTrace(System& system, const char* launcherName) {
         kArchitecture, executable.c_str());
 }
 
-void traceTo(std::FILE* stream) { traceStream() = stream; }
+void traceTo(std::FILE* stream) {
+  closeLogFile(&traceSink().file);
+  traceSink().stream = stream;
+}
 
-bool tracing() { return traceStream() != nullptr; }
+bool tracing() { return traceSink().stream != nullptr || traceSink().file.handle != -1; }
 
 void trace(const char* format, ...) {
-  std::FILE* stream = traceStream();
-  if (!stream) return;
+  if (!tracing()) return;
   va_list args;
   va_start(args, format);
   std::string text = formatList(format, args);
   va_end(args);
   std::string line = "tarn: ";
   appendEscaped(line, text.c_str());
+  if (traceSink().file.handle != -1) {
+    appendLogLine(traceSink().file, line);
+    return;
+  }
   line += '\n';
-  std::fputs(line.c_str(), stream);
-  std::fflush(stream);
+  std::fputs(line.c_str(), traceSink().stream);
+  std::fflush(traceSink().stream);
 }
 
 }  // namespace tarn

@@ -18,10 +18,12 @@ enum class TraceTarget { Off, StandardError, File };
 TraceTarget traceTarget(System& system, std::string* fileName);
 
 // Reads TARN_TRACE, once, before any other thread runs, and opens the trace
-// with its first line. A file that cannot be opened leaves the trace off.
+// with its first line. A file that cannot be opened, or that openLogFile
+// turns down (a link, another user's file), leaves the trace off.
 void startTrace(System& system, const char* launcherName);
 
-// Sends the lines to the stream, or nowhere for null. For the tests.
+// Sends the lines to the stream, or nowhere for null, closing a trace file.
+// For the tests.
 void traceTo(std::FILE* stream);
 
 // Whether lines go anywhere: only facts that cost work to gather ask.

@@ -62,6 +62,39 @@ compare_with_trace "$work/missing/trace.log"
 [ ! -s "$trace" ] || fail "trace lines on standard error"
 [ ! -e "$work/missing" ] || fail "a folder was created for the trace"
 
+echo "the trace file: never through a link, never another user's, new ones private"
+echo "tarn: the link's target" >"$work/target.log"
+ln -s "$work/target.log" "$work/link.log"
+ln -s "$work/absent.log" "$work/dangling.log"
+for name in link dangling; do
+  compare_with_trace "$work/$name.log"
+  [ ! -s "$trace" ] || fail "trace lines on standard error"
+done
+[ "$(cat "$work/target.log")" = "tarn: the link's target" ] || fail "the trace followed a link"
+[ ! -e "$work/absent.log" ] || fail "the trace created a link's target"
+if [ "$(id -u)" = 0 ]; then
+  echo "tarn: another user's" >"$work/foreign.log"
+  chown nobody "$work/foreign.log"
+  compare_with_trace "$work/foreign.log"
+  [ ! -s "$trace" ] || fail "trace lines on standard error"
+  [ "$(cat "$work/foreign.log")" = "tarn: another user's" ] || fail "another user's file was traced to"
+else
+  echo "(another user's file: skipped, not running as root)"
+fi
+compare_with_trace "$work/new.log"
+[ "$(stat -c %a "$work/new.log")" = 600 ] || fail "a new trace file has mode $(stat -c %a "$work/new.log")"
+
+echo "two processes tracing to one file keep their lines whole"
+long=$(printf '%*s' 20000 '' | tr ' ' x)
+write_ini "$ini" "[Java Runtime Environment]" "Main Class=Probe" "JRE Path=$home" \
+  "Virtual Machine Parameters=-Dprobe.long=$long" "[Class Path]" "Class Path=$app_dir"
+for i in 1 2 3; do TARN_TRACE=$work/shared.log "$app" "$i" >/dev/null 2>&1 & done
+wait
+[ "$(grep -c '^tarn: exit code 0$' "$work/shared.log")" = 3 ] || fail "not every run's last line"
+[ "$(grep -cxF "tarn: VM option 2: -Dprobe.long=$long" "$work/shared.log")" = 3 ] ||
+  fail "a long line was broken"
+grep -qv '^tarn: ' "$work/shared.log" && fail "lines were mixed: $(grep -v '^tarn: ' "$work/shared.log" | head -c 200)"
+
 echo "no runtime fits: each installed one with the reason"
 write_ini "$ini" "[Java Runtime Environment]" "Main Class=Probe" "Minimum Version=99" \
   "[Class Path]" "Class Path=$app_dir"

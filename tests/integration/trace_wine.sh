@@ -65,4 +65,18 @@ first=$(sed -n 2p "$work/trace")
 grep -qxF "tarn: error 210: Main class was not specified in INI file." "$work/trace" ||
   fail "no error line: $(cat "$work/trace")"
 [ "$(tail -n 1 "$work/trace")" = "tarn: exit code -1" ] || fail "the trace does not end with the exit code"
+
+# Wine keeps no access rights of its own: it turns the new file's owner-only
+# rights into a Unix mode without access for others, and takes a file of
+# another Unix user for no owner of the process's.
+echo "a new trace file is its owner's alone; another user's file gets no trace"
+TARN_TRACE=$(winpath "$work/new.log") run_app "$app"
+[[ "$(stat -c %a "$work/new.log")" == ??0 ]] || fail "a new trace file has mode $(stat -c %a "$work/new.log")"
+if [ "$(id -u)" = 0 ]; then
+  echo "tarn: another user's" >"$work/foreign.log"
+  chown nobody "$work/foreign.log"
+  TARN_TRACE=$(winpath "$work/foreign.log") run_app "$app"
+  expect_status 255
+  [ "$(cat "$work/foreign.log")" = "tarn: another user's" ] || fail "another user's file was traced to"
+fi
 echo ok
