@@ -39,11 +39,12 @@ std::string launcherToUtf8(const std::string& text, const ProfileCodePages& page
   return utf16ToUtf8(launcherToUtf16(text, pages));
 }
 
-// The edit made in a UTF-8 form of the file, whose bytes are `body` from
-// `offset` on: names and value in UTF-8 too.
-bool editUtf8(const std::string& body, const ProfileCodePages& pages, const std::string& section,
+// The edit made in a UTF-8 form of the file: names and value in UTF-8 too.
+bool editUtf8(std::string body, const ProfileCodePages& pages, const std::string& section,
               const std::string& key, const std::string& value, const std::string& newLineEnd,
               ProfileEdit* edit) {
+  // A second mark is text to a legacy reader, which has no character for it.
+  if (!pages.launcherTextIsUtf8 && startsWith(body, kUtf8Mark, 3)) body.replace(0, 3, "\xEF\xBF\xBD");
   return profileEditFor(body, launcherToUtf8(section, pages), launcherToUtf8(key, pages),
                         launcherToUtf8(value, pages), newLineEnd, edit);
 }

@@ -145,6 +145,10 @@ TEST(ProfileEncoding, ALegacyLauncherWritesUnicodeFilesInPlace) {
   ASSERT_TRUE(setProfileFileString(utf16Le(u"[App]\r\nName=\u6771" + lone), kLegacyLauncher, "New",
                                    "Key", "\xE9", "\n", &bytes));
   EXPECT_EQ(utf16Le(u"[App]\r\nName=\u6771" + lone + u"\r\n\r\n[New]\r\nKey=\u00E9\r\n"), bytes);
+  // A second mark is a character the legacy reader lacks: the section
+  // starts on a line of its own, where that reader finds it.
+  ASSERT_TRUE(setProfileFileString(utf16Le(u"\uFEFF"), kLegacyLauncher, "New", "Key", "1", "\n", &bytes));
+  EXPECT_EQ("1", profileGetString(decode(bytes, kLegacyLauncher).text, "New", "Key"));
 }
 
 }  // namespace
