@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "config/embedded_config.h"
+#include "ini_text.h"
 #include "pack.h"
 
 namespace {

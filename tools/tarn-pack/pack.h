@@ -20,16 +20,6 @@ ExecutableKind executableKind(const Bytes& file);
 // Positions of the reserved block's marker in file.
 std::vector<size_t> findMarkers(const Bytes& file);
 
-// The INI file's bytes (UTF-8, with or without a byte order mark, or
-// UTF-16LE with one) as the text to embed. The embedded reader knows only
-// "\r\n" line ends, sections and key lines, so the file is put in that
-// form, read by the rules of the configuration file's own reader: every
-// line end ("\r\n", "\r" or "\n") becomes "\r\n"; comment and blank
-// lines and lines without "=" are dropped; blanks inside a header's
-// brackets and matching quotes around a whole value are removed. False
-// with *error for text in neither encoding or holding NUL characters.
-bool embeddedTextFromIni(const Bytes& ini, std::u16string* text, std::string* error);
-
 // The CheckSum field's position in a PE file, 0 when file is no PE.
 size_t peChecksumField(const Bytes& file);
 // The PE checksum of file, its CheckSum field counted as zero.

@@ -1,0 +1,23 @@
+// An INI file as the configuration text a launcher embeds.
+#ifndef TARN_TOOLS_INI_TEXT_H
+#define TARN_TOOLS_INI_TEXT_H
+
+#include <string>
+#include <vector>
+
+namespace tarn {
+
+// The INI file's bytes (UTF-8, with or without a byte order mark, or
+// UTF-16LE with one) as the text to embed. The embedded reader knows only
+// "\r\n" line ends, sections and key lines, so the file is put in that
+// form, read by the rules of the configuration file's own reader: every
+// line end ("\r\n", "\r" or "\n") becomes "\r\n"; comment and blank lines
+// and lines without "=" are dropped; blanks inside a header's brackets and
+// matching quotes around a whole value are removed. False with *error for
+// text in neither encoding or holding NUL characters.
+bool embeddedTextFromIni(const std::vector<unsigned char>& ini, std::u16string* text,
+                         std::string* error);
+
+}  // namespace tarn
+
+#endif
