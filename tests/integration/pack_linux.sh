@@ -45,9 +45,10 @@ JAVA
 echo "hello from inside" >"$work/classes/app/greeting.txt"
 make_jar "$work/app.jar" "$work/classes" app/Main.class app/greeting.txt
 
-printf '%s\n' "[Java Runtime Environment]" "Main Class=app.Main" "JRE Path=$home" \
-  "Virtual Machine Parameters=-Dlayer=embedded" \
-  "[Application]" "Embedded Jar=Yes" "Cmd=first $(printf 'caf\xc3\xa9')" >"$work/app.ini"
+# Names in any case, as a file beside the launcher may spell them.
+printf '%s\n' "[java runtime environment]" "main class=app.Main" "JRE Path=$home" \
+  "VIRTUAL MACHINE PARAMETERS=-Dlayer=embedded" \
+  "[application]" "Embedded Jar=Yes" "cmd=first $(printf 'caf\xc3\xa9')" >"$work/app.ini"
 mkdir -p "$work/dist"
 "$pack" "$launcher" "$work/app.ini" "$work/app.jar" -o "$work/dist/app"
 app=$work/dist/app

@@ -1,5 +1,6 @@
 #include "ini_text.h"
 
+#include "config/setting_names.h"
 #include "os/unicode.h"
 
 namespace tarn {
@@ -17,14 +18,23 @@ std::u16string trim(const std::u16string& text) {
   return text.substr(first, last - first);
 }
 
-// One line of the file in the embedded form, or "" to drop it.
-std::u16string embeddedLine(const std::u16string& raw) {
+// The launcher's spelling where it has one (known names are ASCII).
+std::u16string spelled(const std::u16string& name, const std::string& known) {
+  return known.empty() ? name : std::u16string(known.begin(), known.end());
+}
+
+// One line of the file in the embedded form, or "" to drop it. *section
+// is the launcher's spelling of the current section, "" for one it does
+// not read.
+std::u16string embeddedLine(const std::u16string& raw, std::string* section) {
   const std::u16string line = trim(raw);
   if (line.empty() || line[0] == u';') return std::u16string();
   if (line[0] == u'[') {
     const size_t close = line.rfind(u']');
     if (close == std::u16string::npos) return std::u16string();
-    return u"[" + trim(line.substr(1, close - 1)) + u"]";
+    const std::u16string name = trim(line.substr(1, close - 1));
+    *section = knownSectionName(utf16ToUtf8(name));
+    return u"[" + spelled(name, *section) + u"]";
   }
   const size_t equals = line.find(u'=');
   if (equals == std::u16string::npos) return std::u16string();
@@ -32,7 +42,7 @@ std::u16string embeddedLine(const std::u16string& raw) {
   std::u16string value = trim(line.substr(equals + 1));
   if (value.size() >= 2 && (value[0] == u'"' || value[0] == u'\'') && value.back() == value[0])
     value = value.substr(1, value.size() - 2);
-  return key + u"=" + value;
+  return spelled(key, knownKeyName(*section, utf16ToUtf8(key))) + u"=" + value;
 }
 
 }  // namespace
@@ -59,11 +69,12 @@ bool embeddedTextFromIni(const std::vector<unsigned char>& ini, std::u16string* 
     return false;
   }
   text->clear();
+  std::string section;
   size_t start = 0;
   while (start < whole.size()) {
     size_t end = whole.find_first_of(u"\r\n", start);
     if (end == std::u16string::npos) end = whole.size();
-    const std::u16string line = embeddedLine(whole.substr(start, end - start));
+    const std::u16string line = embeddedLine(whole.substr(start, end - start), &section);
     if (!line.empty()) {
       if (!text->empty()) *text += u"\r\n";
       *text += line;

@@ -9,12 +9,14 @@ namespace tarn {
 
 // The INI file's bytes (UTF-8, with or without a byte order mark, or
 // UTF-16LE with one) as the text to embed. The embedded reader knows only
-// "\r\n" line ends, sections and key lines, so the file is put in that
-// form, read by the rules of the configuration file's own reader: every
-// line end ("\r\n", "\r" or "\n") becomes "\r\n"; comment and blank lines
-// and lines without "=" are dropped; blanks inside a header's brackets and
-// matching quotes around a whole value are removed. False with *error for
-// text in neither encoding or holding NUL characters.
+// "\r\n" line ends, sections and key lines, and matches names exactly, so
+// the file is put in that form, read by the rules of the configuration
+// file's own reader: every line end ("\r\n", "\r" or "\n") becomes "\r\n";
+// comment and blank lines and lines without "=" are dropped; blanks inside
+// a header's brackets and matching quotes around a whole value are
+// removed; the section and key names the launcher reads, which a file
+// matches in any case, take the launcher's spelling. False with *error
+// for text in neither encoding or holding NUL characters.
 bool embeddedTextFromIni(const std::vector<unsigned char>& ini, std::u16string* text,
                          std::string* error);
 

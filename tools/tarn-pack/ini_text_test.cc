@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "config/setting_names.h"
+#include "config/settings.h"
+#include "config/testing_machine.h"
+#include "jvm/jvm_host.h"
+#include "jvm/option_list.h"
 #include "pack.h"
+#include "pack_files.h"
 
 namespace tarn {
 namespace {
@@ -51,6 +57,40 @@ TEST(EmbeddedTextFromIni, Encodings) {
   // UTF-16 without its byte order mark reads as UTF-8 full of NULs.
   EXPECT_FALSE(embeddedTextFromIni(Bytes{'[', 0, 'A', 0, ']', 0}, &text, &error));
   EXPECT_NE(std::string::npos, error.find("NUL")) << error;
+}
+
+// Names the launcher reads take its spelling, in an append section too;
+// others, and look-alikes beyond ASCII, stay as written.
+TEST(EmbeddedTextFromIni, GivesTheLauncherItsOwnNames) {
+  EXPECT_EQ(u"[Java Runtime Environment]\r\nMain Class=a.B\r\nmain klass=c\r\n[Application+]\r\n"
+            u"Cmd=-v\r\nclass path=d\r\nFailure Chec\u212A=yes\r\n[Class Path]\r\nClass Path=e\r\n"
+            u"[mine]\r\ncmd=f",
+            embedded("[java runtime environment]\nMAIN CLASS=a.B\nmain klass=c\n[ application+ ]\n"
+                     "cmd=-v\nclass path=d\nFailure Chec\xE2\x84\xAA=yes\n[CLASS path]\nclass Path=e\n"
+                     "[mine]\ncmd=f\n"));
+}
+
+// Whatever the launcher asks its configuration for is a name that the
+// table spells, so that a packed file means what it meant beside it.
+TEST(EmbeddedTextFromIni, KnowsEveryNameTheLauncherReads) {
+  testing_machine::FakeMachine fake;
+  fake.system.module = kWindowsPaths ? "C:\\app\\tool.exe" : "/app/tool";
+  const std::string config = kWindowsPaths ? "C:\\app\\tool.ini" : "/app/tool.ini";
+  fake.profiles.set(config, "Java Runtime Environment", "Main Class", "a.B");
+  fake.profiles.set(config, "Class Path", "Class Path", "a.jar");
+  bool singleInstance = false;
+  LauncherSettings settings;
+  JvmHost jvm;
+  std::vector<std::string> arguments;
+  ASSERT_TRUE(readSingleInstanceSetting(fake.machine, "", &singleInstance));
+  ASSERT_TRUE(readSettings(fake.machine, "", &settings));
+  ASSERT_TRUE(buildOptionList(fake.machine, "", settings, jvm, &arguments));
+  EXPECT_GE(fake.profiles.reads.size(), kSettingNameCount);
+  for (const auto& read : fake.profiles.reads) {
+    const std::string& section = std::get<1>(read);
+    EXPECT_EQ(section, knownSectionName(section));
+    EXPECT_EQ(std::get<2>(read), knownKeyName(section, std::get<2>(read))) << section;
+  }
 }
 
 }  // namespace
