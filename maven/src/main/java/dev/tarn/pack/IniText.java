@@ -7,9 +7,11 @@ import java.nio.charset.StandardCharsets;
 
 /**
  * An INI file's bytes as the text a launcher embeds. The embedded reader knows only "\r\n" line
- * ends, sections and key lines, so the file is put in that form by the rules of the
- * configuration file's own reader: comment and blank lines and lines without "=" go, blanks
- * around names and values go, and matching quotes around a whole value go.
+ * ends, sections and key lines, and matches names exactly, so the file is put in that form by
+ * the rules of the configuration file's own reader: comment and blank lines and lines without
+ * "=" go, blanks around names and values go, matching quotes around a whole value go, and the
+ * section and key names the launcher reads, which a file matches in any case, take the
+ * launcher's spelling.
  */
 public final class IniText {
   private IniText() {}
@@ -34,11 +36,12 @@ public final class IniText {
     if (whole.indexOf('\0') >= 0)
       throw refusal("the configuration holds NUL characters (UTF-16 without a byte order mark?)");
     StringBuilder text = new StringBuilder();
+    String[] section = {null};
     int start = 0;
     while (start < whole.length()) {
       int end = start;
       while (end < whole.length() && whole.charAt(end) != '\r' && whole.charAt(end) != '\n') ++end;
-      String line = embeddedLine(whole.substring(start, end));
+      String line = embeddedLine(whole.substring(start, end), section);
       if (!line.isEmpty()) {
         if (text.length() > 0) text.append("\r\n");
         text.append(line);
@@ -73,14 +76,19 @@ public final class IniText {
     return text.substring(first, last);
   }
 
-  /** One line in the embedded form, or "" to drop it. */
-  private static String embeddedLine(String raw) {
+  /**
+   * One line in the embedded form, or "" to drop it. section[0] is the launcher's spelling of
+   * the current section, null for one it does not read.
+   */
+  private static String embeddedLine(String raw, String[] section) {
     String line = trim(raw);
     if (line.isEmpty() || line.charAt(0) == ';') return "";
     if (line.charAt(0) == '[') {
       int close = line.lastIndexOf(']');
       if (close < 0) return "";
-      return "[" + trim(line.substring(1, close)) + "]";
+      String name = trim(line.substring(1, close));
+      section[0] = SettingNames.section(name);
+      return "[" + (section[0] == null ? name : section[0]) + "]";
     }
     int equals = line.indexOf('=');
     if (equals < 0) return "";
@@ -89,6 +97,7 @@ public final class IniText {
     if (value.length() >= 2 && (value.charAt(0) == '"' || value.charAt(0) == '\'')
         && value.charAt(value.length() - 1) == value.charAt(0))
       value = value.substring(1, value.length() - 1);
-    return key + "=" + value;
+    String known = SettingNames.key(section[0], key);
+    return (known == null ? key : known) + "=" + value;
   }
 }

@@ -8,8 +8,8 @@ import org.junit.jupiter.api.Test;
 
 class IniSettingsTest {
   /**
-   * The pom's values replace the file's by name in any case; known names get their exact
-   * spelling, which the launcher wants of an embedded configuration; the rest stays in its order.
+   * The pom's values replace the file's, whose known names come in the launcher's spelling
+   * whatever their case; the rest stays in its order.
    */
   @Test
   void parametersOverTheFile() throws Exception {

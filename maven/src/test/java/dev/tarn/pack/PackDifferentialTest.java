@@ -10,12 +10,16 @@ import java.io.InputStream;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
+import java.nio.file.Paths;
 import java.util.ArrayList;
 import java.util.Arrays;
 import java.util.List;
+import java.util.Locale;
 import java.util.Random;
 import java.util.jar.JarEntry;
 import java.util.jar.JarOutputStream;
+import java.util.regex.Matcher;
+import java.util.regex.Pattern;
 import org.junit.jupiter.api.BeforeAll;
 import org.junit.jupiter.api.Test;
 import org.junit.jupiter.api.io.TempDir;
@@ -101,6 +105,28 @@ class PackDifferentialTest {
     write("signed.exe", signed);
     same("signed.exe", "app.ini");
     same("signed.exe", "app.ini", "--file-version", "1");
+  }
+
+  /**
+   * Every name in the launcher's own table (src/config) and in the Java packer's, written in
+   * another case: each packer spells the names of its own list, so the lists must agree.
+   */
+  @Test
+  void spellsEveryNameTheLauncherReads() throws Exception {
+    String table = new String(Files.readAllBytes(Paths.get(System.getProperty("tarn.settingNames"))),
+        StandardCharsets.UTF_8);
+    List<String[]> names = new ArrayList<>();
+    for (Matcher pair = Pattern.compile("\\{\"([^\"]+)\", \"([^\"]+)\"\\},").matcher(table); pair.find(); )
+      names.add(new String[] {pair.group(1), pair.group(2)});
+    assertTrue(names.size() > 20, "the launcher's table was not found in " + System.getProperty("tarn.settingNames"));
+    names.addAll(Arrays.asList(SettingNames.KEYS));
+    StringBuilder ini = new StringBuilder();
+    for (String[] name : names)
+      ini.append("[").append(name[0].toLowerCase(Locale.ROOT)).append("]\n[").append(name[0].toUpperCase(Locale.ROOT))
+          .append("+]\n").append(name[1].toUpperCase(Locale.ROOT)).append("=v\n");
+    write("names.ini", ini.toString());
+    same("linux-x64-tarn", "names.ini");
+    same("windows-x64-tarn.exe", "names.ini", "--file-version", "1");
   }
 
   /** Launchers, jars and icons with bytes changed at random: the same bytes or the same refusal. */
