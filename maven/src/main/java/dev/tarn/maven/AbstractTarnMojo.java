@@ -291,11 +291,9 @@ abstract class AbstractTarnMojo extends AbstractMojo {
     return dependencies;
   }
 
-  File outputFolder(Launcher launcher) throws MojoExecutionException {
-    File folder = new File(outputDirectory, launcher.id);
-    if (!folder.isDirectory() && !folder.mkdirs())
-      throw new MojoExecutionException("Cannot make the folder " + folder);
-    return folder;
+  /** Made by the first file written into it. */
+  File outputFolder(Launcher launcher) {
+    return new File(outputDirectory, launcher.id);
   }
 
   void attach(File file, String type, Launcher launcher) {

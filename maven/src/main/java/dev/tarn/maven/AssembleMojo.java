@@ -1,6 +1,7 @@
 package dev.tarn.maven;
 
 import dev.tarn.pack.Identity;
+import dev.tarn.pack.PackFiles;
 import java.io.File;
 import java.io.IOException;
 import java.io.InputStream;
@@ -124,7 +125,7 @@ public class AssembleMojo extends AbstractTarnMojo {
       } catch (IOException ignored) {
         // the staging names say what they are
       }
-      throw new MojoExecutionException("Cannot write " + folder + ": " + e, e);
+      throw new MojoExecutionException("Cannot write " + folder + ": " + PackFiles.describe(e), e);
     }
     getLog().info("Assembled " + folder + " and " + zip.getFileName());
     attach(zip.toFile(), "zip", launcher);

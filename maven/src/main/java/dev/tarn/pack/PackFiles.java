@@ -122,13 +122,18 @@ public final class PackFiles {
     try {
       in = Files.newInputStream(file);
     } catch (IOException e) {
-      throw new PackException(Input.FILE, path + ": cannot be read");
+      throw fileError(path, "cannot be read", e);
     }
     try (InputStream stream = in) {
       return readAll(stream);
     } catch (IOException e) {
-      throw new PackException(Input.FILE, path + ": read error");
+      throw fileError(path, "read error", e);
     }
+  }
+
+  /** "&lt;path&gt;: &lt;what&gt;: &lt;reason&gt;", as tarn-pack words a file error. */
+  private static PackException fileError(String path, String what, IOException e) {
+    return new PackException(Input.FILE, path + ": " + what + ": " + reason(e));
   }
 
   /** The rest of a stream. */
@@ -141,13 +146,17 @@ public final class PackFiles {
 
   /**
    * Makes path hold exactly bytes: written to a new file in the same folder, then put in place
-   * in one step, so that an existing file of that name stays whole until then. Where the system
+   * in one step, so that an existing file of that name stays whole until then. Missing folders
+   * above it are created. Where the system
    * has POSIX permissions the file gets those of like (when it exists) and is executable by its
    * owner; without like it is executable by all and writable by its owner.
    */
   public static void replaceFile(String path, byte[] bytes, String like) throws PackException {
     Path target = Paths.get(path);
     if (Files.isDirectory(target)) throw new PackException(Input.FILE, path + ": is a folder");
+    Path above = target.getParent();
+    IOException folderFailure = above == null || Files.isDirectory(above) ? null : createFolders(above);
+    if (folderFailure != null) throw fileError(path, "its folder cannot be created", folderFailure);
     Set<PosixFilePermission> mode = EnumSet.of(PosixFilePermission.OWNER_READ,
         PosixFilePermission.OWNER_WRITE, PosixFilePermission.OWNER_EXECUTE);
     try {
@@ -162,17 +171,19 @@ public final class PackFiles {
     Path folder = target.toAbsolutePath().getParent();
     Path temporary = null;
     FileChannel channel = null;
+    IOException failure = null;
     for (int attempt = 0; channel == null && attempt < 100; ++attempt) {
       temporary = folder.resolve(".tarn-pack-" + processId() + "-" + attempt);
       try {
         channel = FileChannel.open(temporary, StandardOpenOption.CREATE_NEW, StandardOpenOption.WRITE);
       } catch (FileAlreadyExistsException e) {
-        // next name
+        failure = e;  // next name
       } catch (IOException e) {
+        failure = e;
         break;
       }
     }
-    if (channel == null) throw new PackException(Input.FILE, path + ": cannot be written");
+    if (channel == null) throw fileError(path, "cannot be written", failure);
     try (FileChannel out = channel) {
       ByteBuffer buffer = ByteBuffer.wrap(bytes);
       while (buffer.hasRemaining()) out.write(buffer);
@@ -180,7 +191,7 @@ public final class PackFiles {
       setPermissions(temporary, mode);
     } catch (IOException e) {
       deleteQuietly(temporary);
-      throw new PackException(Input.FILE, path + ": write error");
+      throw fileError(path, "write error", e);
     }
     try {
       Files.move(temporary, target, StandardCopyOption.ATOMIC_MOVE, StandardCopyOption.REPLACE_EXISTING);
@@ -196,6 +207,30 @@ public final class PackFiles {
     }
   }
 
+  /**
+   * The folder and those above it that are missing; null, or why the first could not be made.
+   * Something else of that name is left for the file's creation to report.
+   */
+  private static IOException createFolders(Path folder) {
+    IOException failure = createFolder(folder);
+    Path above = folder.getParent();
+    if (!(failure instanceof NoSuchFileException) || above == null) return failure;
+    failure = createFolders(above);
+    return failure != null ? failure : createFolder(folder);
+  }
+
+  /** Null when the folder was made or its name is taken. */
+  private static IOException createFolder(Path folder) {
+    try {
+      Files.createDirectory(folder);
+    } catch (FileAlreadyExistsException e) {
+      // a folder, or something else that the file's creation reports
+    } catch (IOException e) {
+      return e;
+    }
+    return null;
+  }
+
   private static void setPermissions(Path file, Set<PosixFilePermission> mode) throws IOException {
     try {
       Files.setPosixFilePermissions(file, mode);
@@ -204,14 +239,24 @@ public final class PackFiles {
     }
   }
 
-  /** The system's words for why a file operation failed. */
+  /**
+   * The system's words for why a file operation failed, as the exception carries them; the
+   * exceptions that carry none are named by what they mean.
+   */
   static String reason(IOException e) {
     if (e instanceof AccessDeniedException) return "Permission denied";
     if (e instanceof NoSuchFileException) return "No such file or directory";
     if (e instanceof FileAlreadyExistsException) return "File exists";
-    if (e instanceof FileSystemException && ((FileSystemException) e).getReason() != null)
-      return ((FileSystemException) e).getReason();
+    if (e instanceof FileSystemException)
+      return ((FileSystemException) e).getReason() != null ? ((FileSystemException) e).getReason()
+          : e.getClass().getSimpleName();
     return e.getMessage() == null ? e.getClass().getSimpleName() : e.getMessage();
+  }
+
+  /** "&lt;file&gt;: &lt;reason&gt;" for an error about a file, else the reason alone. */
+  public static String describe(IOException e) {
+    String file = e instanceof FileSystemException ? ((FileSystemException) e).getFile() : null;
+    return (file == null ? "" : file + ": ") + reason(e);
   }
 
   private static void deleteQuietly(Path file) {
