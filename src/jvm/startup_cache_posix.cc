@@ -60,6 +60,9 @@ bool RealCacheFiles::runQuietly(const std::string& program,
   posix_spawn_file_actions_init(&actions);
   for (int fd = 0; fd <= 2; ++fd)
     posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
+  // Whatever the process or its libraries left open without close-on-exec
+  // stays behind.
+  posix_spawn_file_actions_addclosefrom_np(&actions, 3);
   // A service blocks its stop signals; the child must not inherit that.
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);

@@ -80,15 +80,29 @@ bool RealCacheFiles::runQuietly(const std::string& program,
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                            &inherit, OPEN_EXISTING, 0, nullptr);
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
+  if (nul == INVALID_HANDLE_VALUE) return false;
+  // The child inherits the null device alone, however inheritable other
+  // handles of the process are.
+  SIZE_T size = 0;
+  InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+  std::string listStorage(size, '\0');
+  auto list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(&listStorage[0]);
+  bool listed = InitializeProcThreadAttributeList(list, 1, 0, &size) &&
+                UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &nul,
+                                          sizeof nul, nullptr, nullptr);
+  STARTUPINFOEXA startup = {};
+  startup.StartupInfo.cb = sizeof startup;
+  startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+  startup.StartupInfo.hStdInput = startup.StartupInfo.hStdOutput = nul;
+  startup.StartupInfo.hStdError = nul;
+  startup.lpAttributeList = list;
   PROCESS_INFORMATION process = {};
   // No console window of its own, also for a launcher without one.
-  BOOL started = CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
-                                CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
-  if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
+  BOOL started = listed && CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
+                                          CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT, nullptr,
+                                          nullptr, &startup.StartupInfo, &process);
+  if (listed) DeleteProcThreadAttributeList(list);
+  CloseHandle(nul);
   if (!started) return false;
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD code = 1;
