@@ -130,10 +130,12 @@ bool createJvm(JvmHost& host, const std::string& outputFile, const std::string& 
     options[i].optionString = const_cast<char*>(texts[i].c_str());
     options[i].extraInfo = nullptr;
   }
-  if (host.exitHook) {
-    options.push_back(
-        JavaVMOption{const_cast<char*>("exit"), reinterpret_cast<void*>(host.exitHook)});
-  }
+  auto hook = [&](const char* name, void* function) {
+    if (function) options.push_back(JavaVMOption{const_cast<char*>(name), function});
+  };
+  hook("exit", reinterpret_cast<void*>(host.exitHook));
+  hook("abort", reinterpret_cast<void*>(host.abortHook));
+  hook("vfprintf", reinterpret_cast<void*>(host.vfprintfHook));
   JavaVMInitArgs args;
   args.version = JNI_VERSION_1_2;
   args.nOptions = static_cast<jint>(options.size());

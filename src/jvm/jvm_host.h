@@ -4,7 +4,9 @@
 
 #include <jni.h>
 
+#include <cstdarg>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,10 @@ using CreateJavaVmEntry = jint(JNICALL*)(JavaVM** vm, void** env, void* args);
 using GetDefaultInitArgsEntry = jint(JNICALL*)(void* args);
 // Called by the VM as the process ends through System.exit.
 using ExitHook = void(JNICALL*)(jint code);
+// Called by the VM just before it ends the process for an error.
+using AbortHook = void(JNICALL*)();
+// Writes the VM's own output (its messages, logs and dumps) in its place.
+using VfprintfHook = jint(JNICALL*)(FILE* stream, const char* format, va_list args);
 
 struct JvmHost {
   std::string jvmPath;
@@ -28,6 +34,8 @@ struct JvmHost {
   JvmOptionList options;
   int32_t threadStackSize = 0;  // bytes; 0 = not set
   ExitHook exitHook = nullptr;  // handed over as the "exit" option when set
+  AbortHook abortHook = nullptr;        // "abort", likewise
+  VfprintfHook vfprintfHook = nullptr;  // "vfprintf", likewise
   RuntimeTraits traits;         // found by probeRuntimeTraits
   std::string release;          // the runtime's release file, "" when none
 };
