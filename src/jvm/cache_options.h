@@ -14,7 +14,7 @@ enum class CacheKind {
   None,           // before 13, or the version is unknown
   ArchiveAtExit,  // 13 to 18: -XX:ArchiveClassesAtExit, then -XX:SharedArchiveFile
   AutoArchive,    // 19 to 24: -XX:+AutoCreateSharedArchive -XX:SharedArchiveFile
-  AotCache,       // 25 and later: a recorded configuration assembled into -XX:AOTCache
+  AotCache,       // 25 and later: a class list made into a cache of linked classes, -XX:AOTCache
 };
 
 // By the JAVA_VERSION text of the runtime's release file.

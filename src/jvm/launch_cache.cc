@@ -2,12 +2,18 @@
 
 #include <jni.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "config/config_paths.h"
 #include "config/settings.h"
+#include "jvm/cache_finish.h"
 #include "jvm/environment.h"
 #include "jvm/jvm_host.h"
+#include "jvm/vm_platform.h"
 #include "os/text.h"
 #include "process/module_path.h"
 #include "report/trace.h"
@@ -17,16 +23,68 @@ namespace tarn {
 
 namespace {
 
-// The plan that the VM's exit hook finishes: the hook gets no context.
-CachePlan* exitPlan = nullptr;
-// The VM takes one exit hook: the one this took the place of (a service's
-// report) runs after it.
-ExitHook nextExitHook = nullptr;
+// The VM's hooks get no context: what they need of the launch.
+struct VmEnd {
+  CachePlan* plan = nullptr;  // finished by the exit hook
+  // The VM takes one exit hook: the one this took the place of (a
+  // service's report) runs after it.
+  ExitHook nextExitHook = nullptr;
+  std::string pending;  // the file the run writes: a remark naming it is the cache's
+  std::atomic<bool> mainStarted{false};
+  std::atomic<bool> failing{false};  // the VM said it cannot write the cache
+  std::atomic<bool> programEnded{false};
+  std::atomic<int32_t> exitValue{0};
+};
+VmEnd vmEnd;
+
+// How the VM reports that it cannot write its archive as it ends (a full
+// disk, a vanished folder), on both streams, before it ends the process
+// with 1.
+const char* const kWriteFailures[] = {
+    "An error has occurred while processing the shared archive file",
+    "Error occurred during initialization of VM"};
 
 void JNICALL finishAtExit(jint code) {
   RealCacheFiles files;
-  if (exitPlan) finishStartupCache(*exitPlan, files);
-  if (nextExitHook) nextExitHook(code);
+  if (vmEnd.plan) finishStartupCache(*vmEnd.plan, files);
+  if (vmEnd.nextExitHook) vmEnd.nextExitHook(code);
+}
+
+// The VM's own output, written as the VM would write it, less the cache's
+// remarks: any that names the file the run writes, and once the program
+// runs, the report that the cache cannot be written with all that follows.
+jint JNICALL watchVmOutput(FILE* stream, const char* format, va_list args) {
+  char text[1024];
+  va_list copy;
+  va_copy(copy, args);
+  int length = std::vsnprintf(text, sizeof text, format, copy);
+  va_end(copy);
+  if (length < 0) text[0] = '\0';
+  const bool whole = length >= 0 && static_cast<size_t>(length) < sizeof text;
+  if (whole && vmEnd.mainStarted)
+    for (const char* failure : kWriteFailures)
+      if (std::strncmp(text, failure, std::strlen(failure)) == 0) vmEnd.failing = true;
+  if (vmEnd.failing ||
+      (whole && !vmEnd.pending.empty() && std::strstr(text, vmEnd.pending.c_str()))) {
+    trace("start-up cache: the VM's remark left out: %s", text);
+    return length;
+  }
+  int written = whole ? static_cast<int>(std::fwrite(text, 1, length, stream))
+                      : std::vfprintf(stream, format, args);
+  // Without the hook the VM writes these straight to the descriptor.
+  if (stream == stdout || stream == stderr) std::fflush(stream);
+  return written;
+}
+
+// The VM ends the process for an error. When that is its failure to write
+// the cache after the program ended, the process ends as the program did,
+// not with the VM's 1; a crash or any other error is left alone.
+void JNICALL abortedAtExit() {
+  if (!vmEnd.failing || !vmEnd.programEnded) return;
+  int32_t value = vmEnd.exitValue;
+  trace("start-up cache: not written; the run ends with the program's exit value %d",
+        static_cast<int>(value));
+  std::exit(value);
 }
 
 }  // namespace
@@ -49,11 +107,13 @@ void applyStartupCache(Machine& machine, const LauncherSettings& settings, JvmHo
   }
   std::string module;
   if (!modulePath(*machine.system, &module)) return;
+  RealCacheFiles files;
   CacheInputs in;
   in.folder = startupCacheFolder(*machine.system, settings.productName, settings.productCode,
-                                 module, machine.lead, true);
-  if (in.folder.empty() || !machine.system->isDirectory(in.folder)) {
-    trace("start-up cache: no per-user cache folder");
+                                 module, machine.lead);
+  if (in.folder.empty() ||
+      !makeOwnCacheFolders(files, userCacheFolder(*machine.system), in.folder)) {
+    trace("start-up cache: no per-user cache folder of the user's own");
     return;
   }
   in.baseName = executableName(module, machine.lead);
@@ -62,19 +122,15 @@ void applyStartupCache(Machine& machine, const LauncherSettings& settings, JvmHo
   in.releaseVersion = releaseJavaVersion(jvm.release);
   in.vmVariant = releaseValue(jvm.release, "JVM_VARIANT");
   in.javaProgram = javaProgramOf(in.runtimeHome);
+  in.launcherProgram = module;
   in.options = jvm.options;
   in.workingFolder = currentDirectory();
   in.processId = currentProcessId();
   in.now = std::chrono::duration_cast<std::chrono::nanoseconds>(
                std::chrono::system_clock::now().time_since_epoch()).count();
-  RealCacheFiles files;
   *plan = planStartupCache(in, files);
-  trace("start-up cache in %s for runtime %s: %s%s", in.folder.c_str(),
-        in.releaseVersion.c_str(),
-        plan->options.empty()   ? "none, "
-        : plan->pending.empty() ? "in use"
-                                : "written at exit",
-        plan->options.empty() ? plan->none : "");
+  trace("start-up cache in %s for runtime %s: %s", in.folder.c_str(), in.releaseVersion.c_str(),
+        plan->state.c_str());
 
   // Ahead of the user's parameters, so that their own -Xlog still wins.
   JvmOptionList& options = jvm.options;
@@ -83,16 +139,39 @@ void applyStartupCache(Machine& machine, const LauncherSettings& settings, JvmHo
   if (at != options.end()) ++at;
   options.insert(at, plan->options.begin(), plan->options.end());
   if (!plan->pending.empty()) {
-    exitPlan = plan;
-    nextExitHook = jvm.exitHook;
+    vmEnd.plan = plan;
+    vmEnd.nextExitHook = jvm.exitHook;
     jvm.exitHook = finishAtExit;
   }
+  if (kVmSharesCLibrary && (plan->writesAtExit || !plan->pending.empty())) {
+    vmEnd.pending = plan->pending;
+    jvm.vfprintfHook = watchVmOutput;
+    jvm.abortHook = abortedAtExit;
+  }
+}
+
+void startupCacheMainStarted() { vmEnd.mainStarted = true; }
+
+void startupCacheProgramEnded(int32_t exitValue) {
+  vmEnd.exitValue = exitValue;
+  vmEnd.programEnded = true;
 }
 
 void finishStartupCache(CachePlan& plan) {
   RealCacheFiles files;
   finishStartupCache(plan, files);
-  if (exitPlan == &plan) exitPlan = nullptr;
+  if (vmEnd.plan == &plan) vmEnd.plan = nullptr;
+}
+
+bool runStartupCacheFinisher(System& system) {
+  std::string text;
+  if (!system.getEnvironment(kCacheFinisherVariable, &text) || text.empty()) return false;
+  system.setEnvironment(kCacheFinisherVariable, "");  // not the assembling run's business
+  lowerPriority();
+  CachePlan plan;
+  RealCacheFiles files;
+  if (finisherPlan(text, &plan)) assembleStartupCache(plan, files);
+  return true;
 }
 
 }  // namespace tarn

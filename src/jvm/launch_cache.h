@@ -1,7 +1,11 @@
 // The start-up cache of this launch: planned from the chosen runtime and
-// the option list, and finished once the VM has gone.
+// the option list, finished once the VM has gone, and watched while the VM
+// ends, so that a cache the VM fails to write leaves the run as the program
+// left it. Also the finisher process that builds an AOT cache afterwards.
 #ifndef TARN_JVM_LAUNCH_CACHE_H
 #define TARN_JVM_LAUNCH_CACHE_H
+
+#include <cstdint>
 
 #include "jvm/startup_cache.h"
 
@@ -16,8 +20,20 @@ struct LauncherSettings;
 void applyStartupCache(Machine& machine, const LauncherSettings& settings, JvmHost& jvm,
                        CachePlan* plan);
 
+// The program's main method is about to run: from now on the VM's report
+// that it cannot write its archive is about the cache.
+void startupCacheMainStarted();
+
+// The program has ended with this exit value, and the VM goes next: should
+// it then fail to write the cache, the process still ends with this value.
+void startupCacheProgramEnded(int32_t exitValue);
+
 // After the VM is gone: finishes what the run started.
 void finishStartupCache(CachePlan& plan);
+
+// When this process was started as the finisher (kCacheFinisherVariable
+// set): builds the cache it was told of and returns true.
+bool runStartupCacheFinisher(System& system);
 
 }  // namespace tarn
 

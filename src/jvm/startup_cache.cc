@@ -4,14 +4,16 @@
 
 #include "config/config_paths.h"
 #include "config/ini_file.h"
+#include "jvm/cache_finish.h"
+#include "jvm/cache_folder.h"
 #include "os/text.h"
-#include "report/trace.h"
 
 namespace tarn {
 
 namespace {
 
 const uint64_t kHashBasis = kFnv1aBasis;
+const uint64_t kMegabyte = 1024 * 1024;
 
 // The text, then a separator, so that "ab","c" and "a","bc" differ.
 uint64_t hashText(uint64_t hash, const std::string& text) {
@@ -22,32 +24,56 @@ uint64_t hashNumber(uint64_t hash, uint64_t number) {
   return hashText(hash, std::to_string(number));
 }
 
-bool isHex(const std::string& text) {
-  for (char c : text)
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-  return true;
-}
-
 // Empty, or nothing but dots and blanks: no folder of its own.
 bool isBlankName(const std::string& name) {
   return name.find_first_not_of(". ") == std::string::npos;
 }
 
-// A pending file older than this was left by a run that never finished.
-const int64_t kAbandonedAfter = 3600LL * 1000000000LL;
-
 std::string extensionOf(CacheKind kind) { return kind == CacheKind::AotCache ? ".aot" : ".jsa"; }
-
-// The stamp of a finished file: its name then says which size and time it
-// had when it was put in place, so a truncated or rewritten one shows.
-std::string stampOf(const FileFacts& facts) {
-  return hexDigits(hashNumber(hashNumber(kHashBasis, facts.size),
-                              static_cast<uint64_t>(facts.modified)), 8);
-}
 
 bool isAbsolute(const std::string& path) {
   return !path.empty() && (path[0] == '/' || path[0] == kPathSeparator ||
                            (path.size() > 1 && path[1] == ':'));
+}
+
+// The free space a recording run needs: twice the cache it makes (and on
+// 25 and later a class list of a few hundred kilobytes), so that it never
+// fills the disk. Measured (docs/performance.md): Maven's archive is 11 MB
+// on 17, its cache 27 MB on 25; the application's last cache, where there
+// is one, says it better.
+uint64_t roomNeeded(CacheKind kind, uint64_t lastSize) {
+  return 2 * (lastSize ? lastSize : (kind == CacheKind::AotCache ? 32 : 16) * kMegabyte);
+}
+
+std::string megabytes(uint64_t bytes) { return std::to_string(bytes / kMegabyte) + " MB"; }
+
+std::string minutes(int64_t nanoseconds) {
+  return std::to_string(nanoseconds / 60000000000LL) + " min";
+}
+
+// The options of a recording run, with what its end needs.
+void planRecording(const CacheInputs& in, CacheKind kind, const std::string& classPathOption,
+                   const std::vector<std::string>& shaping, CachePlan* plan) {
+  if (kind == CacheKind::AotCache) {
+    std::vector<std::string> extra = {classPathOption};
+    for (const std::string& option : shaping)
+      if (!isAgent(option)) extra.push_back(option);
+    planAssembly(plan->target, std::to_string(in.processId), in.javaProgram, extra, plan);
+    plan->launcherProgram = in.launcherProgram;
+    // Written as classes load, at a small cost, where recording for the
+    // JDK's own assembling step would take about as long again as the
+    // program (docs/performance.md); the VM's end is left alone.
+    plan->options.push_back("-XX:DumpLoadedClassList=" + plan->pending);
+    return;
+  }
+  plan->pending = plan->target + ".p" + std::to_string(in.processId) + ".jsa";
+  plan->writesAtExit = true;
+  if (kind == CacheKind::AutoArchive) {
+    plan->options.push_back("-XX:+AutoCreateSharedArchive");
+    plan->options.push_back("-XX:SharedArchiveFile=" + plan->pending);
+  } else {
+    plan->options.push_back("-XX:ArchiveClassesAtExit=" + plan->pending);
+  }
 }
 
 }  // namespace
@@ -62,28 +88,31 @@ std::vector<std::string> splitList(const std::string& list, char separator) {
 
 std::string startupCacheFolder(System& system, const std::string& productName,
                                const std::string& productCode, const std::string& modulePath,
-                               LeadByteTest lead, bool create) {
+                               LeadByteTest lead) {
   std::string folder = userCacheFolder(system);
   if (folder.empty() || modulePath.empty()) return std::string();
-  if (create) system.createDirectory(folder);
-  std::vector<std::string> levels;
   std::string name = cleanProductName(productName, lead);
   if (isBlankName(name)) {
     // Copies of one executable in different places are different applications.
-    levels.push_back(executableName(modulePath, lead) + "-" +
-                     hexDigits(hashText(kHashBasis, modulePath), 8));
-  } else {
-    levels.push_back(name);
-    std::string code = cleanProductName(productCode, lead);
-    if (!isBlankName(code)) levels.push_back(code);
+    return folder + kPathSeparator + executableName(modulePath, lead) + "-" +
+           hexDigits(hashText(kHashBasis, modulePath), 8);
   }
-  for (const std::string& level : levels) {
-    folder += kPathSeparator;
-    folder += level;
-    if (create) system.createDirectory(folder);
-  }
+  folder += kPathSeparator + name;
+  std::string code = cleanProductName(productCode, lead);
+  if (!isBlankName(code)) folder += kPathSeparator + code;
   return folder;
 }
+
+bool makeOwnCacheFolders(CacheFiles& files, const std::string& root, const std::string& folder) {
+  files.ownFolder(root);  // the user's to choose: a link elsewhere is fine
+  for (size_t at = folder.find(kPathSeparator, root.size() + 1);;
+       at = folder.find(kPathSeparator, at + 1)) {
+    if (!files.ownFolder(folder.substr(0, at))) return false;
+    if (at == std::string::npos) return true;
+  }
+}
+
+std::string attemptMarker(const std::string& target) { return target + ".tried"; }
 
 std::string cacheKey(CacheFiles& files, const std::string& runtimeHome,
                      const std::string& releaseVersion, const std::string& vmLibrary,
@@ -110,12 +139,12 @@ std::string cacheKey(CacheFiles& files, const std::string& runtimeHome,
 CachePlan planStartupCache(const CacheInputs& in, CacheFiles& files) {
   CachePlan plan;
   CacheKind kind = cacheKindFor(in.releaseVersion);
-  plan.none = "the runtime's version offers none";
+  plan.state = "none, the runtime's version offers none";
   if (kind == CacheKind::None || in.folder.empty() || in.baseName.empty()) return plan;
   // Another VM would refuse these options, and the program would not start.
-  plan.none = "not a HotSpot VM";
+  plan.state = "none, not a HotSpot VM";
   if (!in.vmVariant.empty() && !equalsIgnoringCase(in.vmVariant, "hotspot")) return plan;
-  plan.none = "a sharing option among the VM parameters";
+  plan.state = "none, a sharing option among the VM parameters";
   std::string classPathOption;
   for (const std::string& option : in.options) {
     if (isSharingOption(option)) return plan;  // the user's own choice
@@ -124,7 +153,7 @@ CachePlan planStartupCache(const CacheInputs& in, CacheFiles& files) {
   // The VM refuses to archive with a directory on the class path, and
   // ends the program with an error for it.
   std::vector<std::string> classPath;
-  plan.none = "a class path entry that is a folder or missing";
+  plan.state = "none, a class path entry that is a folder or missing";
   for (std::string entry : splitList(classPathOption.substr(sizeof kClassPathOption - 1),
                                      kPathListSeparator)) {
     if (!isAbsolute(entry)) entry = in.workingFolder + kPathSeparator + entry;
@@ -132,129 +161,70 @@ CachePlan planStartupCache(const CacheInputs& in, CacheFiles& files) {
     if (!files.facts(entry, &facts) || facts.directory) return plan;
     classPath.push_back(entry);
   }
-  plan.none = "no class path";
+  plan.state = "none, no class path";
   if (classPath.empty()) return plan;
-  plan.none = "";
   std::vector<std::string> shaping = cacheShapingOptions(in.options);
+  // The finisher is told the assembling run's values one a line.
+  plan.state = "none, a line break in the class path or the VM parameters";
+  for (const std::string& option : in.options)
+    if (kind == CacheKind::AotCache && option.find('\n') != std::string::npos) return plan;
   std::string key = cacheKey(files, in.runtimeHome, in.releaseVersion, in.vmLibrary, classPath,
                              shaping);
   std::string extension = extensionOf(kind);
+  plan.target = in.folder + kPathSeparator + in.baseName + "-" + key;
+  KeyFiles found = sweepCacheFolder(in.folder, in.baseName, key, extension, in.now, files);
 
-  // Sweep the application's files: other keys' are stale, a finished file
-  // whose stamp does not match was damaged, and a pending one long left
-  // alone was abandoned.
-  const std::string prefix = in.baseName + "-";
-  std::string finished;
-  for (const std::string& name : files.list(in.folder)) {
-    if (!startsWith(name, prefix) || name.size() < prefix.size() + 16) continue;
-    std::string nameKey = name.substr(prefix.size(), 16);
-    std::string tail = name.substr(prefix.size() + 16);
-    if (!isHex(nameKey)) continue;
-    bool isFinished = tail.size() == 13 && tail[0] == '-' && isHex(tail.substr(1, 8)) &&
-                      (endsWith(tail, ".jsa") || endsWith(tail, ".aot"));
-    size_t dot = tail.find('.', 2);
-    bool isPending = startsWith(tail, ".p") && dot != std::string::npos && dot > 2 &&
-                     tail.find_first_not_of("0123456789", 2) == dot &&
-                     (endsWith(tail, ".jsa") || endsWith(tail, ".aot") || endsWith(tail, ".aotconf"));
-    if (!isFinished && !isPending) continue;  // another application's
-    std::string path = in.folder + kPathSeparator + name;
-    FileFacts facts;
-    if (nameKey != key) {
-      files.remove(path);
-    } else if (isFinished) {
-      bool sound = files.facts(path, &facts) && endsWith(tail, extension) &&
-                   tail.substr(1, 8) == stampOf(facts);
-      if (sound && finished.empty())
-        finished = path;
-      else
-        files.remove(path);
-    } else if (files.facts(path, &facts) && in.now - facts.modified > kAbandonedAfter) {
-      files.remove(path);
+  // Nothing but a finished cache or a recording run of its own changes
+  // the run: while another start makes the cache, after an attempt that
+  // left none, or without room, it runs as without the cache.
+  if (found.finished.empty()) {
+    if (found.pending) {
+      plan.state = "not ready yet, another start is making it";
+      return plan;
+    }
+    if (found.attempted) {
+      plan.state = "skipped after an attempt " + minutes(in.now - found.attemptedAt) +
+                   " ago that left none; the next one a day after it";
+      return plan;
+    }
+    uint64_t needed = roomNeeded(kind, found.lastSize);
+    uint64_t free = files.freeSpace(in.folder);
+    if (free < needed) {
+      plan.state = "skipped for lack of room, " + megabytes(free) + " free of the " +
+                   megabytes(needed) + " a recording needs";
+      return plan;
+    }
+    // A run that cannot write its archive ends with an error.
+    if (!files.touch(attemptMarker(plan.target))) {
+      plan.state = "none, the cache folder is not writable";
+      return plan;
     }
   }
 
   // Warnings about the cache would reach the program's own output.
   if (kind == CacheKind::AotCache) plan.options.push_back("-Xlog:aot*=off");
   plan.options.push_back("-Xlog:cds*=off");
-  if (!finished.empty()) {
-    if (kind == CacheKind::AotCache) {
-      plan.options.push_back("-XX:AOTCache=" + finished);
-    } else {
-      // A runtime that finds the archive unusable makes it anew in place;
-      // its stamp then no longer matches and the next start replaces it.
-      if (kind == CacheKind::AutoArchive) plan.options.push_back("-XX:+AutoCreateSharedArchive");
-      plan.options.push_back("-XX:SharedArchiveFile=" + finished);
-    }
+  if (found.finished.empty()) {
+    planRecording(in, kind, classPathOption, shaping, &plan);
+    plan.state = kind == CacheKind::AotCache ? "recording, built in the background after the program"
+                                             : "recording, written at exit";
     return plan;
   }
-
-  // A run that cannot write its archive ends with an error.
-  if (!files.writable(in.folder)) {
-    plan.options.clear();
-    plan.none = "the cache folder is not writable";
-    return plan;
-  }
-  plan.target = in.folder + kPathSeparator + in.baseName + "-" + key;
-  std::string own = plan.target + ".p" + std::to_string(in.processId);
-  switch (kind) {
-    case CacheKind::ArchiveAtExit:
-      plan.pending = own + extension;
-      plan.options.push_back("-XX:ArchiveClassesAtExit=" + plan.pending);
-      break;
-    case CacheKind::AutoArchive:
-      plan.pending = own + extension;
+  files.markUsed(found.finished);
+  if (found.attempted) files.remove(attemptMarker(plan.target));
+  plan.state = "in use";
+  if (kind == CacheKind::AotCache) {
+    plan.options.push_back("-XX:AOTCache=" + found.finished);
+  } else {
+    // A runtime that finds the archive unusable makes it anew in place;
+    // its stamp then no longer matches and the next start replaces it.
+    if (kind == CacheKind::AutoArchive) {
       plan.options.push_back("-XX:+AutoCreateSharedArchive");
-      plan.options.push_back("-XX:SharedArchiveFile=" + plan.pending);
-      break;
-    default:
-      // The recording run announces its file on the VM's own output, which
-      // nothing but this flag keeps off the program's.
-      plan.pending = own + ".aotconf";
-      plan.options.push_back("-XX:+UnlockDiagnosticVMOptions");
-      plan.options.push_back("-XX:-DisplayVMOutput");
-      plan.options.push_back("-XX:AOTMode=record");
-      plan.options.push_back("-XX:AOTConfiguration=" + plan.pending);
-      plan.javaProgram = in.javaProgram;
-      plan.assembleArguments = {"-XX:AOTMode=create", "-XX:AOTConfiguration=" + plan.pending,
-                                "-XX:AOTCache=" + own + extension, classPathOption};
-      for (const std::string& option : shaping)
-        if (!isAgent(option)) plan.assembleArguments.push_back(option);
-      break;
+      plan.writesAtExit = true;
+    }
+    plan.options.push_back("-XX:SharedArchiveFile=" + found.finished);
   }
   return plan;
-}
-
-void finishStartupCache(CachePlan& plan, CacheFiles& files) {
-  if (plan.finished || plan.pending.empty()) return;
-  plan.finished = true;
-  FileFacts facts;
-  std::string written = plan.pending;
-  std::string extension = ".jsa";
-  if (!plan.assembleArguments.empty()) {
-    // The recorded configuration becomes the cache in a run of its own.
-    const std::string cacheOption = "-XX:AOTCache=";
-    for (const std::string& argument : plan.assembleArguments)
-      if (startsWith(argument, cacheOption)) written = argument.substr(cacheOption.size());
-    extension = ".aot";
-    bool recorded = files.facts(plan.pending, &facts) && facts.size > 0;
-    bool assembled = recorded && files.runQuietly(plan.javaProgram, plan.assembleArguments);
-    files.remove(plan.pending);
-    if (!assembled) {
-      trace("start-up cache: %s", recorded ? "not assembled" : "nothing recorded");
-      files.remove(written);
-      return;
-    }
-  }
-  if (!files.facts(written, &facts) || facts.size == 0) {
-    trace("start-up cache: nothing written");
-    files.remove(written);
-    return;
-  }
-  // Another start may have put its own in place first; then this one goes.
-  const std::string target = plan.target + "-" + stampOf(facts) + extension;
-  bool placed = files.rename(written, target);
-  trace("start-up cache %s: %s", target.c_str(), placed ? "written" : "another start's kept");
-  if (!placed) files.remove(written);
 }
 
 }  // namespace tarn

@@ -1,7 +1,8 @@
 // The start-up cache: the VM's class-data archive or ahead-of-time cache of
 // one application, runtime and class path, kept in a per-user folder. It
 // turns a runtime, a class path and the VM options into the options that
-// use or make the cache, and moves a finished cache into place at exit.
+// use or make the cache, or into no options at all when making one now
+// could cost the program anything.
 #ifndef TARN_JVM_STARTUP_CACHE_H
 #define TARN_JVM_STARTUP_CACHE_H
 
@@ -18,6 +19,7 @@ struct FileFacts {
   uint64_t size = 0;
   int64_t modified = 0;  // nanoseconds since 1970
   bool directory = false;
+  int64_t used = 0;      // last access, nanoseconds since 1970
 };
 
 // The file system and processes as the cache sees them.
@@ -29,20 +31,40 @@ struct CacheFiles {
   virtual bool remove(const std::string& path) = 0;
   // Windows refuses an existing target; Linux replaces it.
   virtual bool rename(const std::string& from, const std::string& to) = 0;
-  // A file can be made in the folder (one is made and removed).
-  virtual bool writable(const std::string& folder) = 0;
-  // Runs the program with the arguments, without input or output, and
-  // waits: true when it ended with 0.
+  // Makes the file, empty, or sets the time of the one there to now: false
+  // when it cannot be written.
+  virtual bool touch(const std::string& path) = 0;
+  // Sets the last access time to now, and leaves the modified time (and
+  // with it a finished cache's stamp) alone.
+  virtual void markUsed(const std::string& path) = 0;
+  // The bytes this user may still write in the folder's file system; the
+  // most there can be when that is unknown.
+  virtual uint64_t freeSpace(const std::string& folder) = 0;
+  // Makes the folder when it is missing; true when it then is a folder of
+  // the user's own, not a link, that no one else may write to.
+  virtual bool ownFolder(const std::string& folder) = 0;
+  // Runs the program with the arguments, its standard handles on the null
+  // device and no other handle of this process, and waits: true when it
+  // ended with 0.
   virtual bool runQuietly(const std::string& program, const std::vector<std::string>& arguments) = 0;
+  // Starts the program on its own (its own session, no console), with the
+  // handles runQuietly gives and one more environment variable, and does
+  // not wait for it.
+  virtual bool startDetached(const std::string& program, const std::string& variable,
+                             const std::string& value) = 0;
 };
 
 // The per-user folder of an application's caches: <cache folder>/<product
 // name>/<product code>, or <executable name>-<hash of its path> without a
-// product name; "" when there is no usable per-user cache folder. With
-// create set, the folders are made on the way.
+// product name; "" when there is no usable per-user cache folder.
 std::string startupCacheFolder(System& system, const std::string& productName,
                                const std::string& productCode, const std::string& modulePath,
-                               LeadByteTest lead, bool create);
+                               LeadByteTest lead);
+
+// Makes the application's folders below the user's cache folder (root)
+// where missing: true when each is the user's own, so that no one else can
+// have put a link or a cache there.
+bool makeOwnCacheFolders(CacheFiles& files, const std::string& root, const std::string& folder);
 
 // 16 hex digits over what a cache depends on.
 std::string cacheKey(CacheFiles& files, const std::string& runtimeHome,
@@ -57,8 +79,9 @@ struct CacheInputs {
   std::string releaseVersion;
   std::string vmVariant;     // JVM_VARIANT of the release file, "" when none
   std::string vmLibrary;
-  std::string javaProgram;   // the runtime's java launcher, for assembling an AOT cache
+  std::string javaProgram;   // the runtime's java launcher, which builds an AOT cache
   std::vector<std::string> options;  // the VM options, class path option included
+  std::string launcherProgram;  // this executable, which also finishes an AOT cache
   std::string workingFolder; // for relative class path entries
   uint32_t processId = 0;
   int64_t now = 0;           // nanoseconds since 1970
@@ -67,24 +90,26 @@ struct CacheInputs {
 // What a start does with its cache, and what is left for its end.
 struct CachePlan {
   std::vector<std::string> options;  // added ahead of the user's VM parameters
+  std::string state;     // what this start does with the cache, as the trace says it
   std::string pending;   // what this process writes; "" when nothing
   std::string target;    // the name the finished file takes, without its stamp
   std::string javaProgram;
   std::vector<std::string> assembleArguments;  // AOT: the assembling run
+  std::string launcherProgram;                 // AOT: the finisher
+  bool writesAtExit = false;  // the VM may write a file as it ends
   bool finished = false;
-  const char* none = "";  // without options: why, as the trace says it
 };
 
-// Removes stale and damaged files of the application and decides the
-// options. No options when the runtime offers no cache (or is no HotSpot VM,
-// whose options these are), the user chose a
-// sharing option, a class path entry is no plain file, or nothing can be
-// written.
+// Sweeps the application's files and decides the options. No options when
+// the runtime offers no cache (or is no HotSpot VM, whose options these
+// are), the user chose a sharing option, a class path entry is no plain
+// file, or nothing can be written; and none either while another start
+// makes this cache, after an attempt that left none, or without room.
 CachePlan planStartupCache(const CacheInputs& inputs, CacheFiles& files);
 
-// Moves the file this process wrote into place, assembling an AOT cache
-// first. Runs once; later calls do nothing.
-void finishStartupCache(CachePlan& plan, CacheFiles& files);
+// The marker of an attempt at the cache named target: while it is fresh,
+// no other start records.
+std::string attemptMarker(const std::string& target);
 
 // The real file system and processes.
 struct RealCacheFiles : CacheFiles {
@@ -92,10 +117,17 @@ struct RealCacheFiles : CacheFiles {
   std::vector<std::string> list(const std::string& folder) override;
   bool remove(const std::string& path) override;
   bool rename(const std::string& from, const std::string& to) override;
-  bool writable(const std::string& folder) override;
+  bool touch(const std::string& path) override;
+  void markUsed(const std::string& path) override;
+  uint64_t freeSpace(const std::string& folder) override;
+  bool ownFolder(const std::string& folder) override;
   bool runQuietly(const std::string& program, const std::vector<std::string>& arguments) override;
+  bool startDetached(const std::string& program, const std::string& variable,
+                     const std::string& value) override;
 };
 uint32_t currentProcessId();
+// This process, and what it starts, give way to others for the processor.
+void lowerPriority();
 std::string currentDirectory();
 // The runtime's java launcher below its home.
 std::string javaProgramOf(const std::string& runtimeHome);

@@ -4,23 +4,68 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <limits>
 
 extern char** environ;
 
 namespace tarn {
 
+namespace {
+
+int64_t nanoseconds(const timespec& time) {
+  return static_cast<int64_t>(time.tv_sec) * 1000000000LL + time.tv_nsec;
+}
+
+// The program with the standard handles on /dev/null and every other
+// descriptor closed, whatever the process or its libraries left open
+// without close-on-exec, and signals as a fresh process has them (a
+// service blocks its stop signals). Detached, it leads a session of its
+// own, which the terminal's hang-up and Ctrl-C do not reach.
+bool spawn(const std::string& program, const std::vector<std::string>& arguments,
+           char* const* environment, bool detached, pid_t* child) {
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  for (int fd = 0; fd <= 2; ++fd)
+    posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
+  posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t none, all;
+  sigemptyset(&none);
+  sigfillset(&all);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setsigdefault(&attributes, &all);
+  short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+  if (detached) flags |= POSIX_SPAWN_SETSID;
+  posix_spawnattr_setflags(&attributes, flags);
+  int result = posix_spawn(child, program.c_str(), &actions, &attributes, argv.data(), environment);
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  return result == 0;
+}
+
+}  // namespace
+
 bool RealCacheFiles::facts(const std::string& path, FileFacts* facts) {
   struct stat status;
   if (stat(path.c_str(), &status) != 0) return false;
   facts->size = static_cast<uint64_t>(status.st_size);
-  facts->modified = static_cast<int64_t>(status.st_mtim.tv_sec) * 1000000000LL +
-                    status.st_mtim.tv_nsec;
+  facts->modified = nanoseconds(status.st_mtim);
+  facts->used = nanoseconds(status.st_atim);
   facts->directory = S_ISDIR(status.st_mode);
   return true;
 }
@@ -40,48 +85,62 @@ bool RealCacheFiles::rename(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
-bool RealCacheFiles::writable(const std::string& folder) {
-  std::string probe = folder + "/.probe-" + std::to_string(getpid());
-  int fd = open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+bool RealCacheFiles::touch(const std::string& path) {
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) return false;
+  bool set = futimens(fd, nullptr) == 0;
   close(fd);
-  unlink(probe.c_str());
-  return true;
+  return set;
+}
+
+void RealCacheFiles::markUsed(const std::string& path) {
+  const timespec times[2] = {{0, UTIME_NOW}, {0, UTIME_OMIT}};
+  utimensat(AT_FDCWD, path.c_str(), times, 0);
+}
+
+uint64_t RealCacheFiles::freeSpace(const std::string& folder) {
+  struct statvfs status;
+  if (statvfs(folder.c_str(), &status) != 0) return std::numeric_limits<uint64_t>::max();
+  return static_cast<uint64_t>(status.f_bavail) * status.f_frsize;
+}
+
+bool RealCacheFiles::ownFolder(const std::string& folder) {
+  mkdir(folder.c_str(), 0700);
+  struct stat status;
+  if (lstat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) ||
+      status.st_uid != geteuid())
+    return false;
+  // Earlier versions made the folders as the umask let them, which may
+  // leave them open to the user's own group.
+  const mode_t open = S_IWGRP | S_IWOTH;
+  return (status.st_mode & open) == 0 || chmod(folder.c_str(), status.st_mode & 07777 & ~open) == 0;
 }
 
 bool RealCacheFiles::runQuietly(const std::string& program,
                                 const std::vector<std::string>& arguments) {
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(program.c_str()));
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  for (int fd = 0; fd <= 2; ++fd)
-    posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
-  // Whatever the process or its libraries left open without close-on-exec
-  // stays behind.
-  posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-  // A service blocks its stop signals; the child must not inherit that.
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  sigset_t none, all;
-  sigemptyset(&none);
-  sigfillset(&all);
-  posix_spawnattr_setsigmask(&attributes, &none);
-  posix_spawnattr_setsigdefault(&attributes, &all);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
   pid_t child = 0;
-  int result = posix_spawn(&child, program.c_str(), &actions, &attributes, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attributes);
-  if (result != 0) return false;
+  if (!spawn(program, arguments, environ, false, &child)) return false;
   int status = 0;
   while (waitpid(child, &status, 0) < 0)
     if (errno != EINTR) return false;
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
+
+bool RealCacheFiles::startDetached(const std::string& program, const std::string& variable,
+                                   const std::string& value) {
+  std::vector<char*> environment;
+  const std::string prefix = variable + "=";
+  for (char** entry = environ; *entry; ++entry)
+    if (std::strncmp(*entry, prefix.c_str(), prefix.size()) != 0) environment.push_back(*entry);
+  std::string added = prefix + value;
+  environment.push_back(&added[0]);
+  environment.push_back(nullptr);
+  // Never waited for: it outlives this process, whose end leaves it to init.
+  pid_t child = 0;
+  return spawn(program, {}, environment.data(), true, &child);
+}
+
+void lowerPriority() { setpriority(PRIO_PROCESS, 0, 10); }
 
 uint32_t currentProcessId() { return static_cast<uint32_t>(getpid()); }
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "config/testing_machine.h"
+#include "jvm/cache_finish.h"
+#include "jvm/cache_folder.h"
 #include "jvm/testing_cache_files.h"
 
 namespace tarn {
@@ -59,21 +61,33 @@ struct PlanFixture : ::testing::Test {
     in.releaseVersion = "17.0.15";
     in.vmLibrary = S + "jdk" + S + "libjvm";
     in.javaProgram = S + "jdk" + S + "java";
+    in.launcherProgram = S + "app" + S + "app";
     in.workingFolder = S + "app";
     in.options = {"-Djava.class.path=" + S + "app" + S + "a.jar" + L + "lib.jar", "-Xmx1g",
                   "-Dtitle=x"};
     in.processId = 42;
-    in.now = 10LL * 3600 * 1000000000LL;
+    in.now = files.now = 10 * kCacheDay;
     files.files[in.vmLibrary] = FileFacts{20000, 100, false};
     files.files[S + "app" + S + "a.jar"] = FileFacts{300, 200, false};
     files.files[S + "app" + S + "lib.jar"] = FileFacts{400, 300, false};
   }
   std::string inFolder(const std::string& name) { return in.folder + S + name; }
-  // Runs the program once: plan, the VM writes what it was told, finish.
+  void later(int64_t nanoseconds) { in.now = files.now += nanoseconds; }
+  // Runs the program once: plan, the VM writes what it was told, finish,
+  // and the finisher where one was started.
   CachePlan start(uint64_t writtenSize = 1000) {
     CachePlan plan = planStartupCache(in, files);
-    if (!plan.pending.empty()) files.files[plan.pending] = FileFacts{writtenSize, in.now, false};
+    if (!plan.pending.empty() && writtenSize)
+      files.files[plan.pending] = FileFacts{writtenSize, in.now, false};
+    files.detached.clear();
     finishStartupCache(plan, files);
+    CachePlan told;
+    if (!files.detached.empty()) {
+      const std::string& line = files.detached.back();
+      EXPECT_TRUE(finisherPlan(line.substr(line.find('=') + 1), &told)) << line;
+      EXPECT_EQ(told.assembleArguments, plan.assembleArguments);
+      assembleStartupCache(told, files);
+    }
     return plan;
   }
   std::vector<std::string> cacheFiles() {
@@ -90,14 +104,15 @@ TEST_F(PlanFixture, ArchiveAtExitTrainsThenUsesThenRemakesWhenDamaged) {
   EXPECT_EQ(first.options[1], "-XX:ArchiveClassesAtExit=" + first.pending);
   EXPECT_NE(first.pending.find(".p42.jsa"), std::string::npos);
   std::vector<std::string> names = cacheFiles();
-  ASSERT_EQ(names.size(), 1u);
+  ASSERT_EQ(names.size(), 1u) << "the attempt's marker goes";
   const std::string finished = inFolder(names[0]);
   EXPECT_EQ(finished.compare(0, first.target.size(), first.target), 0);
 
+  later(1000);
   CachePlan second = start();
   EXPECT_EQ(second.options, (std::vector<std::string>{"-Xlog:cds*=off",
                                                       "-XX:SharedArchiveFile=" + finished}));
-  EXPECT_TRUE(second.pending.empty());
+  EXPECT_EQ(files.files[finished].used, in.now) << "marked as used";
 
   // Truncated: its size no longer matches the stamp in its name.
   files.files[finished].size = 10;
@@ -106,20 +121,33 @@ TEST_F(PlanFixture, ArchiveAtExitTrainsThenUsesThenRemakesWhenDamaged) {
   EXPECT_EQ(third.options.back(), "-XX:ArchiveClassesAtExit=" + third.pending);
 }
 
-TEST_F(PlanFixture, AChangedJarMakesANewCacheAndRemovesTheOld) {
-  start();
-  std::string old = cacheFiles().at(0);
-  files.files[in.folder + S + "app-cli-0123456789abcdef-01234567.jsa"] = FileFacts{1, 1, false};
-  files.files[in.folder + S + "app-0123456789abcdef.p7.jsa.notes"] = FileFacts{1, 1, false};
-  files.files[in.folder + S + "readme.txt"] = FileFacts{1, 1, false};
-  files.files[S + "app" + S + "a.jar"].modified = 999;
-  CachePlan plan = planStartupCache(in, files);
-  EXPECT_FALSE(files.has(inFolder(old)));
-  EXPECT_FALSE(plan.pending.empty());
+// Several installs of one application, each with its own jar: the three
+// keys used last keep their caches, the rest go once unused for a day.
+TEST_F(PlanFixture, TheKeysUsedLastKeepTheirCachesAndOldOnesGo) {
+  const std::string jar = S + "app" + S + "a.jar";
+  std::vector<std::string> caches;
+  for (int64_t install = 1; install <= 4; ++install) {
+    files.files[jar].modified = install;
+    start();
+    caches.push_back(planStartupCache(in, files).options.back());
+    later(3600LL * 1000000000LL);
+  }
+  EXPECT_EQ(cacheFiles().size(), 4u) << "the first is not old yet";
+  files.files[jar].modified = 2;  // the second install again
+  EXPECT_EQ(planStartupCache(in, files).options.back(), caches[1]);
+  later(kCacheDay);
+  // Another install's run, still being written, stays.
+  files.files[inFolder("app-0123456789abcdef.p7.jsa")] = FileFacts{10, in.now, false};
+  files.files[jar].modified = 3;
+  EXPECT_EQ(planStartupCache(in, files).options.back(), caches[2]);
+  EXPECT_FALSE(files.has(caches[0].substr(caches[0].find('=') + 1))) << "old and not kept";
+  EXPECT_EQ(cacheFiles().size(), 4u);
   // Another application's files and foreign files stay.
-  EXPECT_TRUE(files.has(inFolder("app-cli-0123456789abcdef-01234567.jsa")));
-  EXPECT_TRUE(files.has(inFolder("app-0123456789abcdef.p7.jsa.notes")));
-  EXPECT_TRUE(files.has(inFolder("readme.txt")));
+  for (const char* name : {"app-cli-0123456789abcdef-01234567.jsa", "readme.txt",
+                           "app-0123456789abcdef.p7.jsa.notes"})
+    files.files[inFolder(name)] = FileFacts{1, 1, false};
+  planStartupCache(in, files);
+  EXPECT_EQ(cacheFiles().size(), 7u);
 }
 
 TEST_F(PlanFixture, PendingFilesOfOtherRunsStayUntilAbandoned) {
@@ -128,14 +156,18 @@ TEST_F(PlanFixture, PendingFilesOfOtherRunsStayUntilAbandoned) {
   std::string abandoned = plan.target + ".p8.jsa";
   files.files[running] = FileFacts{10, in.now - 60LL * 1000000000LL, false};
   files.files[abandoned] = FileFacts{10, in.now - 2LL * 3600 * 1000000000LL, false};
-  planStartupCache(in, files);
+  CachePlan meanwhile = planStartupCache(in, files);
   EXPECT_TRUE(files.has(running));
   EXPECT_FALSE(files.has(abandoned));
+  EXPECT_EQ(meanwhile.state, "not ready yet, another start is making it");
+  EXPECT_TRUE(meanwhile.options.empty());
 }
 
 TEST_F(PlanFixture, SimultaneousFirstStartsKeepOneFinishedCache) {
   CachePlan a = planStartupCache(in, files);
   in.processId = 43;
+  EXPECT_TRUE(planStartupCache(in, files).options.empty()) << "while a records";
+  files.remove(attemptMarker(a.target));  // both planned at one instant
   CachePlan b = planStartupCache(in, files);
   EXPECT_NE(a.pending, b.pending);
   files.files[a.pending] = FileFacts{1000, in.now, false};
@@ -146,33 +178,59 @@ TEST_F(PlanFixture, SimultaneousFirstStartsKeepOneFinishedCache) {
   EXPECT_EQ(cacheFiles().size(), 1u);
 }
 
+// An attempt that left no cache (a full disk, a kill): no other for a
+// day, and none at all without room for one.
+TEST_F(PlanFixture, AFailedAttemptOrNoRoomRunsUncached) {
+  CachePlan failed = start(0);
+  EXPECT_FALSE(files.has(failed.pending));
+  later(3600LL * 1000000000LL);
+  CachePlan next = start();
+  EXPECT_TRUE(next.options.empty());
+  EXPECT_EQ(next.state, "skipped after an attempt 60 min ago that left none; the next one a day "
+                        "after it");
+  later(kCacheDay);
+  files.free = 32 * 1024 * 1024 - 1;
+  CachePlan cramped = planStartupCache(in, files);
+  EXPECT_TRUE(cramped.options.empty());
+  EXPECT_EQ(cramped.state, "skipped for lack of room, 31 MB free of the 32 MB a recording needs");
+  EXPECT_TRUE(cacheFiles().empty()) << "the lapsed marker went, no new one came";
+  files.free += 1;
+  EXPECT_FALSE(start().pending.empty());
+  // The application's last cache of the kind sizes the room.
+  in.releaseVersion = "25.0.1";
+  FileFacts aot{3 << 20, in.now, false};
+  files.files[inFolder("app-0123456789abcdef-" + cacheStamp(aot) + ".aot")] = aot;
+  files.free = 6 * 1024 * 1024 - 1;
+  EXPECT_EQ(planStartupCache(in, files).state,
+            "skipped for lack of room, 5 MB free of the 6 MB a recording needs");
+}
+
 // Each reason for no cache is told apart, for the launch trace.
 TEST_F(PlanFixture, NoCacheWhenTheUserOrTheClassPathOrTheFolderRulesItOut) {
   auto why = [&](const CacheInputs& inputs) {
     CachePlan plan = planStartupCache(inputs, files);
-    return plan.options.empty() ? std::string(plan.none) : std::string("a cache");
+    return plan.options.empty() ? plan.state : std::string("a cache");
   };
   for (const char* own : {"-Xshare:off", "-XX:SharedArchiveFile=mine.jsa"}) {
     CacheInputs withOwn = in;
     withOwn.options.push_back(own);
-    EXPECT_EQ("a sharing option among the VM parameters", why(withOwn)) << own;
+    EXPECT_EQ("none, a sharing option among the VM parameters", why(withOwn)) << own;
   }
-  const std::string folderOrMissing = "a class path entry that is a folder or missing";
+  const std::string folderOrMissing = "none, a class path entry that is a folder or missing";
   files.files[S + "app" + S + "lib.jar"].directory = true;
   EXPECT_EQ(folderOrMissing, why(in)) << "directory";
   files.files.erase(S + "app" + S + "lib.jar");
   EXPECT_EQ(folderOrMissing, why(in)) << "missing entry";
   files.files[S + "app" + S + "lib.jar"] = FileFacts{400, 300, false};
   files.canWrite = false;
-  EXPECT_EQ("the cache folder is not writable", why(in));
+  EXPECT_EQ("none, the cache folder is not writable", why(in));
   files.canWrite = true;
   in.vmVariant = "Openj9";
-  EXPECT_EQ("not a HotSpot VM", why(in));
+  EXPECT_EQ("none, not a HotSpot VM", why(in));
   in.vmVariant = "Hotspot";
   EXPECT_EQ("a cache", why(in));
   in.releaseVersion = "11.0.2";
-  EXPECT_EQ("the runtime's version offers none", why(in));
-  EXPECT_TRUE(cacheFiles().empty());
+  EXPECT_EQ("none, the runtime's version offers none", why(in));
 }
 
 TEST_F(PlanFixture, AutoArchiveWritesItsOwnFileFirst) {
@@ -186,44 +244,56 @@ TEST_F(PlanFixture, AutoArchiveWritesItsOwnFileFirst) {
                                                       "-XX:+AutoCreateSharedArchive",
                                                       "-XX:SharedArchiveFile=" +
                                                           inFolder(cacheFiles().at(0))}));
+  EXPECT_TRUE(second.writesAtExit) << "the VM remakes an archive it cannot use";
 }
 
-TEST_F(PlanFixture, AotCacheRecordsThenAssemblesQuietly) {
+// The recording run ends with the program; a finisher of its own builds
+// the cache, and only a finished one appears under the cache's name.
+TEST_F(PlanFixture, AotCacheRecordsThenAFinisherAssemblesIt) {
   in.releaseVersion = "25.0.3";
   in.options.push_back("-agentlib:jdwp=transport=dt_socket");
   CachePlan first = start();
   EXPECT_EQ(first.options,
             (std::vector<std::string>{"-Xlog:aot*=off", "-Xlog:cds*=off",
-                                      "-XX:+UnlockDiagnosticVMOptions", "-XX:-DisplayVMOutput",
-                                      "-XX:AOTMode=record", "-XX:AOTConfiguration=" + first.pending}));
+                                      "-XX:DumpLoadedClassList=" + first.target + ".p42.classlist"}));
+  EXPECT_FALSE(first.writesAtExit);
+  ASSERT_EQ(files.detached.size(), 1u);
+  EXPECT_EQ(files.detached[0].compare(0, in.launcherProgram.size() + 21,
+                                      in.launcherProgram + " TARN_CACHE_FINISHER="), 0);
   ASSERT_EQ(files.runs, std::vector<std::string>{in.javaProgram});
   // The class path and the shaping options, never an agent.
   EXPECT_EQ(files.runArguments,
-            (std::vector<std::string>{"-XX:AOTMode=create", "-XX:AOTConfiguration=" + first.pending,
-                                      "-XX:AOTCache=" + first.target + ".p42.aot", in.options[0],
-                                      "-Xmx1g"}));
+            (std::vector<std::string>{"-Xshare:dump", "-XX:SharedClassListFile=" + first.pending,
+                                      "-XX:SharedArchiveFile=" + first.target + ".p42.aot",
+                                      "-XX:+AOTClassLinking", in.options[0], "-Xmx1g"}));
   std::vector<std::string> names = cacheFiles();
-  ASSERT_EQ(names.size(), 1u) << "the configuration is removed";
+  ASSERT_EQ(names.size(), 1u) << "the class list and the marker are removed";
   EXPECT_NE(names[0].find(".aot"), std::string::npos);
   CachePlan second = start();
   EXPECT_EQ(second.options.back(), "-XX:AOTCache=" + inFolder(names[0]));
 
-  // A failed assembly leaves nothing behind.
+  // A failed assembly leaves nothing but the marker behind.
   files.files.clear();
   SetUp();
   in.releaseVersion = "25.0.3";
   files.assembles = false;
-  start();
-  EXPECT_TRUE(cacheFiles().empty());
+  CachePlan failed = start();
+  EXPECT_EQ(cacheFiles(),
+            std::vector<std::string>{attemptMarker(failed.target).substr(in.folder.size() + 1)});
   // Nothing recorded (the program was killed): nothing to assemble.
+  files.files.clear();
+  SetUp();
+  in.releaseVersion = "25.0.3";
   files.runs.clear();
-  files.assembles = true;
-  CachePlan plan = planStartupCache(in, files);
-  finishStartupCache(plan, files);
+  start(0);
   EXPECT_TRUE(files.runs.empty());
+  // A finisher acts on no text but a launcher's.
+  CachePlan told;
+  for (const char* text : {"", "/c/app-k\nx\n/jdk/java\n-cp", "/c/app-k\n42\n\n-cp"})
+    EXPECT_FALSE(finisherPlan(text, &told)) << text;
 }
 
-TEST(StartupCacheFolder, ByProductOrByTheExecutablesPath) {
+TEST(StartupCacheFolder, ByProductOrByTheExecutablesPathAndTheUsersOwn) {
   testing_machine::FakeSystem system;
 #ifdef _WIN32
   const std::string base = "C:\\Users\\u\\AppData\\Local";
@@ -234,18 +304,24 @@ TEST(StartupCacheFolder, ByProductOrByTheExecutablesPath) {
   system.environment["HOME"] = "/home/u";
   const std::string exe = "/opt/apps/viewer";
 #endif
-  EXPECT_EQ(startupCacheFolder(system, "Demo: Viewer/Pro*", "{0F1E}", exe, noLeadBytes, true),
-            base + S + "Demo ViewerPro" + S + "{0F1E}");
-  EXPECT_EQ(system.created, (std::vector<std::string>{base, base + S + "Demo ViewerPro",
-                                                      base + S + "Demo ViewerPro" + S + "{0F1E}"}));
+  const std::string folder = base + S + "Demo ViewerPro" + S + "{0F1E}";
+  EXPECT_EQ(startupCacheFolder(system, "Demo: Viewer/Pro*", "{0F1E}", exe, noLeadBytes), folder);
+  MemoryCacheFiles files;
+  EXPECT_TRUE(makeOwnCacheFolders(files, base, folder));
+  EXPECT_EQ(files.folders, (std::vector<std::string>{base, base + S + "Demo ViewerPro", folder}));
+  // Someone else's folder, or a link, at any level below the user's.
+  files.foreign = {base + S + "Demo ViewerPro"};
+  EXPECT_FALSE(makeOwnCacheFolders(files, base, folder));
+  files.foreign = {base};
+  EXPECT_TRUE(makeOwnCacheFolders(files, base, folder)) << "the user's cache folder is theirs";
   // A name or code that would climb out of the folder is no name.
-  EXPECT_EQ(startupCacheFolder(system, "Demo", "..", exe, noLeadBytes, false), base + S + "Demo");
-  std::string own = startupCacheFolder(system, "..", "", exe, noLeadBytes, false);
+  EXPECT_EQ(startupCacheFolder(system, "Demo", "..", exe, noLeadBytes), base + S + "Demo");
+  std::string own = startupCacheFolder(system, "..", "", exe, noLeadBytes);
   EXPECT_EQ(own.compare(0, base.size() + 8, base + S + "viewer-"), 0) << own;
   EXPECT_EQ(own.size(), base.size() + 1 + 7 + 8);
-  EXPECT_NE(startupCacheFolder(system, "", "", exe + "2", noLeadBytes, false), own);
+  EXPECT_NE(startupCacheFolder(system, "", "", exe + "2", noLeadBytes), own);
   system.environment.clear();
-  EXPECT_EQ(startupCacheFolder(system, "Demo", "", exe, noLeadBytes, false), "");
+  EXPECT_EQ(startupCacheFolder(system, "Demo", "", exe, noLeadBytes), "");
 }
 
 }  // namespace

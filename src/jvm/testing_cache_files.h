@@ -4,7 +4,9 @@
 #ifndef TARN_JVM_TESTING_CACHE_FILES_H
 #define TARN_JVM_TESTING_CACHE_FILES_H
 
+#include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -37,15 +39,32 @@ struct MemoryCacheFiles : CacheFiles {
     files.erase(from);
     return true;
   }
-  bool writable(const std::string&) override { return canWrite; }
+  bool touch(const std::string& path) override {
+    if (!canWrite) return false;
+    files[path].modified = now;
+    return true;
+  }
+  void markUsed(const std::string& path) override {
+    if (files.count(path)) files[path].used = now;
+  }
+  uint64_t freeSpace(const std::string&) override { return free; }
+  bool ownFolder(const std::string& folder) override {
+    folders.push_back(folder);
+    return !foreign.count(folder);
+  }
   bool runQuietly(const std::string& program, const std::vector<std::string>& arguments) override {
     runs.push_back(program);
     runArguments = arguments;
-    const std::string cacheOption = "-XX:AOTCache=";
+    const std::string cacheOption = "-XX:SharedArchiveFile=";
     for (const std::string& argument : arguments)
       if (assembles && argument.compare(0, cacheOption.size(), cacheOption) == 0)
         files[argument.substr(cacheOption.size())] = FileFacts{5000, 77, false};
     return assembles;
+  }
+  bool startDetached(const std::string& program, const std::string& variable,
+                     const std::string& value) override {
+    detached.push_back(program + " " + variable + "=" + value);
+    return true;
   }
   bool has(const std::string& path) const { return files.count(path) != 0; }
 
@@ -53,8 +72,13 @@ struct MemoryCacheFiles : CacheFiles {
   std::vector<std::string> removed;
   bool canWrite = true;
   bool assembles = true;
+  int64_t now = 0;  // what touch and markUsed set
+  uint64_t free = UINT64_MAX;
+  std::set<std::string> foreign;      // folders that are not the user's own
+  std::vector<std::string> folders;   // asked of ownFolder
   std::vector<std::string> runs;
   std::vector<std::string> runArguments;
+  std::vector<std::string> detached;  // "<program> <variable>=<value>"
 };
 
 }  // namespace tarn

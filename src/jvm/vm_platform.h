@@ -24,6 +24,11 @@ void* openLibrary(const std::string& path, uint32_t* error);
 // An exported symbol, or null with the system's error code in *error.
 void* librarySymbol(void* library, const char* name, uint32_t* error);
 
+// The VM's C library is the launcher's own (Linux), so the FILE pointers
+// it hands its vfprintf hook can be written here. A Windows VM brings a C
+// runtime of its own, whose FILE is not the launcher's.
+extern const bool kVmSharesCLibrary;
+
 using ThreadBody = uint32_t (*)(void* parameter);
 // Runs body on a new thread with stackSize bytes (0: the system default)
 // and waits for it. False, without running body, when no thread could be

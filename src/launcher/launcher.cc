@@ -23,7 +23,7 @@ Launcher::~Launcher() {
   stopAcceptingHandOvers(channel);
   destroyJvm(jvm);
   closeSingleInstance(channel);
-  // Last: assembling a cache may take seconds, and nothing waits on it.
+  // Last: the cache's archive into place, or its builder started.
   finishStartupCache(cache);
 }
 
@@ -70,6 +70,7 @@ void mainAboutToStart(void* context) {
   Launcher& launcher = *static_cast<Launcher*>(context);
   signalMainStarted(launcher.channel);
   serviceMainStarted();
+  startupCacheMainStarted();
 }
 
 }  // namespace
@@ -152,15 +153,22 @@ int32_t launch(Machine& machine, const std::vector<std::string>& commandLine) {
   Launcher launcher(machine);
   ServiceHost serviceHost;  // goes before the launcher
   bool ready = initialise(launcher, commandLine);
-  if (!launcher.settings.isService) return ready ? run(launcher) : -1;
-  ServiceLaunch serviceLaunch{runService, &launcher, &launcher.arguments, &launcher.jvm,
-                              &launcher.settings.mainClass};
-  if (!determineServiceName(serviceHost, machine, serviceLaunch)) return -1;
-  // A service whose launch failed still has to tell the manager so, or it
-  // is left waiting for a service that never starts.
-  serviceHost.launchFailed = !ready;
-  trace("service %s: handed to the service manager", serviceHost.serviceName.c_str());
-  return startDispatcher(serviceHost);
+  int32_t exitValue = -1;
+  if (!launcher.settings.isService) {
+    exitValue = ready ? run(launcher) : -1;
+  } else {
+    ServiceLaunch serviceLaunch{runService, &launcher, &launcher.arguments, &launcher.jvm,
+                                &launcher.settings.mainClass};
+    if (!determineServiceName(serviceHost, machine, serviceLaunch)) return -1;
+    // A service whose launch failed still has to tell the manager so, or it
+    // is left waiting for a service that never starts.
+    serviceHost.launchFailed = !ready;
+    trace("service %s: handed to the service manager", serviceHost.serviceName.c_str());
+    exitValue = startDispatcher(serviceHost);
+  }
+  // The VM goes with the launcher, and may write the cache as it goes.
+  startupCacheProgramEnded(exitValue);
+  return exitValue;
 }
 
 }  // namespace tarn

@@ -1,6 +1,7 @@
 // The process entry point, of the console launcher and, compiled with
 // TARN_WINDOWED, of the windowed one.
 #include "config/real_profile_files.h"
+#include "jvm/launch_cache.h"
 #include "jvm/vm_platform.h"
 #include "launcher/launcher.h"
 #include "os/real_system.h"
@@ -12,6 +13,8 @@
 int main(int argc, char** argv) {
   tarn::keepCurrentFolderOutOfLibrarySearch();
   tarn::RealSystem system;
+  // Started again by a launch that recorded a start-up cache, to build it.
+  if (tarn::runStartupCacheFinisher(system)) return 0;
 #ifdef TARN_WINDOWED
   tarn::startTrace(system, "tarnw");
   tarn::showErrorsInWindows();

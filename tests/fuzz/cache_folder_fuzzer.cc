@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "jvm/cache_finish.h"
 #include "jvm/testing_cache_files.h"
 
 namespace {
@@ -43,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   in.options = {"-Djava.class.path=/app/a.jar", "-Xmx1g"};
   in.workingFolder = "/app";
   in.processId = 7;
-  in.now = 1;
+  in.now = files.now = 1;
   tarn::CachePlan plan = tarn::planStartupCache(in, files);
   // Only the application's own files go.
   for (const std::string& path : files.removed) {

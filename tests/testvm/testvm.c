@@ -13,7 +13,9 @@
 
    Like a real VM it writes the class-data archive that -XX:ArchiveClassesAtExit
    (or a -XX:SharedArchiveFile that does not exist) names when it ends, read-only,
-   and calls an "exit" hook when the program exits.
+   and the class list of -XX:DumpLoadedClassList, and calls an "exit" hook
+   when the program exits. It leaves an inheritable handle open on its own
+   file, its value in TESTVM_HELD, as a program's native code might.
 */
 #define _JNI_IMPLEMENTATION_
 #include <windows.h>
@@ -409,6 +411,16 @@ JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* args) {
     if (strncmp(option, "-XX:SharedArchiveFile=", 22) == 0 && strlen(option + 22) < MAX_PATH &&
         GetFileAttributesA(option + 22) == INVALID_FILE_ATTRIBUTES)
       strcpy(archive, option + 22);
+    if (strncmp(option, "-XX:DumpLoadedClassList=", 24) == 0 && strlen(option + 24) < MAX_PATH)
+      strcpy(archive, option + 24);
+  }
+  char self[MAX_PATH], held[32];
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
+  if (GetModuleFileNameA(GetModuleHandleA("jvm.dll"), self, sizeof self)) {
+    HANDLE file = CreateFileA(self, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                              OPEN_EXISTING, 0, NULL);
+    sprintf(held, "%llx", (unsigned long long)(UINT_PTR)file);
+    SetEnvironmentVariableA("TESTVM_HELD", held);
   }
   recordEnvironment("TARN_JVM_PATH");
   recordEnvironment("TARN_JVM_HOME");
