@@ -47,6 +47,7 @@ void traceChannel(const SingleInstanceChannel& channel) {
 int32_t runService(void* context) {
   Launcher& launcher = *static_cast<Launcher*>(context);
   int32_t value = run(launcher);
+  startupCacheProgramEnded(value);
   destroyJvm(launcher.jvm);
   return value;
 }
