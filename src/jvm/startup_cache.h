@@ -41,7 +41,8 @@ struct CacheFiles {
   // most there can be when that is unknown.
   virtual uint64_t freeSpace(const std::string& folder) = 0;
   // Makes the folder when it is missing; true when it then is a folder of
-  // the user's own, not a link, that no one else may write to.
+  // the user's own, not a link, that no one else may write to (any write
+  // access of others is taken away).
   virtual bool ownFolder(const std::string& folder) = 0;
   // Runs the program with the arguments, its standard handles on the null
   // device and no other handle of this process, and waits: true when it
