@@ -51,8 +51,19 @@ wait_state() {
   fail "service never reached state $1 (last: $service_state)"
 }
 
+# Wine's manager may still hold the last run's process for a moment after it
+# reported stopped, and then refuses a start: try again briefly.
+start_service() {
+  local i
+  for i in $(seq 30); do
+    wine sc start "$name" "$@" >"$work/out.raw" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
 wine sc create "$name" binpath= "$(native_path "$app") a" >"$work/out.raw" || fail "sc create"
-wine sc start "$name" p1 p2 >"$work/out.raw" || fail "sc start"
+start_service p1 p2 || fail "sc start"
 wait_for_file "$state/started"
 query_state
 [ "$service_state" = 4 ] || fail "started service in state $service_state, expected 4 (running)"
@@ -76,7 +87,7 @@ expect_file "$state/arguments" a "$name" p1 p2
 # service-specific code, so that recovery actions fire.
 rm -f "$state"/*
 touch "$state/no-vm"
-wine sc start "$name" >"$work/out.raw" || fail "sc start without a VM"
+start_service || fail "sc start without a VM"
 wait_state 1
 expect_exit_codes 1066 4294967295
 [ ! -e "$state/started" ] || fail "main ran without a VM"
@@ -84,7 +95,7 @@ expect_exit_codes 1066 4294967295
 # The program ends the service with System.exit(7).
 rm -f "$state"/*
 echo 7 >"$state/exit-with"
-wine sc start "$name" >"$work/out.raw" || fail "sc start of a program that exits"
+start_service || fail "sc start of a program that exits"
 wait_state 1
 expect_exit_codes 1066 7
 
@@ -92,7 +103,7 @@ expect_exit_codes 1066 7
 # until that thread has ended, then reports the launcher's -1.
 rm -f "$state"/*
 touch "$state/throw"
-wine sc start "$name" >"$work/out.raw" || fail "sc start of a program that throws"
+start_service || fail "sc start of a program that throws"
 wait_for_file "$state/threads"
 query_state
 [ "$service_state" = 4 ] || fail "state $service_state while the program still runs, expected 4"
