@@ -26,8 +26,13 @@ void* librarySymbol(void* library, const char* name, uint32_t* error);
 
 // The VM's C library is the launcher's own (Linux), so the FILE pointers
 // it hands its vfprintf hook can be written here. A Windows VM brings a C
-// runtime of its own, whose FILE is not the launcher's.
-extern const bool kVmSharesCLibrary;
+// runtime of its own, whose FILE is not the launcher's. Known when
+// compiling, so that a Windows build carries none of the hook's code.
+#ifdef _WIN32
+constexpr bool kVmSharesCLibrary = false;
+#else
+constexpr bool kVmSharesCLibrary = true;
+#endif
 
 using ThreadBody = uint32_t (*)(void* parameter);
 // Runs body on a new thread with stackSize bytes (0: the system default)

@@ -16,8 +16,6 @@
 
 namespace tarn {
 
-const bool kVmSharesCLibrary = true;
-
 // The loader looks for a library's dependencies in its own run paths
 // ($ORIGIN for the VM's), LD_LIBRARY_PATH as the process started, its cache
 // and the system folders: the current folder only where one of those names it.

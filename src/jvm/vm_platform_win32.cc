@@ -10,8 +10,6 @@
 
 namespace tarn {
 
-const bool kVmSharesCLibrary = false;
-
 // SetDllDirectory rather than the LOAD_LIBRARY_SEARCH flags: those would
 // drop Path from the search of the whole process, and the folders "System
 // Path" puts there are where the program's native code finds its DLLs.

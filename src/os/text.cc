@@ -95,11 +95,11 @@ std::string hexDigits(uint64_t value, int digits) {
 std::string formatList(const char* format, va_list args) {
   va_list copy;
   va_copy(copy, args);
-  int needed = std::vsnprintf(nullptr, 0, format, copy);
+  int needed = formatInto(nullptr, 0, format, copy);
   va_end(copy);
   if (needed <= 0) return std::string();
   std::vector<char> buffer(static_cast<size_t>(needed) + 1);
-  std::vsnprintf(buffer.data(), buffer.size(), format, args);
+  formatInto(buffer.data(), buffer.size(), format, args);
   return std::string(buffer.data(), static_cast<size_t>(needed));
 }
 

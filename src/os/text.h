@@ -63,6 +63,9 @@ std::string hexDigits(uint64_t value, int digits);
 
 // The values formatted by printf rules; args is left for the caller to end.
 std::string formatList(const char* format, va_list args);
+// vsnprintf by the platform's C runtime: the length the whole text needs,
+// writing at most size bytes of it when buffer is given.
+int formatInto(char* buffer, size_t size, const char* format, va_list args);
 
 }  // namespace tarn
 

@@ -1,5 +1,6 @@
 #include "os/text.h"
 
+#include <cstdio>
 #include <cwchar>
 
 namespace tarn {
@@ -34,6 +35,10 @@ std::u16string systemTextToUtf16(const std::string& text) {
     i += used;
   }
   return result;
+}
+
+int formatInto(char* buffer, size_t size, const char* format, va_list args) {
+  return std::vsnprintf(buffer, size, format, args);
 }
 
 }  // namespace tarn
