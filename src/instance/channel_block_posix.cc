@@ -64,23 +64,18 @@ int openBlock(const std::string& folder, const std::string& name) {
   return fd;
 }
 
-bool lockByte(int fd, off_t byte) {
+bool setByteLock(int fd, off_t byte, short type) {
   struct flock lock{};
-  lock.l_type = F_WRLCK;
+  lock.l_type = type;
   lock.l_whence = SEEK_SET;
   lock.l_start = byte;
   lock.l_len = 1;
   return fcntl(fd, F_OFD_SETLK, &lock) == 0;
 }
 
-void unlockByte(int fd, off_t byte) {
-  struct flock lock{};
-  lock.l_type = F_UNLCK;
-  lock.l_whence = SEEK_SET;
-  lock.l_start = byte;
-  lock.l_len = 1;
-  fcntl(fd, F_OFD_SETLK, &lock);
-}
+bool lockByte(int fd, off_t byte) { return setByteLock(fd, byte, F_WRLCK); }
+
+void unlockByte(int fd, off_t byte) { setByteLock(fd, byte, F_UNLCK); }
 
 bool ownerAlive(int fd) {
   struct flock lock{};
