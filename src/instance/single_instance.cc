@@ -138,37 +138,32 @@ namespace {
 
 constexpr int kPollMilliseconds = 100;
 
-void finish(SingleInstanceChannel& channel, int32_t value) {
-  channel.finished = true;
-  channel.finishedValue = value;
-}
-
 HandOverOutcome awaitFirstInstance(SingleInstanceChannel& channel) {
-  channel.argumentsTaken = false;
+  bool argumentsTaken = false;  // the first instance copied them out
   for (;;) {
     Answer answer = listenToFirst(channel, kPollMilliseconds);
     switch (answer.heard) {
       case Heard::kTaken:
         // A reply implies it.
-        channel.argumentsTaken = true;
+        argumentsTaken = true;
         releaseHandOverLock(channel);
         trace("single instance: the first instance took the arguments");
         break;
       case Heard::kReply:
         trace("single instance: secondaryMain answered %d", static_cast<int>(answer.value));
-        finish(channel, answer.value);
+        channel.finishedValue = answer.value;
         return HandOverOutcome::kDone;
       case Heard::kRefused:
         trace("single instance: the first instance is ending and refused the arguments");
         return HandOverOutcome::kStartOver;
       case Heard::kEnded:
-        if (!channel.argumentsTaken) {
+        if (!argumentsTaken) {
           trace("single instance: the first instance ended without taking the arguments");
           return HandOverOutcome::kStartOver;
         }
         trace("single instance: the first instance ended with %d without an answer",
               static_cast<int>(answer.value));
-        finish(channel, exitValueWithoutAnswer(answer.value));
+        channel.finishedValue = exitValueWithoutAnswer(answer.value);
         return HandOverOutcome::kDone;
       default:
         break;

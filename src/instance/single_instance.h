@@ -61,9 +61,7 @@ struct SingleInstanceChannel {
   ChannelObjects* objects = nullptr;
   HandOverGate gate;
   // A second instance has its answer: it ends with this value.
-  bool finished = false;
   int32_t finishedValue = 0;
-  bool argumentsTaken = false;  // the first instance copied them out
 };
 
 // How long a second start waits for a first instance that is ending (it
