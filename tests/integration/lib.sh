@@ -78,3 +78,17 @@ expect_output() {
   printf '%s' "$1" >"$work/expected"
   cmp -s "$work/expected" "$work/out" || fail "unexpected standard output"
 }
+
+# Sets windows_runtimes to the real Windows runtimes that scripts/runtimes
+# fetched (Java 17 and 25). Without them the test is skipped, saying why.
+need_windows_runtimes() {
+  windows_runtimes=()
+  local name
+  for name in windows-17 windows-25; do
+    [ -f "${TARN_RUNTIMES:?}/$name/bin/server/jvm.dll" ] && windows_runtimes+=("$TARN_RUNTIMES/$name")
+  done
+  if [ ${#windows_runtimes[@]} -lt 2 ]; then
+    echo "SKIPPED: no real Windows runtimes under $TARN_RUNTIMES (scripts/runtimes fetches them from the Python package index)"
+    exit 77
+  fi
+}
