@@ -104,20 +104,20 @@ abstract class AbstractTarnMojo extends AbstractMojo {
       getLog().info("Skipped (tarn.skip)");
       return;
     }
-    List<Launcher> chosen = new ArrayList<>();
+    List<LauncherImage> chosen = new ArrayList<>();
     for (String id : launchers) {
-      Launcher launcher = Launcher.byId(id.trim());
+      LauncherImage launcher = LauncherImage.byId(id.trim());
       if (launcher == null)
-        throw bad("launchers", "names no launcher \"" + id.trim() + "\"; use " + Launcher.ids());
+        throw bad("launchers", "names no launcher \"" + id.trim() + "\"; use " + LauncherImage.ids());
       if (!chosen.contains(launcher)) chosen.add(launcher);
     }
-    if (chosen.isEmpty()) throw bad("launchers", "is empty; name at least one of " + Launcher.ids());
+    if (chosen.isEmpty()) throw bad("launchers", "is empty; name at least one of " + LauncherImage.ids());
     if (name.isEmpty() || name.matches(".*[/\\\\:*?\"<>|].*"))
       throw bad("name", "\"" + name + "\" is no file name; give one without / \\ : * ? \" < > |");
     run(chosen);
   }
 
-  abstract void run(List<Launcher> chosen) throws MojoExecutionException, MojoFailureException;
+  abstract void run(List<LauncherImage> chosen) throws MojoExecutionException, MojoFailureException;
 
   static MojoFailureException bad(String parameter, String message) {
     return new MojoFailureException("<" + parameter + "> " + message);
@@ -186,7 +186,7 @@ abstract class AbstractTarnMojo extends AbstractMojo {
   }
 
   /** The version information and icon of a Windows executable; nothing for Linux. */
-  Identity identity(Launcher launcher, String fileName) throws MojoFailureException {
+  Identity identity(LauncherImage launcher, String fileName) throws MojoFailureException {
     Identity identity = new Identity();
     if (!launcher.windows()) return identity;
     String version = project.getVersion();
@@ -240,7 +240,7 @@ abstract class AbstractTarnMojo extends AbstractMojo {
   }
 
   /** The launcher packed; refusals name the parameter at fault. */
-  byte[] pack(Launcher launcher, byte[] ini, File jar, byte[] jarBytes, Identity identity)
+  byte[] pack(LauncherImage launcher, byte[] ini, File jar, byte[] jarBytes, Identity identity)
       throws MojoExecutionException, MojoFailureException {
     byte[] image;
     try {
@@ -292,11 +292,11 @@ abstract class AbstractTarnMojo extends AbstractMojo {
   }
 
   /** Made by the first file written into it. */
-  File outputFolder(Launcher launcher) {
+  File outputFolder(LauncherImage launcher) {
     return new File(outputDirectory, launcher.id);
   }
 
-  void attach(File file, String type, Launcher launcher) {
+  void attach(File file, String type, LauncherImage launcher) {
     if (attach) projectHelper.attachArtifact(project, type, launcher.id, file);
   }
 }

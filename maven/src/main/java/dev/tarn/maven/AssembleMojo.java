@@ -42,13 +42,13 @@ public class AssembleMojo extends AbstractTarnMojo {
 
   /** What one launcher's folder holds, all checked before anything is written. */
   private static final class Plan {
-    Launcher launcher;
+    LauncherImage launcher;
     byte[] executable;
     byte[] ini;
   }
 
   @Override
-  void run(List<Launcher> chosen) throws MojoExecutionException, MojoFailureException {
+  void run(List<LauncherImage> chosen) throws MojoExecutionException, MojoFailureException {
     File projectJar = projectJar();
     Map<String, File> lib = new LinkedHashMap<>();
     lib.put(projectJar.getName(), projectJar);
@@ -57,7 +57,7 @@ public class AssembleMojo extends AbstractTarnMojo {
       lib.put(lib.containsKey(file) ? dependency.getGroupId() + "-" + file : file, dependency.getFile());
     }
     List<Plan> plans = new ArrayList<>();
-    for (Launcher launcher : chosen) {
+    for (LauncherImage launcher : chosen) {
       checkRuntime(launcher);
       IniSettings settings = settings(projectJar);
       // Relative entries resolve against the executable's folder, wherever it is started from.
@@ -80,7 +80,7 @@ public class AssembleMojo extends AbstractTarnMojo {
     for (Plan plan : plans) write(plan, lib, when);
   }
 
-  private void checkRuntime(Launcher launcher) throws MojoFailureException {
+  private void checkRuntime(LauncherImage launcher) throws MojoFailureException {
     if (runtime == null) return;
     if (!runtime.isDirectory())
       throw bad("runtime", runtime + " is no folder; name the folder of a Java runtime (holding bin/ and lib/)");
@@ -92,7 +92,7 @@ public class AssembleMojo extends AbstractTarnMojo {
   }
 
   private void write(Plan plan, Map<String, File> lib, Instant when) throws MojoExecutionException {
-    Launcher launcher = plan.launcher;
+    LauncherImage launcher = plan.launcher;
     String folderName = name + "-" + project.getVersion();
     Path parent = outputFolder(launcher).toPath();
     Path folder = parent.resolve(folderName);

@@ -28,7 +28,7 @@ public class PackMojo extends AbstractTarnMojo {
   File jar;
 
   @Override
-  void run(List<Launcher> chosen) throws MojoExecutionException, MojoFailureException {
+  void run(List<LauncherImage> chosen) throws MojoExecutionException, MojoFailureException {
     File embedded = jar;
     if (embedded == null) {
       List<Artifact> dependencies = runtimeDependencies();
@@ -52,11 +52,11 @@ public class PackMojo extends AbstractTarnMojo {
     byte[] ini = settings.text("\r\n").getBytes(StandardCharsets.UTF_8);
 
     // Everything is checked and packed before the first file is written.
-    Map<Launcher, byte[]> packed = new LinkedHashMap<>();
-    for (Launcher launcher : chosen)
+    Map<LauncherImage, byte[]> packed = new LinkedHashMap<>();
+    for (LauncherImage launcher : chosen)
       packed.put(launcher, pack(launcher, ini, embedded, jarBytes, identity(launcher, launcher.executableName(name))));
-    for (Map.Entry<Launcher, byte[]> entry : packed.entrySet()) {
-      Launcher launcher = entry.getKey();
+    for (Map.Entry<LauncherImage, byte[]> entry : packed.entrySet()) {
+      LauncherImage launcher = entry.getKey();
       File output = new File(outputFolder(launcher), launcher.executableName(name));
       try {
         PackFiles.replaceFile(output.getPath(), entry.getValue(), null);

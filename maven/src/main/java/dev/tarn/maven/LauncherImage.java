@@ -4,8 +4,11 @@ import dev.tarn.pack.PackFiles;
 import java.io.IOException;
 import java.io.InputStream;
 
-/** The launchers the plugin carries, each under its id as released. */
-enum Launcher {
+/**
+ * The launchers the plugin carries, each under its id as released. Not named after the
+ * {@code <launcher>} elements of {@code <launchers>}: Maven would take such an element for this type.
+ */
+enum LauncherImage {
   WINDOWS_X64("windows-x64", "tarn.exe"),
   WINDOWS_X64_WINDOW("windows-x64-window", "tarnw.exe"),
   WINDOWS_X86("windows-x86", "tarn.exe"),
@@ -15,7 +18,7 @@ enum Launcher {
   final String id;
   private final String image;
 
-  Launcher(String id, String image) {
+  LauncherImage(String id, String image) {
     this.id = id;
     this.image = image;
   }
@@ -29,14 +32,14 @@ enum Launcher {
     return windows() ? name + ".exe" : name;
   }
 
-  static Launcher byId(String id) {
-    for (Launcher launcher : values()) if (launcher.id.equals(id)) return launcher;
+  static LauncherImage byId(String id) {
+    for (LauncherImage launcher : values()) if (launcher.id.equals(id)) return launcher;
     return null;
   }
 
   static String ids() {
     StringBuilder ids = new StringBuilder();
-    Launcher[] all = values();
+    LauncherImage[] all = values();
     for (int i = 0; i < all.length; ++i) {
       if (i > 0) ids.append(i == all.length - 1 ? " or " : ", ");
       ids.append(all[i].id);
@@ -46,7 +49,7 @@ enum Launcher {
 
   /** The launcher's bytes, a resource of the plugin's jar; null when the jar lacks it. */
   byte[] image() throws IOException {
-    try (InputStream in = Launcher.class.getResourceAsStream("/dev/tarn/launchers/" + id + "/" + image)) {
+    try (InputStream in = LauncherImage.class.getResourceAsStream("/dev/tarn/launchers/" + id + "/" + image)) {
       return in == null ? null : PackFiles.readAll(in);
     }
   }
