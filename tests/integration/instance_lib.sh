@@ -3,26 +3,25 @@
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 classes=$TARN_BINARY_DIR/tests/java/classes
-instance_vm=${2:-}
 
-# The runtime folder the INI names: a real JDK on Linux; under Wine a
-# runtime folder holding the stand-in VM given as the test's second argument.
+# Sets runtime, the folder the INI names: a real JDK on Linux; under Wine the
+# fetched Windows runtime of the Java version given as the test's second
+# argument (17 or 25).
 pick_runtime() {
   local home
   if [ -n "$runner" ]; then
-    mkdir -p "$work/jre/bin/server"
-    cp "${instance_vm:?stand-in VM library}" "$work/jre/bin/server/jvm.dll"
-    echo "$work/jre"
+    need_windows_runtimes
+    runtime=$TARN_RUNTIMES/windows-${1:?Java version of the Windows runtime}
+    [ -d "$runtime" ] || fail "no runtime $runtime"
     return
   fi
   for home in /usr/lib/jvm/java-17-openjdk-amd64 /usr/lib/jvm/*; do
     if [ -f "$home/lib/server/libjvm.so" ]; then
-      echo "$home"
+      runtime=$home
       return
     fi
   done
-  echo "no JDK under /usr/lib/jvm" >&2
-  exit 1
+  fail "no JDK under /usr/lib/jvm"
 }
 
 # The path as the launcher sees it: Z:\... under Wine.
@@ -94,4 +93,4 @@ expect_file() {
     fail "$1 holds: $(cat "$work/actual"), expected: $(cat "$work/expected")"
 }
 
-runtime=$(pick_runtime)
+pick_runtime "${2:-}"

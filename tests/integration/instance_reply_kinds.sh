@@ -42,18 +42,16 @@ expect_status 5
 expect_file "$state/main" "InstanceNone 1 [first]"
 
 # main has returned but a program thread still runs: hand-overs still reach
-# the program until that thread ends (the stand-in VM has no threads).
-if [ -z "$runner" ]; then
-  app=$(make_instance_app "$work/linger" InstanceLinger "Single Instance=yes")
-  state=$work/linger/state
-  start_app "$work/first.out" "$app" first
-  first=$started_pid
-  wait_for_file "$state/started"
-  run_app "$app" late
-  expect_status 41
-  touch "$state/quit"
-  wait_status "$first"
-  expect_status 0
-  expect_file "$state/received" "1 [late]"
-  expect_file "$state/worker" "ended"
-fi
+# the program until that thread ends.
+app=$(make_instance_app "$work/linger" InstanceLinger "Single Instance=yes")
+state=$work/linger/state
+start_app "$work/first.out" "$app" first
+first=$started_pid
+wait_for_file "$state/started"
+run_app "$app" late
+expect_status 41
+touch "$state/quit"
+wait_status "$first"
+expect_status 0
+expect_file "$state/received" "1 [late]"
+expect_file "$state/worker" "ended"

@@ -1,4 +1,4 @@
-# The service under Wine's service control manager, with the stand-in VM:
+# The service under Wine's service control manager, on a real runtime:
 # install, start with parameters, running, stop (pending, then stopped)
 # through the program's stop, the parameters after the command line's; a
 # failed launch, a System.exit code, an uncaught exception and no runtime at
@@ -83,14 +83,15 @@ expect_file "$state/main" "returned"
 # Command line first, then what the control manager passed, its name first.
 expect_file "$state/arguments" a "$name" p1 p2
 
-# No VM: running, then stopped at once with the launcher's -1 as the
-# service-specific code, so that recovery actions fire.
+# No VM (it refuses an option): running, then stopped at once with the
+# launcher's -1 as the service-specific code, so that recovery actions fire.
 rm -f "$state"/*
-touch "$state/no-vm"
+sed -i.vm 's/^Virtual Machine Parameters=.*/& -XX:+NoSuchTarnOption/' "$work/svc/viewer.ini"
 start_service || fail "sc start without a VM"
 wait_state 1
 expect_exit_codes 1066 4294967295
 [ ! -e "$state/started" ] || fail "main ran without a VM"
+mv "$work/svc/viewer.ini.vm" "$work/svc/viewer.ini"
 
 # The program ends the service with System.exit(7).
 rm -f "$state"/*

@@ -14,6 +14,7 @@ public class ServiceProgram {
             System.exit(Integer.parseInt(Files.readAllLines(TestState.file("exit-with")).get(0).trim()));
         if (Files.exists(TestState.file("throw"))) {
             new Thread(() -> {
+                TestState.append("threads", "running");
                 try {
                     TestState.waitFor("quit");
                 } catch (InterruptedException e) {
