@@ -12,8 +12,11 @@ const char kCacheFinisherVariable[] = "TARN_CACHE_FINISHER";
 namespace {
 
 const char kClassListExtension[] = ".classlist";
-// The assembling run's arguments before the class path.
-const size_t kOwnArguments = 4;
+const char kArchiveOption[] = "-XX:SharedArchiveFile=";
+// Leads the finisher's options of an AOT cache.
+const char kLinkingOption[] = "-XX:+AOTClassLinking";
+// The assembling run's arguments before the ones the finisher is told.
+const size_t kOwnArguments = 3;
 
 // Another start may have put its own in place first; then this one goes.
 void placeCache(const std::string& target, const std::string& written,
@@ -31,24 +34,26 @@ void placeCache(const std::string& target, const std::string& written,
   if (placed || files.facts(finished, &facts)) files.remove(attemptMarker(target));
 }
 
-// The class list <name>.classlist becomes the cache <name>.aot.
+// The file the assembling run writes: <name>.aot or <name>.jsa beside the
+// class list <name>.classlist.
 std::string assembledFile(const CachePlan& plan) {
-  return plan.pending.substr(0, plan.pending.size() - (sizeof kClassListExtension - 1)) + ".aot";
+  return plan.assembleArguments[2].substr(sizeof kArchiveOption - 1);
 }
 
 }  // namespace
 
 void planAssembly(const std::string& target, const std::string& processId,
-                  const std::string& javaProgram, const std::vector<std::string>& extra,
-                  CachePlan* plan) {
+                  const std::string& javaProgram, bool linked,
+                  const std::vector<std::string>& extra, CachePlan* plan) {
   const std::string own = target + ".p" + processId;
   plan->target = target;
   plan->pending = own + kClassListExtension;
   plan->javaProgram = javaProgram;
-  // The class list of the recording run, and the classes it names linked
-  // ahead of time.
+  // The class list of the recording run, and for an AOT cache the classes
+  // it names linked ahead of time.
   plan->assembleArguments = {"-Xshare:dump", "-XX:SharedClassListFile=" + plan->pending,
-                             "-XX:SharedArchiveFile=" + own + ".aot", "-XX:+AOTClassLinking"};
+                             kArchiveOption + own + (linked ? ".aot" : ".jsa")};
+  if (linked) plan->assembleArguments.push_back(kLinkingOption);
   plan->assembleArguments.insert(plan->assembleArguments.end(), extra.begin(), extra.end());
 }
 
@@ -64,14 +69,17 @@ std::string finisherText(const CachePlan& plan) {
 
 bool finisherPlan(const std::string& text, CachePlan* plan) {
   std::vector<std::string> lines = splitText(text, "\n", noLeadBytes);
-  // The target, the process, the java program and at least the class path.
+  // The target, the process, the java program, the linking option of an AOT
+  // cache and at least the class path.
   if (lines.size() < 4 || lines[1].size() > 10 ||
       lines[1].find_first_not_of("0123456789") != std::string::npos)
     return false;
   for (const std::string& line : lines)
     if (line.empty()) return false;
-  planAssembly(lines[0], lines[1], lines[2], std::vector<std::string>(lines.begin() + 3, lines.end()),
-               plan);
+  const bool linked = lines[3] == kLinkingOption;
+  if (linked && lines.size() < 5) return false;
+  planAssembly(lines[0], lines[1], lines[2], linked,
+               std::vector<std::string>(lines.begin() + (linked ? 4 : 3), lines.end()), plan);
   return finisherText(*plan) == text;  // not even a line break more
 }
 
@@ -98,10 +106,11 @@ void finishStartupCache(CachePlan& plan, CacheFiles& files) {
 void assembleStartupCache(const CachePlan& plan, CacheFiles& files) {
   bool assembled = files.runQuietly(plan.javaProgram, plan.assembleArguments);
   files.remove(plan.pending);
+  const std::string written = assembledFile(plan);
   if (assembled)
-    placeCache(plan.target, assembledFile(plan), ".aot", files);
+    placeCache(plan.target, written, written.substr(written.size() - 4), files);
   else
-    files.remove(assembledFile(plan));
+    files.remove(written);
 }
 
 }  // namespace tarn

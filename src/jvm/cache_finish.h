@@ -1,8 +1,8 @@
 // The end of a run that recorded a start-up cache: the archive the VM wrote
-// put in place, or, for an AOT cache, the finisher started: the launcher's
-// own executable again, which has the runtime build the cache from the
-// run's class list after this process has gone, and puts it in place only
-// when that worked.
+// put in place, or, for a cache built from a class list, the finisher
+// started: the launcher's own executable again, which has the runtime build
+// the cache from the run's class list after this process has gone, and puts
+// it in place only when that worked.
 #ifndef TARN_JVM_CACHE_FINISH_H
 #define TARN_JVM_CACHE_FINISH_H
 
@@ -17,12 +17,13 @@ namespace tarn {
 // finisher; its value is what finisherText gives.
 extern const char kCacheFinisherVariable[];
 
-// The class list and the assembling run of the AOT cache named target,
-// recorded by the process processId: the class path option and the options
-// the cache depends on (extra) follow the assembling run's own.
+// The class list and the assembling run of the cache named target,
+// recorded by the process processId: an AOT cache of linked classes, or a
+// static archive (linked false). The class path option and the options the
+// cache depends on (extra) follow the assembling run's own.
 void planAssembly(const std::string& target, const std::string& processId,
-                  const std::string& javaProgram, const std::vector<std::string>& extra,
-                  CachePlan* plan);
+                  const std::string& javaProgram, bool linked,
+                  const std::vector<std::string>& extra, CachePlan* plan);
 
 // What the finisher is told, one value a line, and the plan it reads back
 // from it; false for a text that no launcher wrote.
@@ -30,7 +31,7 @@ std::string finisherText(const CachePlan& plan);
 bool finisherPlan(const std::string& text, CachePlan* plan);
 
 // After the VM has gone: puts the archive it wrote in place, or starts the
-// finisher for an AOT cache. A run that left nothing keeps its attempt's
+// finisher for a cache built from a class list. A run that left nothing keeps its attempt's
 // marker. Runs once; later calls do nothing.
 void finishStartupCache(CachePlan& plan, CacheFiles& files);
 

@@ -1,6 +1,9 @@
 #include "jvm/cache_options.h"
 
+#include <cstdint>
+
 #include "config/java_version.h"
+#include "jvm/memory_share.h"
 #include "os/text.h"
 
 namespace tarn {
@@ -36,6 +39,27 @@ CacheKind cacheKindFor(const std::string& releaseVersion) {
   if (feature >= 19) return CacheKind::AutoArchive;
   if (feature >= 13) return CacheKind::ArchiveAtExit;
   return CacheKind::None;
+}
+
+std::string defaultArchiveName(const std::vector<std::string>& options) {
+  const uint64_t kCompressedLimit = 32ull << 30;
+  bool compressed = true;
+  for (const std::string& option : options) {
+    if (option == "-XX:-UseCompressedOops") {
+      compressed = false;
+    } else if (option == "-XX:+UseCompressedOops") {
+      compressed = true;
+    } else if (startsWith(option, "-Xmx")) {
+      // Saturates rather than wrapping: an absurd size is a large one.
+      uint64_t number = 0;
+      size_t at = 4;
+      for (; at < option.size() && option[at] >= '0' && option[at] <= '9'; ++at)
+        number = number > UINT64_MAX / 10 ? UINT64_MAX : number * 10 + (option[at] - '0');
+      uint64_t unit = at + 1 == option.size() ? unitMultiplier(option) : 1;
+      compressed = number < (kCompressedLimit + unit - 1) / unit;
+    }
+  }
+  return compressed ? "classes.jsa" : "classes_nocoops.jsa";
 }
 
 bool isSharingOption(const std::string& option) {

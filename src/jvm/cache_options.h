@@ -15,6 +15,9 @@ enum class CacheKind {
   ArchiveAtExit,  // 13 to 18: -XX:ArchiveClassesAtExit, then -XX:SharedArchiveFile
   AutoArchive,    // 19 to 24: -XX:+AutoCreateSharedArchive -XX:SharedArchiveFile
   AotCache,       // 25 and later: a class list made into a cache of linked classes, -XX:AOTCache
+  // 13 to 24 on a runtime without the default archive a dynamic one builds
+  // on (one made with jlink): a class list made into a static archive.
+  ClassListArchive,
 };
 
 // By the JAVA_VERSION text of the runtime's release file.
@@ -27,6 +30,12 @@ bool isSharingOption(const std::string& option);
 // (less those that only write files), the heap limit, the module system,
 // the boot class path, verification and agents.
 std::vector<std::string> cacheShapingOptions(const std::vector<std::string>& options);
+
+// The file name of the runtime's default archive, beside its VM library,
+// that the VM maps under a dynamic archive: the one for a heap without
+// compressed object pointers where the options turn them off or ask for a
+// heap of 32 GB or more.
+std::string defaultArchiveName(const std::vector<std::string>& options);
 
 // The option loads a Java or native agent.
 bool isAgent(const std::string& option);

@@ -40,5 +40,15 @@ TEST(StartupCache, SharingOptionsAndShapingOptions) {
                                                 "--enable-preview"}));
 }
 
+// The VM maps another default archive without compressed object pointers.
+TEST(StartupCache, DefaultArchiveByCompressedPointers) {
+  EXPECT_EQ(defaultArchiveName({"-Xmx31g", "-Xss1m"}), "classes.jsa");
+  EXPECT_EQ(defaultArchiveName({"-Xmx32767m"}), "classes.jsa");
+  EXPECT_EQ(defaultArchiveName({"-Xmx32768m"}), "classes_nocoops.jsa");
+  EXPECT_EQ(defaultArchiveName({"-Xmx64g", "-Xmx1g"}), "classes.jsa") << "the last one counts";
+  EXPECT_EQ(defaultArchiveName({"-Xmx99999999999999999999999k"}), "classes_nocoops.jsa");
+  EXPECT_EQ(defaultArchiveName({"-XX:-UseCompressedOops"}), "classes_nocoops.jsa");
+}
+
 }  // namespace
 }  // namespace tarn

@@ -118,6 +118,9 @@ void applyStartupCache(Machine& machine, const LauncherSettings& settings, JvmHo
   }
   in.baseName = executableName(module, machine.lead);
   in.vmLibrary = jvm.jvmPath;
+  size_t folderEnd = findLastChar(in.vmLibrary, kPathSeparator, machine.lead);
+  in.defaultArchive = in.vmLibrary.substr(0, folderEnd == std::string::npos ? 0 : folderEnd + 1) +
+                      defaultArchiveName(jvm.options);
   in.runtimeHome = runtimeHome(in.vmLibrary, kPathSeparator == '/', machine.lead);
   in.releaseVersion = releaseJavaVersion(jvm.release);
   in.vmVariant = releaseValue(jvm.release, "JVM_VARIANT");

@@ -31,6 +31,11 @@ bool isBlankName(const std::string& name) {
 
 std::string extensionOf(CacheKind kind) { return kind == CacheKind::AotCache ? ".aot" : ".jsa"; }
 
+// Recorded as a class list and built after the program.
+bool fromClassList(CacheKind kind) {
+  return kind == CacheKind::AotCache || kind == CacheKind::ClassListArchive;
+}
+
 bool isAbsolute(const std::string& path) {
   return !path.empty() && (path[0] == '/' || path[0] == kPathSeparator ||
                            (path.size() > 1 && path[1] == ':'));
@@ -40,9 +45,10 @@ bool isAbsolute(const std::string& path) {
 // 25 and later a class list of a few hundred kilobytes), so that it never
 // fills the disk. Measured (docs/performance.md): Maven's archive is 11 MB
 // on 17, its cache 27 MB on 25; the application's last cache, where there
-// is one, says it better.
+// is one, says it better. An archive built from a class list holds the
+// runtime's classes too, as an AOT cache does.
 uint64_t roomNeeded(CacheKind kind, uint64_t lastSize) {
-  return 2 * (lastSize ? lastSize : (kind == CacheKind::AotCache ? 32 : 16) * kMegabyte);
+  return 2 * (lastSize ? lastSize : (fromClassList(kind) ? 32 : 16) * kMegabyte);
 }
 
 std::string megabytes(uint64_t bytes) { return std::to_string(bytes / kMegabyte) + " MB"; }
@@ -54,11 +60,12 @@ std::string minutes(int64_t nanoseconds) {
 // The options of a recording run, with what its end needs.
 void planRecording(const CacheInputs& in, CacheKind kind, const std::string& classPathOption,
                    const std::vector<std::string>& shaping, CachePlan* plan) {
-  if (kind == CacheKind::AotCache) {
+  if (fromClassList(kind)) {
     std::vector<std::string> extra = {classPathOption};
     for (const std::string& option : shaping)
       if (!isAgent(option)) extra.push_back(option);
-    planAssembly(plan->target, std::to_string(in.processId), in.javaProgram, extra, plan);
+    planAssembly(plan->target, std::to_string(in.processId), in.javaProgram,
+                 kind == CacheKind::AotCache, extra, plan);
     plan->launcherProgram = in.launcherProgram;
     // Written as classes load, at a small cost, where recording for the
     // JDK's own assembling step would take about as long again as the
@@ -141,6 +148,10 @@ CachePlan planStartupCache(const CacheInputs& in, CacheFiles& files) {
   CacheKind kind = cacheKindFor(in.releaseVersion);
   plan.state = "none, the runtime's version offers none";
   if (kind == CacheKind::None || in.folder.empty() || in.baseName.empty()) return plan;
+  // Without it the VM refuses to start at all with a dynamic archive's options.
+  FileFacts base;
+  if (kind != CacheKind::AotCache && !files.facts(in.defaultArchive, &base))
+    kind = CacheKind::ClassListArchive;
   // Another VM would refuse these options, and the program would not start.
   plan.state = "none, not a HotSpot VM";
   if (!in.vmVariant.empty() && !equalsIgnoringCase(in.vmVariant, "hotspot")) return plan;
@@ -167,7 +178,7 @@ CachePlan planStartupCache(const CacheInputs& in, CacheFiles& files) {
   // The finisher is told the assembling run's values one a line.
   plan.state = "none, a line break in the class path or the VM parameters";
   for (const std::string& option : in.options)
-    if (kind == CacheKind::AotCache && option.find('\n') != std::string::npos) return plan;
+    if (fromClassList(kind) && option.find('\n') != std::string::npos) return plan;
   std::string key = cacheKey(files, in.runtimeHome, in.releaseVersion, in.vmLibrary, classPath,
                              shaping);
   std::string extension = extensionOf(kind);
@@ -206,8 +217,14 @@ CachePlan planStartupCache(const CacheInputs& in, CacheFiles& files) {
   plan.options.push_back("-Xlog:cds*=off");
   if (found.finished.empty()) {
     planRecording(in, kind, classPathOption, shaping, &plan);
-    plan.state = kind == CacheKind::AotCache ? "recording, built in the background after the program"
-                                             : "recording, written at exit";
+    if (kind == CacheKind::AotCache)
+      plan.state = "recording, built in the background after the program";
+    else if (kind == CacheKind::ClassListArchive)
+      plan.state = "recording a class list, as the runtime has no " +
+                   in.defaultArchive.substr(in.defaultArchive.find_last_of("/\\") + 1) +
+                   " for a dynamic archive; built in the background after the program";
+    else
+      plan.state = "recording, written at exit";
     return plan;
   }
   files.markUsed(found.finished);

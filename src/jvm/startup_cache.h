@@ -80,7 +80,10 @@ struct CacheInputs {
   std::string releaseVersion;
   std::string vmVariant;     // JVM_VARIANT of the release file, "" when none
   std::string vmLibrary;
-  std::string javaProgram;   // the runtime's java launcher, which builds an AOT cache
+  // The default archive the VM would map under a dynamic one, beside
+  // vmLibrary (defaultArchiveName).
+  std::string defaultArchive;
+  std::string javaProgram;   // the runtime's java launcher, which builds a cache from a class list
   std::vector<std::string> options;  // the VM options, class path option included
   std::string launcherProgram;  // this executable, which also finishes an AOT cache
   std::string workingFolder; // for relative class path entries
@@ -95,8 +98,8 @@ struct CachePlan {
   std::string pending;   // what this process writes; "" when nothing
   std::string target;    // the name the finished file takes, without its stamp
   std::string javaProgram;
-  std::vector<std::string> assembleArguments;  // AOT: the assembling run
-  std::string launcherProgram;                 // AOT: the finisher
+  std::vector<std::string> assembleArguments;  // from a class list: the assembling run
+  std::string launcherProgram;                 // from a class list: the finisher
   bool writesAtExit = false;  // the VM may write a file as it ends
   bool finished = false;
 };

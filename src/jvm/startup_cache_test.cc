@@ -60,6 +60,7 @@ struct PlanFixture : ::testing::Test {
     in.runtimeHome = S + "jdk";
     in.releaseVersion = "17.0.15";
     in.vmLibrary = S + "jdk" + S + "libjvm";
+    in.defaultArchive = S + "jdk" + S + "classes.jsa";
     in.javaProgram = S + "jdk" + S + "java";
     in.launcherProgram = S + "app" + S + "app";
     in.workingFolder = S + "app";
@@ -68,6 +69,7 @@ struct PlanFixture : ::testing::Test {
     in.processId = 42;
     in.now = files.now = 10 * kCacheDay;
     files.files[in.vmLibrary] = FileFacts{20000, 100, false};
+    files.files[in.defaultArchive] = FileFacts{9000, 100, false};
     files.files[S + "app" + S + "a.jar"] = FileFacts{300, 200, false};
     files.files[S + "app" + S + "lib.jar"] = FileFacts{400, 300, false};
   }
@@ -291,6 +293,26 @@ TEST_F(PlanFixture, AotCacheRecordsThenAFinisherAssemblesIt) {
   CachePlan told;
   for (const char* text : {"", "/c/app-k\nx\n/jdk/java\n-cp", "/c/app-k\n42\n\n-cp"})
     EXPECT_FALSE(finisherPlan(text, &told)) << text;
+}
+
+// A runtime made with jlink may lack the default archive that a dynamic one
+// builds on, and the VM would not start: a class list makes a static one.
+TEST_F(PlanFixture, WithoutTheDefaultArchiveAClassListMakesAStaticOne) {
+  files.files.erase(in.defaultArchive);
+  CachePlan first = start();
+  EXPECT_EQ(first.options, (std::vector<std::string>{"-Xlog:cds*=off",
+                                                     "-XX:DumpLoadedClassList=" + first.pending}));
+  EXPECT_EQ(files.runArguments,
+            (std::vector<std::string>{"-Xshare:dump", "-XX:SharedClassListFile=" + first.pending,
+                                      "-XX:SharedArchiveFile=" + first.target + ".p42.jsa",
+                                      in.options[0], "-Xmx1g"}));
+  std::vector<std::string> names = cacheFiles();
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_EQ(names[0].substr(names[0].size() - 4), ".jsa");
+  CachePlan second = start();
+  EXPECT_EQ(second.options, (std::vector<std::string>{"-Xlog:cds*=off",
+                                                      "-XX:SharedArchiveFile=" + inFolder(names[0])}));
+  EXPECT_FALSE(second.writesAtExit);
 }
 
 TEST(StartupCacheFolder, ByProductOrByTheExecutablesPathAndTheUsersOwn) {
