@@ -30,6 +30,7 @@ struct VmEnd {
   // service's report) runs after it.
   ExitHook nextExitHook = nullptr;
   std::string pending;  // the file the run writes: a remark naming it is the cache's
+  std::string inUse;    // the finished cache the VM starts from, "" when none
   std::atomic<bool> mainStarted{false};
   std::atomic<bool> failing{false};  // the VM said it cannot write the cache
   std::atomic<bool> programEnded{false};
@@ -76,10 +77,20 @@ jint JNICALL watchVmOutput(FILE* stream, const char* format, va_list args) {
   return written;
 }
 
-// The VM ends the process for an error. When that is its failure to write
-// the cache after the program ended, the process ends as the program did,
-// not with the VM's 1; a crash or any other error is left alone.
-void JNICALL abortedAtExit() {
+// The VM ends the process for an error. Before the program started, with a
+// cache in use, the cache may be why: damaged behind its stamp's back, it
+// would stop every later start too, so it goes and the next start makes
+// another. When the error is the VM's failure to write the cache after the
+// program ended, the process ends as the program did, not with the VM's 1;
+// a crash or any other error is left alone.
+void JNICALL vmAborted() {
+  if (!vmEnd.mainStarted && !vmEnd.inUse.empty()) {
+    RealCacheFiles files;
+    bool removed = files.remove(vmEnd.inUse);
+    trace("start-up cache: the VM could not start with %s; %s", vmEnd.inUse.c_str(),
+          removed ? "removed" : "not removed");
+    return;
+  }
   if (!vmEnd.failing || !vmEnd.programEnded) return;
   int32_t value = vmEnd.exitValue;
   trace("start-up cache: not written; the run ends with the program's exit value %d",
@@ -146,10 +157,14 @@ void applyStartupCache(Machine& machine, const LauncherSettings& settings, JvmHo
     vmEnd.nextExitHook = jvm.exitHook;
     jvm.exitHook = finishAtExit;
   }
+  if (!plan->inUse.empty()) {
+    vmEnd.inUse = plan->inUse;
+    jvm.abortHook = vmAborted;
+  }
   if (kVmSharesCLibrary && (plan->writesAtExit || !plan->pending.empty())) {
     vmEnd.pending = plan->pending;
     jvm.vfprintfHook = watchVmOutput;
-    jvm.abortHook = abortedAtExit;
+    jvm.abortHook = vmAborted;
   }
 }
 

@@ -230,6 +230,7 @@ CachePlan planStartupCache(const CacheInputs& in, CacheFiles& files) {
   files.markUsed(found.finished);
   if (found.attempted) files.remove(attemptMarker(plan.target));
   plan.state = "in use";
+  plan.inUse = found.finished;
   if (kind == CacheKind::AotCache) {
     plan.options.push_back("-XX:AOTCache=" + found.finished);
   } else {

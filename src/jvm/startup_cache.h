@@ -96,6 +96,7 @@ struct CachePlan {
   std::vector<std::string> options;  // added ahead of the user's VM parameters
   std::string state;     // what this start does with the cache, as the trace says it
   std::string pending;   // what this process writes; "" when nothing
+  std::string inUse;     // the finished cache this start uses; "" when none
   std::string target;    // the name the finished file takes, without its stamp
   std::string javaProgram;
   std::vector<std::string> assembleArguments;  // from a class list: the assembling run

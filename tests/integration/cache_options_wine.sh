@@ -48,7 +48,7 @@ expect_options "$base" "option -Xlog:cds*=off" "option -XX:+AutoCreateSharedArch
   "option -XX:SharedArchiveFile=$at-KEY.PID.jsa" "option -Xmx64m" "option exit"
 start 21.0.2
 expect_options "$base" "option -Xlog:cds*=off" "option -XX:+AutoCreateSharedArchive" \
-  "option -XX:SharedArchiveFile=$at-KEY-STAMP.jsa" "option -Xmx64m"
+  "option -XX:SharedArchiveFile=$at-KEY-STAMP.jsa" "option -Xmx64m" "option abort"
 
 echo "25: a recording run, then the cache built by a process of its own"
 start 25.0.1

@@ -87,6 +87,19 @@ run_same b a b
 settled
 run_same b a b
 expect_cached
+# Damaged inside, its size and time kept: the VM cannot start from it, and
+# the start that finds so takes it away for the next.
+file=$(finished)
+chmod u+w "$file"
+cp -p "$file" "$work/sound"
+printf 'damage%.0s' $(seq 2000) | dd of="$file" bs=1 seek=3000000 conv=notrunc 2>/dev/null
+touch -r "$work/sound" "$file"
+run_clean b a b
+[ -z "$(finished)" ] || fail "the damaged cache stayed: $(cache_files)"
+run_same b a b
+settled
+run_same b a b
+expect_cached
 
 if [ "$version" -lt 25 ]; then
   echo "=== with its default archive: written at exit, also after System.exit"
