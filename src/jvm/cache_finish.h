@@ -31,8 +31,8 @@ std::string finisherText(const CachePlan& plan);
 bool finisherPlan(const std::string& text, CachePlan* plan);
 
 // After the VM has gone: puts the archive it wrote in place, or starts the
-// finisher for a cache built from a class list. A run that left nothing keeps its attempt's
-// marker. Runs once; later calls do nothing.
+// finisher for a cache built from a class list. A run that left nothing
+// keeps its attempt's marker. Runs once; later calls do nothing.
 void finishStartupCache(CachePlan& plan, CacheFiles& files);
 
 // The finisher's work: the assembling run, then the cache in place. The

@@ -310,8 +310,8 @@ TEST_F(PlanFixture, WithoutTheDefaultArchiveAClassListMakesAStaticOne) {
   ASSERT_EQ(names.size(), 1u);
   EXPECT_EQ(names[0].substr(names[0].size() - 4), ".jsa");
   CachePlan second = start();
-  EXPECT_EQ(second.options, (std::vector<std::string>{"-Xlog:cds*=off",
-                                                      "-XX:SharedArchiveFile=" + inFolder(names[0])}));
+  const std::string archive = "-XX:SharedArchiveFile=" + inFolder(names[0]);
+  EXPECT_EQ(second.options, (std::vector<std::string>{"-Xlog:cds*=off", archive}));
   EXPECT_FALSE(second.writesAtExit);
 }
 
