@@ -28,6 +28,8 @@ const SettingName kSettingNames[] = {
     {"Application", "Output File"},
     {"Application", "Error File"},
     {"Application", "Cmd"},
+    {"Application", "Splash Image"},
+    {"Application", "Splash Timeout"},
     {"Class Path", "Class Path"},
 };
 const size_t kSettingNameCount = sizeof kSettingNames / sizeof kSettingNames[0];

@@ -156,7 +156,24 @@ bool readSettings(Machine& machine, const std::string& embeddedText, LauncherSet
   settings->startupCache = equalsIgnoringCase(ini.lookup(kRuntime, "Startup Cache"), "Yes");
   settings->systemPath = ini.lookup(kRuntime, "System Path");
   settings->libraryPath = ini.lookup(kRuntime, "Library Path");
+  settings->splashImage = ini.lookup(kApplication, "Splash Image");
+  const std::string timeout = ini.lookup(kApplication, "Splash Timeout");
+  settings->splashTimeout = splashTimeoutSeconds(timeout);
+  if (!settings->splashImage.empty() || !timeout.empty())
+    trace("Splash Image=%s, Splash Timeout=%s: %d s", settings->splashImage.c_str(),
+          timeout.c_str(), static_cast<int>(settings->splashTimeout));
   return true;
+}
+
+int32_t splashTimeoutSeconds(const std::string& text) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+    return kDefaultSplashTimeout;
+  int32_t seconds = 0;
+  for (char digit : text) {
+    seconds = seconds * 10 + (digit - '0');
+    if (seconds > kMostSplashTimeout) return kMostSplashTimeout;
+  }
+  return seconds;
 }
 
 bool readSingleInstanceSetting(Machine& machine, const std::string& embeddedText,

@@ -2,6 +2,7 @@
 #ifndef TARN_CONFIG_SETTINGS_H
 #define TARN_CONFIG_SETTINGS_H
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,13 @@ struct RuntimeRules {
   bool sunPreferred = true;
 };
 
+constexpr int32_t kDefaultSplashTimeout = 60;
+constexpr int32_t kMostSplashTimeout = 86400;
+
+// "Splash Timeout": whole seconds, a day at most; any other text means the
+// default.
+int32_t splashTimeoutSeconds(const std::string& text);
+
 struct LauncherSettings {
   std::string mainClass;
   bool isService = false;
@@ -41,6 +49,8 @@ struct LauncherSettings {
   bool failureCheck = false;
   bool overrideWorkingDir = false;
   bool startupCache = false;
+  std::string splashImage;
+  int32_t splashTimeout = kDefaultSplashTimeout;  // seconds; 0 shows no splash
   RuntimeRules rules;
 };
 

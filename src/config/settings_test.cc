@@ -116,7 +116,7 @@ TEST_F(SettingsTest, KeysAreReadInOrder) {
                                       "Preferred versions", "JRE Path", "JVM Type", "JVM Source",
                                       "VM Provider", "Main Class", "Failure Check",
                                       "Override WorkingDir", "Startup Cache", "System Path",
-                                      "Library Path"}),
+                                      "Library Path", "Splash Image", "Splash Timeout"}),
             keys);
 }
 
@@ -317,6 +317,22 @@ TEST_F(RememberedRuntimeTest, ConfigurationFileOtherwise) {
   fake.system.nt = false;
   EXPECT_TRUE(read());
   EXPECT_EQ("C:\\jre-from-config", settings.rules.jrePath);
+}
+
+TEST_F(SettingsTest, SplashTimeoutInWholeSecondsUpToADay) {
+  set(kRuntime, "Main Class", "a.B");
+  set(kApplication, "Splash Image", "splash.png");
+  EXPECT_TRUE(read());
+  EXPECT_EQ("splash.png", settings.splashImage);
+  EXPECT_EQ(60, settings.splashTimeout);
+  const std::pair<const char*, int32_t> cases[] = {
+      {"0", 0}, {"5", 5}, {"007", 7}, {"86400", 86400}, {"86401", 86400},
+      {"99999999999999999999", 86400}, {"-1", 60}, {"2.5", 60}, {"10s", 60}, {"", 60}};
+  for (const auto& c : cases) {
+    set(kApplication, "Splash Timeout", c.first);
+    EXPECT_TRUE(read());
+    EXPECT_EQ(c.second, settings.splashTimeout) << c.first;
+  }
 }
 
 TEST_F(SettingsTest, SingleInstanceOnlyForLowerCaseYes) {

@@ -8,6 +8,7 @@
 #include "jvm/launch_cache.h"
 #include "jvm/vm_platform.h"
 #include "process/module_path.h"
+#include "report/messages.h"
 #include "report/trace.h"
 #include "runtime/selection.h"
 #include "service/service_host.h"
@@ -17,9 +18,11 @@
 namespace tarn {
 
 Launcher::~Launcher() {
-  // Teardown order matters: no hand-over may reach the VM once it goes; the
+  // Teardown order matters: the splash goes at once; no hand-over may reach the VM once it goes; the
   // VM next, since destroying it waits for the program's remaining threads;
   // then the channel's objects.
+  closeSplash(&splash);
+  setMessageHook(nullptr, nullptr);
   stopAcceptingHandOvers(channel);
   destroyJvm(jvm);
   closeSingleInstance(channel);
@@ -66,6 +69,9 @@ bool selectRuntime(Launcher& launcher) {
   return true;
 }
 
+// Before any message: no splash over it.
+void closeSplashFirst(void* context) { closeSplash(static_cast<Splash*>(context)); }
+
 // On the Java main thread, just before the main method.
 void mainAboutToStart(void* context) {
   Launcher& launcher = *static_cast<Launcher*>(context);
@@ -92,6 +98,7 @@ void overrideWorkingDirectory(Launcher& launcher) {
 
 bool initialise(Launcher& launcher, const std::vector<std::string>& commandLine) {
   buildArgumentList(launcher, commandLine);
+  setMessageHook(closeSplashFirst, &launcher.splash);
   trace("program arguments: %d", static_cast<int>(launcher.arguments.size()));
   launcher.embeddedText = embeddedConfigurationText();
   ChannelLaunch channelLaunch{launcher.machine, &launcher.embeddedText, &launcher.arguments,
@@ -107,6 +114,8 @@ bool initialise(Launcher& launcher, const std::vector<std::string>& commandLine)
     return false;
   launcher.settings.singleInstance = launcher.channel.singleInstance;
   if (launcher.settings.overrideWorkingDir) overrideWorkingDirectory(launcher);
+  // Up while the runtime is chosen and the VM starts, drawn by its own thread.
+  startSplash(*launcher.machine, launcher.settings, &launcher.splash);
   return selectRuntime(launcher);
 }
 
@@ -123,6 +132,7 @@ int32_t run(Launcher& launcher) {
   useRuntimeDpiAwareness(launcher.jvm.traits.scalesForDpi);
   applyStartupCache(*launcher.machine, launcher.settings, launcher.jvm, &launcher.cache);
   uint32_t result = runJavaMain(launcher);
+  closeSplash(&launcher.splash);  // main has returned
   // A plain application ends with 0 after an uncaught exception; a service
   // that crashed says so, or the manager's recovery actions never fire.
   if (result == kMainThrew && launcher.settings.isService) {

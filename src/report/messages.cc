@@ -22,6 +22,8 @@ std::string vformat(const char* format, ...) {
 struct ErrorOutput {
   bool windows = false;
   std::string title;
+  void (*hook)(void*) = nullptr;
+  void* hookContext = nullptr;
 };
 
 ErrorOutput& errorOutput() {
@@ -34,6 +36,16 @@ ErrorOutput& errorOutput() {
 void showErrorsInWindows() { errorOutput().windows = !standardOutputRedirected(); }
 
 void setErrorTitle(const std::string& productName) { errorOutput().title = productName; }
+
+void setMessageHook(void (*hook)(void*), void* context) {
+  errorOutput().hook = hook;
+  errorOutput().hookContext = context;
+}
+
+void messageAppears() {
+  const ErrorOutput& output = errorOutput();
+  if (output.hook) output.hook(output.hookContext);
+}
 
 std::string errorBoxText(const std::string& line) {
   size_t end = line.find_last_not_of(" \n");
@@ -69,6 +81,7 @@ std::string formatMessage(int id, const std::string& first, const std::string& s
 void printError(const std::string& text) {
   // As "Error: %s \n" would print it: the text ends at a NUL byte.
   std::string line = "Error: " + std::string(text.c_str()) + " \n";
+  messageAppears();
   const ErrorOutput& output = errorOutput();
   // A box that cannot be shown (no desktop) still leaves the line on
   // standard output, wherever that leads.

@@ -1,11 +1,13 @@
 #include "ui/dialog_chooser.h"
 
+#include "report/messages.h"
 #include "ui/jre_not_found_dialog.h"
 
 namespace tarn {
 
 int DialogChooser::choose(const std::string& message, JvmType type, std::string* folder,
                           std::string* jvmPath) {
+  messageAppears();
   // Nobody answers a service's dialog: it would wait forever, and the
   // service manager would give up on the start without a reason.
   if (unattended) {

@@ -35,6 +35,8 @@ public final class SettingNames {
     {APPLICATION, "Output File"},
     {APPLICATION, "Error File"},
     {APPLICATION, "Cmd"},
+    {APPLICATION, "Splash Image"},
+    {APPLICATION, "Splash Timeout"},
     {CLASS_PATH, "Class Path"},
   };
 
