@@ -9,6 +9,7 @@
 #include "os/little_endian.h"
 #include "os/unicode.h"
 #include "pe_resources.h"
+#include "splash/splash_image.h"
 #include "version_info.h"
 #include "zip_directory.h"
 
@@ -121,6 +122,29 @@ bool replaceVersion(const Identity& identity, ResourceTree* tree, std::string* e
   return true;
 }
 
+bool isSplash(const Resource& resource) {
+  return resource.type == resourceId(kRtRcdata) && resource.name == resourceId(TARN_SPLASH_ID);
+}
+
+// The image goes into a resource of its own as it is: the launcher decodes
+// it with the system's own decoder.
+bool replaceSplash(const Bytes& file, ResourceTree* tree, std::string* error) {
+  SplashImageInfo info;
+  if (!readSplashImageInfo(file.data(), file.size(), &info, error)) {
+    *error = "the splash image is not usable: " + *error;
+    return false;
+  }
+  auto& all = tree->resources;
+  all.erase(std::remove_if(all.begin(), all.end(), isSplash), all.end());
+  Resource splash;
+  splash.type = resourceId(kRtRcdata);
+  splash.name = resourceId(TARN_SPLASH_ID);
+  splash.language = kUsEnglish;
+  splash.data = file;
+  all.push_back(std::move(splash));
+  return true;
+}
+
 // The Windows path with an identity: the resource tree is read, changed and
 // written back, the configuration going into its own resource.
 bool packWithResources(const PackInput& input, Bytes* output, std::string* error) {
@@ -168,6 +192,7 @@ bool packWithResources(const PackInput& input, Bytes* output, std::string* error
     block->data.resize(kEmbeddedHeaderSize + text.size() * 2);
   encodeEmbeddedBlock(text, block->data.data(), block->data.size());
   if (input.identity.hasIcon && !replaceIcon(input.identity.icon, &tree, error)) return false;
+  if (input.identity.hasSplash && !replaceSplash(input.identity.splash, &tree, error)) return false;
   if (input.identity.hasVersion() && !replaceVersion(input.identity, &tree, error)) return false;
 
   // Whatever follows the image must be the jar of an earlier packing; it
@@ -248,6 +273,10 @@ bool pack(const PackInput& input, Bytes* output, std::string* error) {
     *error = "the launcher is neither a Windows (PE) nor a Linux (ELF) executable";
     return false;
   }
+  if (input.identity.hasSplash && kind != ExecutableKind::Pe) {
+    *error = "the launcher is a Linux executable, which shows no splash image";
+    return false;
+  }
   if (input.identity.any()) {
     if (kind != ExecutableKind::Pe) {
       *error = "the launcher is a Linux executable, which carries no icon or version information";
@@ -317,6 +346,19 @@ bool embeddedTextOf(const Bytes& file, std::string* text, std::string* error) {
   }
   *text = utf16ToUtf8(decodeEmbeddedBlock(&file[markers[0]], file.size() - markers[0]));
   return true;
+}
+
+bool splashImageOf(const Bytes& file, Bytes* image) {
+  ResourceTree tree;
+  std::string ignored;
+  if (executableKind(file) != ExecutableKind::Pe || !readImageResources(file, &tree, &ignored))
+    return false;
+  for (const Resource& resource : tree.resources) {
+    if (!isSplash(resource)) continue;
+    *image = resource.data;
+    return true;
+  }
+  return false;
 }
 
 }  // namespace tarn

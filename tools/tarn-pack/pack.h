@@ -32,11 +32,13 @@ uint32_t peChecksum(const Bytes& file, size_t checksumField);
 struct Identity {
   bool hasIcon = false;
   Bytes icon;  // the .ico file
+  bool hasSplash = false;
+  Bytes splash;  // the PNG, GIF or BMP file the launcher shows while Java starts
   std::string fileVersion, productVersion;  // "1.2" means 1.2.0.0
   std::string productName, company, description, copyright, originalName;  // UTF-8
 
   bool hasVersion() const;
-  bool any() const { return hasIcon || hasVersion(); }
+  bool any() const { return hasIcon || hasSplash || hasVersion(); }
 };
 
 struct PackInput {
@@ -60,6 +62,9 @@ bool pack(const PackInput& input, Bytes* output, std::string* error);
 // The configuration an executable carries, as UTF-8; false when it is not
 // a launcher.
 bool embeddedTextOf(const Bytes& file, std::string* text, std::string* error);
+
+// The splash image packed into a Windows executable; false when it has none.
+bool splashImageOf(const Bytes& file, Bytes* image);
 
 }  // namespace tarn
 

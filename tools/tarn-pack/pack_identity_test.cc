@@ -1,6 +1,7 @@
 // Packing a Windows launcher with the application's icon and version.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "config/embedded_config.h"
@@ -215,6 +216,31 @@ TEST(PackIdentity, ALargerConfigurationGrowsItsResource) {
   EXPECT_NE(std::string::npos, error.find("reserves only")) << error;
 }
 
+TEST(PackIdentity, TheSplashImageGoesIntoAResourceAndStaysWhenPackedAgain) {
+  PackInput input = identityInput();
+  const Bytes gif = bytes(std::string("GIF89a\x03\0\x01\0\0\0\0;", 14));
+  input.identity.hasSplash = true;
+  input.identity.splash = gif;
+  Bytes first, second, shown;
+  std::string error;
+  ASSERT_TRUE(pack(input, &first, &error)) << error;
+  ASSERT_TRUE(splashImageOf(first, &shown));
+  EXPECT_EQ(gif, shown);
+
+  input.launcher = first;
+  input.identity = Identity();
+  input.identity.fileVersion = "2";
+  ASSERT_TRUE(pack(input, &second, &error)) << error;
+  ASSERT_TRUE(splashImageOf(second, &shown));
+  EXPECT_EQ(gif, shown);
+  ResourceTree tree;
+  ASSERT_TRUE(readImageResources(second, &tree, &error)) << error;
+  EXPECT_EQ(1, std::count_if(tree.resources.begin(), tree.resources.end(), [](const Resource& r) {
+              return r.type == resourceId(kRtRcdata) && r.name == resourceId(251);
+            }));
+  EXPECT_FALSE(splashImageOf(identityInput().launcher, &shown));
+}
+
 TEST(PackIdentity, Refusals) {
   Bytes output = bytes("untouched");
   std::string error;
@@ -240,6 +266,11 @@ TEST(PackIdentity, Refusals) {
   refused(input, "CompanyName");
 
   input = identityInput();
+  input.identity.hasSplash = true;
+  input.identity.splash = bytes("\xff\xd8\xff JPEG");
+  refused(input, "the splash image is not usable: it is no PNG, GIF or BMP file");
+
+  input = identityInput();
   input.launcher.insert(input.launcher.end(), {'j', 'u', 'n', 'k'});
   refused(input, "data after its image");
 
@@ -248,6 +279,9 @@ TEST(PackIdentity, Refusals) {
   std::memcpy(elf.data(), "\x7f" "ELF", 4);
   input.launcher = elf;
   refused(input, "Linux executable");
+  input.identity = Identity();
+  input.identity.hasSplash = true;
+  refused(input, "the launcher is a Linux executable, which shows no splash image");
 
   ResourceTree noBlock = launcherTree();
   noBlock.resources.pop_back();

@@ -12,10 +12,11 @@ const char kPackUsage[] =
     "Writes OUTPUT: a copy of LAUNCHER (tarn or tarn.exe) carrying CONFIG.ini as its\n"
     "embedded configuration and, when given, APP.jar appended so that the executable\n"
     "itself serves as that jar (set \"Embedded Jar=Yes\" in the configuration).\n"
-    "--print shows the configuration an executable carries.\n"
+    "--print shows the configuration an executable carries, and its splash image.\n"
     "\n"
     "IDENTITY, for a Windows launcher (tarn.exe, tarnw.exe):\n"
     "  --icon FILE.ico            the executable's icon, every image of the file\n"
+    "  --splash FILE              a PNG, GIF or BMP image shown while Java starts\n"
     "  --file-version 1.2.3.4     file version (\"1.2\" means 1.2.0.0)\n"
     "  --product-version 1.2      product version (default: the file version)\n"
     "  --product-name TEXT        product name\n"
@@ -45,6 +46,7 @@ PackCommand parsePackArguments(const std::vector<std::string>& arguments) {
   Identity& identity = command.identity;
   const std::pair<const char*, std::string*> valued[] = {
       {"--icon", &command.iconPath},
+      {"--splash", &command.splashPath},
       {"--file-version", &identity.fileVersion},
       {"--product-version", &identity.productVersion},
       {"--product-name", &identity.productName},
@@ -85,7 +87,7 @@ PackCommand parsePackArguments(const std::vector<std::string>& arguments) {
 
   if (print) {
     if (command.inputs.size() != 1 || !command.output.empty() || identity.any() ||
-        !command.iconPath.empty())
+        !command.iconPath.empty() || !command.splashPath.empty())
       return refuseWithUsage();
     command.action = PackCommand::Action::Print;
     return command;

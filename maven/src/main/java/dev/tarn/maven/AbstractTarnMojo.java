@@ -84,6 +84,9 @@ abstract class AbstractTarnMojo extends AbstractMojo {
   /** An .ico file for the Windows executables. */
   @Parameter(property = "tarn.icon")
   File icon;
+  /** A PNG, GIF or BMP image the Windows executables show while Java starts. */
+  @Parameter(property = "tarn.splash")
+  File splash;
 
   /** Attach each output to the project, classified by its launcher id. */
   @Parameter(property = "tarn.attach", defaultValue = "true")
@@ -222,6 +225,13 @@ abstract class AbstractTarnMojo extends AbstractMojo {
         throw bad("icon", e.getMessage() + "; give an .ico file");
       }
     }
+    if (splash != null) {
+      try {
+        identity.splash = PackFiles.read(splash.getPath());
+      } catch (PackException e) {
+        throw bad("splash", e.getMessage() + "; give a PNG, GIF or BMP file");
+      }
+    }
     return identity;
   }
 
@@ -257,6 +267,8 @@ abstract class AbstractTarnMojo extends AbstractMojo {
       switch (e.input()) {
         case ICON:
           throw bad("icon", icon + ": " + e.getMessage() + "; give an .ico file of PNG or bitmap images");
+        case SPLASH:
+          throw bad("splash", splash + ": " + e.getMessage() + "; give a PNG, GIF or BMP file of at most 4096 x 4096 pixels");
         case JAR:
           throw bad("jar", jar + ": " + e.getMessage() + "; give a jar (zip) file");
         case CONFIGURATION:

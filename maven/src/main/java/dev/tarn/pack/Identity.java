@@ -2,11 +2,13 @@ package dev.tarn.pack;
 
 /**
  * What makes a Windows executable look like the application's own: its icon (the bytes of an
- * .ico file) and its version information. Empty texts are left out; the product version
+ * .ico file), its version information and its splash image. Empty texts are left out; the product version
  * defaults to the file version and the other way round, the description to the product name.
  */
 public final class Identity {
   public byte[] icon;
+  /** A PNG, GIF or BMP file that the launcher shows while Java starts. */
+  public byte[] splash;
   /** One to four numbers with dots between: "1.2" means 1.2.0.0. */
   public String fileVersion = "";
   /** Numbers as the file version, unless {@link #productVersionNumbers} gives them. */
@@ -37,7 +39,11 @@ public final class Identity {
         || !originalName.isEmpty();
   }
 
+  public boolean hasSplash() {
+    return splash != null;
+  }
+
   public boolean any() {
-    return hasIcon() || hasVersion();
+    return hasIcon() || hasSplash() || hasVersion();
   }
 }

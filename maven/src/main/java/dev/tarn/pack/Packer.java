@@ -51,6 +51,8 @@ public final class Packer {
     Kind kind = kind(launcher);
     if (kind == Kind.UNKNOWN)
       throw new PackException(Input.LAUNCHER, "the launcher is neither a Windows (PE) nor a Linux (ELF) executable");
+    if (identity != null && identity.hasSplash() && kind != Kind.PE)
+      throw new PackException(Input.LAUNCHER, "the launcher is a Linux executable, which shows no splash image");
     if (identity != null && identity.any()) {
       if (kind != Kind.PE)
         throw new PackException(Input.LAUNCHER,
@@ -150,6 +152,21 @@ public final class Packer {
     tree.resources.add(new Resource(Key.id(ResourceTree.RT_GROUP_ICON), groupName, language, icon.group));
   }
 
+  private static boolean isSplash(Resource resource) {
+    return resource.type.equals(Key.id(ResourceTree.RT_RCDATA)) && resource.name.equals(Key.id(SplashImage.RESOURCE_ID));
+  }
+
+  /** The image goes into a resource of its own as it is: the launcher decodes it with the system's decoder. */
+  private static void replaceSplash(byte[] file, ResourceTree tree) throws PackException {
+    try {
+      SplashImage.size(file);
+    } catch (SplashImage.Unusable e) {
+      throw new PackException(Input.SPLASH, "the splash image is not usable: " + e.getMessage());
+    }
+    tree.resources.removeIf(Packer::isSplash);
+    tree.resources.add(new Resource(Key.id(ResourceTree.RT_RCDATA), Key.id(SplashImage.RESOURCE_ID), US_ENGLISH, file));
+  }
+
   private static int[] versionNumber(String text) throws PackException {
     int[] parts = VersionInfo.parseNumber(text);
     if (parts == null)
@@ -236,6 +253,7 @@ public final class Packer {
       block.data = Arrays.copyOf(block.data, EmbeddedBlock.HEADER_SIZE + (int) textBytes);
     EmbeddedBlock.encode(text, block.data, 0, block.data.length);
     if (identity.hasIcon()) replaceIcon(identity.icon, tree);
+    if (identity.hasSplash()) replaceSplash(identity.splash, tree);
     if (identity.hasVersion()) replaceVersion(identity, tree);
 
     // Whatever follows the image must be the jar of an earlier packing; it moves behind the new

@@ -59,6 +59,16 @@ class PackDifferentialTest {
     write("other.jar", jar("other/Other.class"));
     write("text.txt", "plain text\n");
     write("app.ico", icon());
+    write("splash.gif", new byte[] {'G', 'I', 'F', '8', '9', 'a', 3, 0, 1, 0, 0, 0, 0, ';'});
+    byte[] bitmap = new byte[14 + 40 + 16];
+    bitmap[0] = 'B';
+    bitmap[1] = 'M';
+    bitmap[14] = 40;
+    bitmap[18] = 2;
+    bitmap[22] = (byte) -2;  // top-down
+    write("splash.bmp", bitmap);
+    write("huge.png", concat(new byte[] {(byte) 0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13, 'I', 'H',
+        'D', 'R', 0, 0, 0x10, 1, 0, 0, 0, 1}, new byte[5]));
   }
 
   @Test
@@ -81,6 +91,8 @@ class PackDifferentialTest {
       same(l, "app.ini", "app.jar", "--icon", "app.ico", version);
       same(l, "unicode.ini", "app.jar", unicode);
       same(l, "app.ini", longest);
+      same(l, "app.ini", "app.jar", "--splash", "splash.gif", "--icon", "app.ico");
+      same(l, "app.ini", "--splash", "splash.bmp");
       // Packed again: the configuration, the jar, the icon and the version replaced or kept.
       for (String[] identity : new String[][] {{}, version}) {
         same(l, "app.ini", "app.jar", identity);
@@ -89,11 +101,14 @@ class PackDifferentialTest {
         same("packed", "unicode.ini");
         same("packed", "unicode.ini", "other.jar", "--file-version", "4");
         same("packed", "app.ini", "--icon", "app.ico");
+        same("packed", "app.ini", "--splash", "splash.gif");
       }
       // Refusals.
       same(l, "latin1.ini");
       same(l, "app.ini", "text.txt");
       same(l, "app.ini", "--icon", "text.txt");
+      same(l, "app.ini", "--splash", "text.txt");
+      same(l, "app.ini", "--splash", "huge.png");
       same(l, "app.ini", "--file-version", "1.x");
       same(l, "app.ini", "--product-version", "65536");
       same(l, "app.ini", "--copyright", repeat('c', 4001));
@@ -134,7 +149,7 @@ class PackDifferentialTest {
   void damagedInputsAsTheNativeTool() throws Exception {
     Random random = new Random(20261209);
     String[][] inputs = {{"windows-x64-tarn.exe", "0"}, {"windows-x86-window-tarnw.exe", "0"}, {"app.jar", "2"},
-        {"app.ico", "4"}};
+        {"app.ico", "4"}, {"splash.bmp", "8"}};
     for (int i = 0; i < 160; ++i) {
       String[] input = inputs[i % inputs.length];
       byte[] bytes = read(input[0]);
@@ -145,7 +160,8 @@ class PackDifferentialTest {
         if (at < bytes.length) bytes[at] = (byte) random.nextInt(256);
       }
       write("damaged", bytes);
-      String[] arguments = {"windows-x64-tarn.exe", "app.ini", "app.jar", "--icon", "app.ico", "--file-version", "1"};
+      String[] arguments = {"windows-x64-tarn.exe", "app.ini", "app.jar", "--icon", "app.ico", "--file-version", "1",
+        "--splash", "splash.bmp"};
       arguments[Integer.parseInt(input[1])] = "damaged";
       same((Object[]) arguments);
       if (input[1].equals("0")) same("damaged", "app.ini", "app.jar");
@@ -215,7 +231,8 @@ class PackDifferentialTest {
     List<String> command = new ArrayList<>();
     command.add(System.getProperty("tarn.pack"));
     for (int i = 0; i < arguments.length; ++i) {
-      boolean value = i > 0 && arguments[i - 1].startsWith("--") && !arguments[i - 1].equals("--icon");
+      boolean value = i > 0 && arguments[i - 1].startsWith("--") && !arguments[i - 1].equals("--icon")
+          && !arguments[i - 1].equals("--splash");
       command.add(value || arguments[i].startsWith("--") ? arguments[i] : resolve(arguments[i]));
     }
     command.add("-o");
@@ -229,10 +246,12 @@ class PackDifferentialTest {
     List<String> files = new ArrayList<>();
     Identity identity = new Identity();
     String icon = null;
+    String splash = null;
     for (int i = 0; i < arguments.length; ++i) {
       String value = i + 1 < arguments.length ? arguments[i + 1] : "";
       switch (arguments[i]) {
         case "--icon": icon = resolve(value); break;
+        case "--splash": splash = resolve(value); break;
         case "--file-version": identity.fileVersion = value; break;
         case "--product-version": identity.productVersion = value; break;
         case "--product-name": identity.productName = value; break;
@@ -245,7 +264,8 @@ class PackDifferentialTest {
       ++i;
     }
     try {
-      PackFiles.pack(files.get(0), files.get(1), files.size() > 2 ? files.get(2) : null, icon, identity, output);
+      PackFiles.pack(files.get(0), files.get(1), files.size() > 2 ? files.get(2) : null, icon, splash, identity,
+          output);
       return "";
     } catch (PackException e) {
       return "tarn-pack: " + e.getMessage() + "\n";
