@@ -18,7 +18,7 @@ cp "$classes"/Probe.class "$app_dir/"
 ini=$app_dir/probe.ini
 write_ini "$ini" "[Java Runtime Environment]" "Main Class=Probe" "JRE Path=$home" \
   "Virtual Machine Parameters=-Xmx64m -Dprobe.value=%PROBE_VAR%" \
-  "[Class Path]" "Class Path=$app_dir" "[Application]" "Cmd=x"
+  "[Class Path]" "Class Path=$app_dir" "[Application]" "Cmd=x" "Splash Image=splash.png"
 export PROBE_VAR=v
 
 # Runs the launcher plainly and then with TARN_TRACE=$1; both must end alike,
@@ -47,6 +47,7 @@ expect_line "$trace" "tarn: VM library loaded: $home/lib/server/libjvm.so"
 expect_line "$trace" "tarn: VM option 1: -Djava.class.path=$app_dir"
 expect_line "$trace" "tarn: VM option 3: -Dprobe.value=v"
 expect_line "$trace" "tarn: Main Class=Probe"
+expect_line "$trace" "tarn: splash: Splash Image=splash.png ignored: the splash screen is a Windows feature"
 expect_line "$trace" "tarn: calling Probe.main, arguments: 3"
 [ "$(tail -n 1 "$trace")" = "tarn: exit code 0" ] || fail "the trace does not end with the exit code"
 
