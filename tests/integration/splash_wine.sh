@@ -100,6 +100,8 @@ configure "Splash Timeout=4" "Cmd=none 0" >"$work/viewer.ini"
 rm "$work/app/splash.png" "$work/app/viewer.ini"
 "$pack" "$launcher" "$work/viewer.ini" --splash "$work/splash.png" -o "$app" ||
   fail "tarn-pack refused the splash"
+"$pack" --print "$app" | grep -qx "; splash image: PNG, 300 x 200 pixels, $(stat -c %s "$work/splash.png") bytes" ||
+  fail "tarn-pack --print: $("$pack" --print "$app")"
 start "$app"
 await 180 '[ "$centre" = FF0000 ] || ! running'
 await 30 '[ "$centre" = 0000FF ] || ! running'
