@@ -184,7 +184,9 @@ HWND createSplashWindow(SplashThread& splash, bool perMonitorAware) {
     trace("splash: %s: not shown, %s", name, why.c_str());
     return nullptr;
   }
-  if (WaitForSingleObject(splash.closeEvent, 0) == WAIT_OBJECT_0) return nullptr;
+  // Too late: the launch asked it to go, or the program's window is up.
+  if (WaitForSingleObject(splash.closeEvent, 0) == WAIT_OBJECT_0 || programWindowShown(nullptr))
+    return nullptr;
   const RECT& area = monitorInfo.rcWork;
   const SplashRect bounds =
       splashBounds(SplashRect{area.left, area.top, area.right, area.bottom}, width, height);
@@ -214,6 +216,17 @@ const char* waitWhileShown(SplashThread& splash) {
   }
 }
 
+// What the splash cost: its thread's time on a processor, all of it spent
+// beside the launch, on a processor of its own where there is one.
+unsigned long processorMilliseconds() {
+  FILETIME created, ended, kernel, user;
+  if (!GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user)) return 0;
+  auto ticks = [](const FILETIME& time) {
+    return static_cast<ULONGLONG>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
+  };
+  return static_cast<unsigned long>((ticks(kernel) + ticks(user)) / 10000);
+}
+
 DWORD WINAPI splashThreadBody(void* context) {
   SplashThread& splash = *static_cast<SplashThread*>(context);
   // Drawn in the monitor's own pixels, whatever the process's awareness
@@ -224,7 +237,7 @@ DWORD WINAPI splashThreadBody(void* context) {
   if (splash.window) {
     const char* reason = waitWhileShown(splash);
     DestroyWindow(splash.window);
-    trace("splash: closed by %s", reason);
+    trace("splash: closed by %s, after %lu ms of processor time", reason, processorMilliseconds());
   }
   if (SUCCEEDED(com)) CoUninitialize();
   leaveDpiScope(previous);

@@ -93,7 +93,7 @@ stop_app
 expect_status 0
 grep -q '^window shown' "$work/out" || fail "the program did not show its window"
 traced "splash: Z:${work//\//\\}\\app\\splash.png, PNG 300 x 200, shown at 362,284 as 300 x 200"
-traced "splash: closed by the program's first window"
+traced "splash: closed by the program's first window, after "
 
 echo "packed: gone at the timeout when the program shows no window"
 configure "Splash Timeout=4" "Cmd=none 0" >"$work/viewer.ini"
@@ -108,7 +108,7 @@ await 30 '[ "$centre" = 0000FF ] || ! running'
 running || fail "the launcher ended: the timeout was not what closed the splash"
 stop_app
 expect_status 0
-traced "splash: closed by the timeout"
+traced "splash: closed by the timeout, after "
 
 echo "packed: gone at once when main fails"
 configure "Cmd=fail 0" >"$work/viewer.ini"
@@ -120,5 +120,5 @@ await 10 '[ "$centre" = 0000FF ]'
 running || fail "the launcher ended: not main's failure closed the splash"
 stop_app
 expect_status 0
-traced "splash: closed by the launch"
+traced "splash: closed by the launch, after "
 echo ok
