@@ -137,6 +137,8 @@ refuse "<jar> is not set, and the project's jar lacks its runtime dependencies [
   "$plugin:pack" -Dtarn.launchers=windows-x64
 refuse "<icon> $work/bad.ico: the icon is not usable: not an icon file" \
   "$plugin:pack" -Dtarn.launchers=linux-x64,windows-x64 -Dtarn.jar="target/$folder-all.jar" -Dtarn.icon="$work/bad.ico"
+refuse "<splash> $work/bad.ico: the splash image is not usable: it is no PNG, GIF or BMP file" \
+  "$plugin:pack" -Dtarn.launchers=windows-x64 -Dtarn.jar="target/$folder-all.jar" -Dtarn.splash="$work/bad.ico"
 refuse '<launchers> names no launcher "mac"; use windows-x64, windows-x64-window, windows-x86, windows-x86-window or linux-x64' \
   "$plugin:pack" -Dtarn.launchers=linux-x64,mac
 echo "maven plugin and example: ok"
