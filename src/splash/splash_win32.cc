@@ -149,6 +149,10 @@ HWND showLayeredWindow(const DecodedImage& image, const SplashRect& bounds) {
   return window;
 }
 
+bool askedToGo(const SplashThread& splash) {
+  return WaitForSingleObject(splash.closeEvent, 0) == WAIT_OBJECT_0;
+}
+
 // Reads, decodes and places the image; the window, or null once traced why
 // there is none.
 HWND createSplashWindow(SplashThread& splash, bool perMonitorAware) {
@@ -172,6 +176,7 @@ HWND createSplashWindow(SplashThread& splash, bool perMonitorAware) {
     trace("splash: %s: not shown, the splash image is not usable: %s", name, why.c_str());
     return nullptr;
   }
+  if (askedToGo(splash)) return nullptr;  // before the decoding's work
   HMONITOR monitor = startMonitor();
   MONITORINFO monitorInfo = {};
   monitorInfo.cbSize = sizeof monitorInfo;
@@ -185,7 +190,7 @@ HWND createSplashWindow(SplashThread& splash, bool perMonitorAware) {
     return nullptr;
   }
   // Too late: the launch asked it to go, or the program's window is up.
-  if (WaitForSingleObject(splash.closeEvent, 0) == WAIT_OBJECT_0 || programWindowShown(nullptr))
+  if (askedToGo(splash) || programWindowShown(nullptr))
     return nullptr;
   const RECT& area = monitorInfo.rcWork;
   const SplashRect bounds =
