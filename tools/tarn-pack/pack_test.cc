@@ -101,7 +101,8 @@ TEST(Pack, RepackingReplacesConfigurationAndJar) {
   ASSERT_TRUE(pack(input, &second, &error)) << error;
   const size_t launcherSize = first.size() - makeZip({{"Old.class", "old old old"}}).size();
   ASSERT_EQ(launcherSize + input.jar.size(), second.size());
-  EXPECT_EQ(u"[A]\r\nk=second", decodeEmbeddedBlock(&second[4096], second.size() - 4096));
+  EXPECT_EQ(u"[A]\r\nk=second\r\n[Application]\r\nEmbedded Jar=Yes",
+            decodeEmbeddedBlock(&second[4096], second.size() - 4096));
   ZipDirectory directory;
   ASSERT_TRUE(readZipDirectory(second.data(), second.size(), &directory, &error)) << error;
   ASSERT_EQ(1u, directory.offsetFields.size());
@@ -113,6 +114,57 @@ TEST(Pack, RepackingReplacesConfigurationAndJar) {
   ASSERT_TRUE(pack(input, &second, &error)) << error;
   EXPECT_EQ(first.size(), second.size());
   EXPECT_TRUE(readZipDirectory(second.data(), second.size(), &directory, &error)) << error;
+}
+
+// A jar, given or kept from an earlier packing, is the program's: the
+// configuration says so, and one that says otherwise is refused.
+TEST(Pack, AJarIsEmbeddedByTheConfiguration) {
+  PackInput input;
+  input.launcher = elfLauncher();
+  input.hasJar = true;
+  input.jar = makeZip({{"app/Main.class", "main"}});
+  Bytes output;
+  std::string error;
+  const std::pair<const char*, const char16_t*> said[] = {
+      {"", u"[Application]\r\nEmbedded Jar=Yes"},
+      {"[A]\nk=v\n", u"[A]\r\nk=v\r\n[Application]\r\nEmbedded Jar=Yes"},
+      {"[application]\nCmd=x\n[B]\n", u"[Application]\r\nEmbedded Jar=Yes\r\nCmd=x\r\n[B]"},
+      {"[Application]\nembedded jar = \nCmd=x\n", u"[Application]\r\nEmbedded Jar=Yes\r\nEmbedded Jar=\r\nCmd=x"},
+      // A key line the launcher may read as a header ends the section.
+      {"[Application]\n\xC3\xA9[x=]\nEmbedded Jar=Yes\n",
+       u"[Application]\r\nEmbedded Jar=Yes\r\n\u00e9[x=]\r\nEmbedded Jar=Yes"},
+      {"[Application]\nEmbedded Jar=yES\n", u"[Application]\r\nEmbedded Jar=yES"},
+      // Only the first section of a name is read from an embedded text.
+      {"[Application]\n[Application]\nEmbedded Jar=No\n",
+       u"[Application]\r\nEmbedded Jar=Yes\r\n[Application]\r\nEmbedded Jar=No"},
+  };
+  for (const auto& ini : said) {
+    input.ini = bytes(ini.first);
+    ASSERT_TRUE(pack(input, &output, &error)) << error;
+    EXPECT_EQ(ini.second, decodeEmbeddedBlock(&output[4096], output.size() - 4096)) << ini.first;
+  }
+  input.ini = bytes("[Application]\nEmbedded Jar=no\n");
+  EXPECT_FALSE(pack(input, &output, &error));
+  EXPECT_EQ(0u, error.find("the configuration sets \"Embedded Jar=no\", so the jar would never be used")) << error;
+
+  // Packed again without a jar, the one it carries stays and is still used.
+  input.ini = bytes("[A]\nk=v\n");
+  Bytes first;
+  ASSERT_TRUE(pack(input, &first, &error)) << error;
+  input.launcher = first;
+  input.hasJar = false;
+  input.ini = bytes("[A]\nk=w\n");
+  ASSERT_TRUE(pack(input, &output, &error)) << error;
+  EXPECT_EQ(u"[A]\r\nk=w\r\n[Application]\r\nEmbedded Jar=Yes", decodeEmbeddedBlock(&output[4096], output.size() - 4096));
+  input.ini = bytes("[Application]\nEmbedded Jar=false\n");
+  EXPECT_FALSE(pack(input, &output, &error));
+  EXPECT_NE(std::string::npos, error.find("jar of the earlier packing would never be used")) << error;
+
+  // No jar, nothing added.
+  input.launcher = elfLauncher();
+  input.ini = bytes("[A]\nk=v\n");
+  ASSERT_TRUE(pack(input, &output, &error)) << error;
+  EXPECT_EQ(u"[A]\r\nk=v", decodeEmbeddedBlock(&output[4096], output.size() - 4096));
 }
 
 TEST(Pack, ConfigurationMustFitTheRoom) {
