@@ -122,6 +122,13 @@ run_windows "$out/windows-x64/private-2.5.1-SNAPSHOT/private.exe" three
 expect_record "env TARN_JVM_HOME=$(winpath "$out/windows-x64/private-2.5.1-SNAPSHOT/jre")"
 expect_record "arg 0 three"
 
+# A Linux name with a dot: the INI bears the name the launcher reads, the one before the dot.
+maven "$plugin:assemble" -Dtarn.launchers=linux-x64 -Dtarn.name=greeter.app >"$work/build.log" 2>&1 ||
+  fail "assemble greeter.app: $(cat "$work/build.log")"
+dotted=$out/linux-x64/greeter.app-2.5.1-SNAPSHOT
+add_jre_path "$dotted/greeter.ini" "$(realpath "$(ls -d /usr/lib/jvm/*-17-* | head -n 1)")"
+(cd "$work/elsewhere" && expect_greeting 17 "$dotted/greeter.app")
+
 # Bad configuration: the message names the parameter, nothing is written.
 (cd "$out" && find . | LC_ALL=C sort) >"$work/before"
 echo "no icon" >"$work/bad.ico"

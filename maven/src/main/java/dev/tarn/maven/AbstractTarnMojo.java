@@ -112,9 +112,22 @@ abstract class AbstractTarnMojo extends AbstractMojo {
       if (!chosen.contains(launcher)) chosen.add(launcher);
     }
     if (chosen.isEmpty()) throw bad("launchers", "is empty; name at least one of " + LauncherImage.ids());
-    if (name.isEmpty() || name.matches(".*[/\\\\:*?\"<>|].*"))
-      throw bad("name", "\"" + name + "\" is no file name; give one without / \\ : * ? \" < > |");
+    checkName(name, chosen);
     run(chosen);
+  }
+
+  /** Refuses a name that is no file's, or whose executable would read itself as its INI file. */
+  static void checkName(String name, List<LauncherImage> chosen) throws MojoFailureException {
+    if (name.isEmpty() || name.equals(".") || name.equals("..") || name.matches(".*[/\\\\:*?\"<>|].*"))
+      throw bad("name", "\"" + name + "\" is no file name; give one without / \\ : * ? \" < > |,"
+          + " other than . and ..");
+    for (LauncherImage launcher : chosen) {
+      String executable = launcher.executableName(name);
+      if (executable.equalsIgnoreCase(launcher.iniName(name)))
+        throw bad("name", "\"" + name + "\" makes the " + launcher.id + " executable " + executable + ", which"
+            + " the launcher would read as its own INI file (the executable's name with its extension"
+            + " replaced by .ini); choose a name that does not end in .ini");
+    }
   }
 
   abstract void run(List<LauncherImage> chosen) throws MojoExecutionException, MojoFailureException;

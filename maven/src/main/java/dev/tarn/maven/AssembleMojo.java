@@ -59,6 +59,11 @@ public class AssembleMojo extends AbstractTarnMojo {
     List<Plan> plans = new ArrayList<>();
     for (LauncherImage launcher : chosen) {
       checkRuntime(launcher);
+      String executable = launcher.executableName(name);
+      for (String folder : new String[] {"lib", "jre"})
+        if (executable.equalsIgnoreCase(folder))
+          throw bad("name", "\"" + name + "\" makes the " + launcher.id + " executable " + executable
+              + ", the name of the folder " + folder + "/ beside it; choose another name");
       IniSettings settings = settings(projectJar);
       // Relative entries resolve against the executable's folder, wherever it is started from.
       StringBuilder classPath = new StringBuilder();
@@ -108,7 +113,7 @@ public class AssembleMojo extends AbstractTarnMojo {
       Files.write(staging.resolve(executable), plan.executable);
       if (!staging.resolve(executable).toFile().setExecutable(true, false))
         throw new IOException(executable + " cannot be made executable");
-      Files.write(staging.resolve(name + ".ini"), plan.ini);
+      Files.write(staging.resolve(launcher.iniName(name)), plan.ini);
       for (Map.Entry<String, File> file : lib.entrySet())
         Files.copy(file.getValue().toPath(), staging.resolve("lib").resolve(file.getKey()));
       if (runtime != null) copyTree(runtime.toPath(), staging.resolve("jre"));
