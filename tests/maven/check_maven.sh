@@ -115,9 +115,16 @@ cd "$app"
 maven package >"$work/build.log" 2>&1 || fail "the second build: $(cat "$work/build.log")"
 (cd "$out" && sha256sum --quiet -c "$work/first.sha256") || fail "a second build gave other bytes"
 
-# A folder with a private runtime, by the goal alone after the build.
-maven "$plugin:assemble" -Dtarn.launchers=windows-x64 -Dtarn.name=private -Dtarn.runtime="$work/jre" \
-  >"$work/build.log" 2>&1 || fail "assemble with a runtime: $(cat "$work/build.log")"
+# A folder with a private runtime, by the goal alone after the build. The runtime's folder of the
+# VM is a link, which the copy follows; a broken link is left out with a warning.
+mv "$work/jre/bin/server" "$work/server"
+ln -s "$work/server" "$work/jre/bin/server"
+ln -s missing.zip "$work/jre/src.zip"
+mvn -B -s "$source_dir/build/maven/settings.xml" "$plugin:assemble" -Dtarn.launchers=windows-x64 \
+  -Dtarn.name=private -Dtarn.runtime="$work/jre" >"$work/build.log" 2>&1 ||
+  fail "assemble with a runtime: $(cat "$work/build.log")"
+grep -qF "Left out of the runtime: $work/jre/src.zip: a link to missing.zip, which does not exist" \
+  "$work/build.log" || fail "no warning of the broken link: $(cat "$work/build.log")"
 run_windows "$out/windows-x64/private-2.5.1-SNAPSHOT/private.exe" three
 expect_record "env TARN_JVM_HOME=$(winpath "$out/windows-x64/private-2.5.1-SNAPSHOT/jre")"
 expect_record "arg 0 three"

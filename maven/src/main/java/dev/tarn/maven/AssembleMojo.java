@@ -4,8 +4,6 @@ import dev.tarn.pack.Identity;
 import dev.tarn.pack.PackFiles;
 import java.io.File;
 import java.io.IOException;
-import java.io.InputStream;
-import java.io.OutputStream;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.LinkOption;
@@ -14,9 +12,7 @@ import java.nio.file.StandardCopyOption;
 import java.nio.file.attribute.PosixFilePermission;
 import java.time.Instant;
 import java.util.ArrayList;
-import java.util.LinkedHashMap;
 import java.util.List;
-import java.util.Map;
 import java.util.Set;
 import java.util.stream.Collectors;
 import java.util.stream.Stream;
@@ -50,13 +46,8 @@ public class AssembleMojo extends AbstractTarnMojo {
   @Override
   void run(List<LauncherImage> chosen) throws MojoExecutionException, MojoFailureException {
     File projectJar = projectJar();
-    Map<String, File> lib = new LinkedHashMap<>();
-    lib.put(projectJar.getName(), projectJar);
-    for (Artifact dependency : runtimeDependencies()) {
-      String file = dependency.getFile().getName();
-      lib.put(lib.containsKey(file) ? dependency.getGroupId() + "-" + file : file, dependency.getFile());
-    }
-    List<Plan> plans = new ArrayList<>();
+    LibJars lib = new LibJars(projectJar);
+    for (Artifact dependency : runtimeDependencies()) lib.add(dependency);
     for (LauncherImage launcher : chosen) {
       checkRuntime(launcher);
       String executable = launcher.executableName(name);
@@ -64,10 +55,15 @@ public class AssembleMojo extends AbstractTarnMojo {
         if (executable.equalsIgnoreCase(folder))
           throw bad("name", "\"" + name + "\" makes the " + launcher.id + " executable " + executable
               + ", the name of the folder " + folder + "/ beside it; choose another name");
+    }
+    FolderTree runtimeTree = runtime == null ? null : runtimeTree();
+    for (String skipped : lib.skipped()) getLog().warn("Left out: " + skipped);
+    List<Plan> plans = new ArrayList<>();
+    for (LauncherImage launcher : chosen) {
       IniSettings settings = settings(projectJar);
       // Relative entries resolve against the executable's folder, wherever it is started from.
       StringBuilder classPath = new StringBuilder();
-      for (String file : lib.keySet())
+      for (String file : lib.names())
         classPath.append(classPath.length() > 0 ? ";" : "").append("lib").append(launcher.windows() ? '\\' : '/').append(file);
       String more = settings.get(IniSettings.CLASS_PATH, "Class Path");
       if (more != null && !more.isEmpty()) classPath.append(';').append(more);
@@ -82,7 +78,21 @@ public class AssembleMojo extends AbstractTarnMojo {
       plans.add(plan);
     }
     Instant when = Timestamps.outputInstant(outputTimestamp);
-    for (Plan plan : plans) write(plan, lib, when);
+    for (Plan plan : plans) write(plan, lib, runtimeTree, when);
+  }
+
+  /** The runtime's files, read once before anything is written. */
+  private FolderTree runtimeTree() throws MojoExecutionException, MojoFailureException {
+    FolderTree tree;
+    try {
+      tree = FolderTree.read(runtime.toPath());
+    } catch (FolderTree.Cycle e) {
+      throw bad("runtime", e.getMessage() + "; remove the link or name a runtime without it");
+    } catch (IOException e) {
+      throw new MojoExecutionException("Cannot read the runtime " + runtime + ": " + PackFiles.describe(e), e);
+    }
+    for (String skipped : tree.skipped) getLog().warn("Left out of the runtime: " + skipped);
+    return tree;
   }
 
   private void checkRuntime(LauncherImage launcher) throws MojoFailureException {
@@ -96,7 +106,7 @@ public class AssembleMojo extends AbstractTarnMojo {
         + launcher.id + "; name the folder of a runtime for that system");
   }
 
-  private void write(Plan plan, Map<String, File> lib, Instant when) throws MojoExecutionException {
+  private void write(Plan plan, LibJars lib, FolderTree runtimeTree, Instant when) throws MojoExecutionException {
     LauncherImage launcher = plan.launcher;
     String folderName = name + "-" + project.getVersion();
     Path parent = outputFolder(launcher).toPath();
@@ -114,11 +124,10 @@ public class AssembleMojo extends AbstractTarnMojo {
       if (!staging.resolve(executable).toFile().setExecutable(true, false))
         throw new IOException(executable + " cannot be made executable");
       Files.write(staging.resolve(launcher.iniName(name)), plan.ini);
-      for (Map.Entry<String, File> file : lib.entrySet())
-        Files.copy(file.getValue().toPath(), staging.resolve("lib").resolve(file.getKey()));
-      if (runtime != null) copyTree(runtime.toPath(), staging.resolve("jre"));
+      lib.writeTo(staging.resolve("lib"), when);
+      if (runtimeTree != null) runtimeTree.copyTo(staging.resolve("jre"));
       try (ZipWriter out = new ZipWriter(Files.newOutputStream(zipStaging), when)) {
-        zipTree(out, staging, folderName, executable);
+        FolderTree.read(staging).zip(out, folderName, (relative, file) -> isExecutable(file, relative, executable));
       }
       deleteTree(folder);
       Files.move(staging, folder, StandardCopyOption.ATOMIC_MOVE);
@@ -136,45 +145,11 @@ public class AssembleMojo extends AbstractTarnMojo {
     attach(zip.toFile(), "zip", launcher);
   }
 
-  private static void copyTree(Path from, Path to) throws IOException {
-    try (Stream<Path> files = Files.walk(from)) {
-      for (Path file : files.collect(Collectors.toList())) {
-        Path target = to.resolve(from.relativize(file).toString());
-        if (Files.isDirectory(file)) Files.createDirectories(target);
-        else Files.copy(file, target, StandardCopyOption.COPY_ATTRIBUTES);
-      }
-    }
-  }
-
   private static void deleteTree(Path tree) throws IOException {
     if (!Files.exists(tree, LinkOption.NOFOLLOW_LINKS)) return;
     try (Stream<Path> files = Files.walk(tree)) {
       List<Path> all = files.collect(Collectors.toList());
       for (int i = all.size() - 1; i >= 0; --i) Files.delete(all.get(i));
-    }
-  }
-
-  /** The folder's files under top/, sorted by name, so that one build gives the same bytes. */
-  private static void zipTree(ZipWriter out, Path folder, String top, String launcher) throws IOException {
-    List<String> names = new ArrayList<>();
-    try (Stream<Path> files = Files.walk(folder)) {
-      for (Path file : files.collect(Collectors.toList())) {
-        String relative = folder.relativize(file).toString().replace(File.separatorChar, '/');
-        names.add(Files.isDirectory(file) ? relative + "/" : relative);
-      }
-    }
-    names.sort(null);
-    for (String relative : names) {
-      if (relative.equals("/")) {
-        out.folder(top);
-      } else if (relative.endsWith("/")) {
-        out.folder(top + "/" + relative.substring(0, relative.length() - 1));
-      } else {
-        Path file = folder.resolve(relative);
-        try (InputStream in = Files.newInputStream(file)) {
-          out.file(top + "/" + relative, in, isExecutable(file, relative, launcher));
-        }
-      }
     }
   }
 
