@@ -11,6 +11,7 @@
 
 #include "config/embedded_config.h"
 #include "config/ini_file.h"
+#include "config/testing_machine.h"
 #include "ini_text.h"
 #include "os/text.h"
 #include "os/unicode.h"
@@ -21,18 +22,6 @@ namespace {
 void check(bool condition) {
   if (!condition) __builtin_trap();
 }
-
-struct NoProfileFiles : tarn::ProfileFiles {
-  uint32_t getString(const std::string&, const std::string&, char* buffer, uint32_t,
-                     const std::string&) override {
-    buffer[0] = '\0';
-    return 0;
-  }
-  bool writeString(const std::string&, const std::string&, const std::string&,
-                   const std::string&) override {
-    return false;
-  }
-};
 
 }  // namespace
 
@@ -70,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(tarn::decodeEmbeddedBlock(&output[64], output.size() - 64) == embedded);
     // With a jar, the launcher reads "Embedded Jar" as on, or the packing is refused.
     if (tarn::withEmbeddedJar(&embedded, true, &error)) {
-      NoProfileFiles none;
+      tarn::testing_machine::FakeProfileFiles none;
       tarn::IniFile ini(none, "none.ini", tarn::utf16ToUtf8(embedded), tarn::noLeadBytes);
       check(tarn::equalsIgnoringCase(ini.lookup("Application", "Embedded Jar"), "yes"));
     }

@@ -115,8 +115,8 @@ cd "$app"
 maven package >"$work/build.log" 2>&1 || fail "the second build: $(cat "$work/build.log")"
 (cd "$out" && sha256sum --quiet -c "$work/first.sha256") || fail "a second build gave other bytes"
 
-# A folder with a private runtime, by the goal alone after the build. The runtime's folder of the
-# VM is a link, which the copy follows; a broken link is left out with a warning.
+# A folder with a private runtime, by the goal alone after the build: a link to a folder followed,
+# a broken one left out with a warning.
 mv "$work/jre/bin/server" "$work/server"
 ln -s "$work/server" "$work/jre/bin/server"
 ln -s missing.zip "$work/jre/src.zip"
@@ -129,12 +129,11 @@ run_windows "$out/windows-x64/private-2.5.1-SNAPSHOT/private.exe" three
 expect_record "env TARN_JVM_HOME=$(winpath "$out/windows-x64/private-2.5.1-SNAPSHOT/jre")"
 expect_record "arg 0 three"
 
-# A Linux name with a dot: the INI bears the name the launcher reads, the one before the dot.
+# A Linux name with a dot: the INI bears the name the launcher reads.
 maven "$plugin:assemble" -Dtarn.launchers=linux-x64 -Dtarn.name=greeter.app >"$work/build.log" 2>&1 ||
   fail "assemble greeter.app: $(cat "$work/build.log")"
-dotted=$out/linux-x64/greeter.app-2.5.1-SNAPSHOT
-add_jre_path "$dotted/greeter.ini" "$(realpath "$(ls -d /usr/lib/jvm/*-17-* | head -n 1)")"
-(cd "$work/elsewhere" && expect_greeting 17 "$dotted/greeter.app")
+add_jre_path "$out/linux-x64/greeter.app-2.5.1-SNAPSHOT/greeter.ini" "$(realpath /usr/lib/jvm/*-17-*/ | head -n 1)"
+(cd "$work/elsewhere" && expect_greeting 17 "$out/linux-x64/greeter.app-2.5.1-SNAPSHOT/greeter.app")
 
 # Bad configuration: the message names the parameter, nothing is written.
 (cd "$out" && find . | LC_ALL=C sort) >"$work/before"

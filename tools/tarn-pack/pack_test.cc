@@ -123,48 +123,39 @@ TEST(Pack, AJarIsEmbeddedByTheConfiguration) {
   input.launcher = elfLauncher();
   input.hasJar = true;
   input.jar = makeZip({{"app/Main.class", "main"}});
-  Bytes output;
+  const Bytes plain = input.launcher;
+  Bytes packed, output;
   std::string error;
-  const std::pair<const char*, const char16_t*> said[] = {
-      {"", u"[Application]\r\nEmbedded Jar=Yes"},
-      {"[A]\nk=v\n", u"[A]\r\nk=v\r\n[Application]\r\nEmbedded Jar=Yes"},
-      {"[application]\nCmd=x\n[B]\n", u"[Application]\r\nEmbedded Jar=Yes\r\nCmd=x\r\n[B]"},
-      {"[Application]\nembedded jar = \nCmd=x\n", u"[Application]\r\nEmbedded Jar=Yes\r\nEmbedded Jar=\r\nCmd=x"},
-      // A key line the launcher may read as a header ends the section.
-      {"[Application]\n\xC3\xA9[x=]\nEmbedded Jar=Yes\n",
+  ASSERT_TRUE(pack(input, &packed, &error)) << error;
+  struct Case {
+    const Bytes* launcher;
+    bool jar;
+    const char* ini;
+    const char16_t* text;  // null: refused
+  } const cases[] = {
+      {&plain, true, "[A]\nk=v\n", u"[A]\r\nk=v\r\n[Application]\r\nEmbedded Jar=Yes"},
+      {&plain, true, "[application]\nCmd=x\n[B]\n", u"[Application]\r\nEmbedded Jar=Yes\r\nCmd=x\r\n[B]"},
+      {&plain, true, "[Application]\nembedded jar = \n", u"[Application]\r\nEmbedded Jar=Yes\r\nEmbedded Jar="},
+      {&plain, true, "[Application]\nEmbedded Jar=yES\n", u"[Application]\r\nEmbedded Jar=yES"},
+      // A key line the launcher may read as a header ends the section; only
+      // the first section of a name is read from an embedded text.
+      {&plain, true, "[Application]\n\xC3\xA9[x=]\nEmbedded Jar=Yes\n",
        u"[Application]\r\nEmbedded Jar=Yes\r\n\u00e9[x=]\r\nEmbedded Jar=Yes"},
-      {"[Application]\nEmbedded Jar=yES\n", u"[Application]\r\nEmbedded Jar=yES"},
-      // Only the first section of a name is read from an embedded text.
-      {"[Application]\n[Application]\nEmbedded Jar=No\n",
+      {&plain, true, "[Application]\n[Application]\nEmbedded Jar=No\n",
        u"[Application]\r\nEmbedded Jar=Yes\r\n[Application]\r\nEmbedded Jar=No"},
+      {&plain, true, "[Application]\nEmbedded Jar=no\n", nullptr},
+      // The jar of an earlier packing stays and counts.
+      {&packed, false, "[A]\nk=w\n", u"[A]\r\nk=w\r\n[Application]\r\nEmbedded Jar=Yes"},
+      {&packed, false, "[Application]\nEmbedded Jar=false\n", nullptr},
   };
-  for (const auto& ini : said) {
-    input.ini = bytes(ini.first);
-    ASSERT_TRUE(pack(input, &output, &error)) << error;
-    EXPECT_EQ(ini.second, decodeEmbeddedBlock(&output[4096], output.size() - 4096)) << ini.first;
+  for (const Case& c : cases) {
+    input.launcher = *c.launcher;
+    input.hasJar = c.jar;
+    input.ini = bytes(c.ini);
+    EXPECT_EQ(c.text != nullptr, pack(input, &output, &error)) << c.ini;
+    if (c.text == nullptr) EXPECT_NE(std::string::npos, error.find("would never be used")) << error;
+    else EXPECT_EQ(c.text, decodeEmbeddedBlock(&output[4096], output.size() - 4096)) << c.ini;
   }
-  input.ini = bytes("[Application]\nEmbedded Jar=no\n");
-  EXPECT_FALSE(pack(input, &output, &error));
-  EXPECT_EQ(0u, error.find("the configuration sets \"Embedded Jar=no\", so the jar would never be used")) << error;
-
-  // Packed again without a jar, the one it carries stays and is still used.
-  input.ini = bytes("[A]\nk=v\n");
-  Bytes first;
-  ASSERT_TRUE(pack(input, &first, &error)) << error;
-  input.launcher = first;
-  input.hasJar = false;
-  input.ini = bytes("[A]\nk=w\n");
-  ASSERT_TRUE(pack(input, &output, &error)) << error;
-  EXPECT_EQ(u"[A]\r\nk=w\r\n[Application]\r\nEmbedded Jar=Yes", decodeEmbeddedBlock(&output[4096], output.size() - 4096));
-  input.ini = bytes("[Application]\nEmbedded Jar=false\n");
-  EXPECT_FALSE(pack(input, &output, &error));
-  EXPECT_NE(std::string::npos, error.find("jar of the earlier packing would never be used")) << error;
-
-  // No jar, nothing added.
-  input.launcher = elfLauncher();
-  input.ini = bytes("[A]\nk=v\n");
-  ASSERT_TRUE(pack(input, &output, &error)) << error;
-  EXPECT_EQ(u"[A]\r\nk=v", decodeEmbeddedBlock(&output[4096], output.size() - 4096));
 }
 
 TEST(Pack, ConfigurationMustFitTheRoom) {

@@ -72,8 +72,8 @@ final class LibJars {
     return !taken.contains(name.toLowerCase(Locale.ROOT));
   }
 
-  Iterable<String> names() {
-    return jars.keySet();
+  List<String> names() {
+    return new ArrayList<>(jars.keySet());
   }
 
   /** What was left out of the folders packed as jars (broken links), each with the reason. */
