@@ -12,7 +12,9 @@ import java.nio.file.StandardCopyOption;
 import java.nio.file.attribute.PosixFilePermission;
 import java.time.Instant;
 import java.util.ArrayList;
+import java.util.LinkedHashMap;
 import java.util.List;
+import java.util.Map;
 import java.util.Set;
 import java.util.stream.Collectors;
 import java.util.stream.Stream;
@@ -77,6 +79,10 @@ public class AssembleMojo extends AbstractTarnMojo {
       plan.executable = pack(launcher, new byte[0], null, null, identity);
       plans.add(plan);
     }
+    Map<LauncherImage, byte[]> executables = new LinkedHashMap<>();
+    for (Plan plan : plans) executables.put(plan.launcher, plan.executable);
+    signWindows(executables);
+    for (Plan plan : plans) plan.executable = executables.get(plan.launcher);
     Instant when = Timestamps.outputInstant(outputTimestamp);
     for (Plan plan : plans) write(plan, lib, runtimeTree, when);
   }
@@ -108,10 +114,10 @@ public class AssembleMojo extends AbstractTarnMojo {
 
   private void write(Plan plan, LibJars lib, FolderTree runtimeTree, Instant when) throws MojoExecutionException {
     LauncherImage launcher = plan.launcher;
-    String folderName = name + "-" + project.getVersion();
+    String folderName = folderName();
     Path parent = outputFolder(launcher).toPath();
-    Path folder = parent.resolve(folderName);
-    Path zip = parent.resolve(folderName + "-" + launcher.id + ".zip");
+    Path folder = folder(launcher);
+    Path zip = zip(launcher);
     // Built beside their places and moved there when whole.
     Path staging = parent.resolve(".tarn-assemble-" + folderName);
     Path zipStaging = parent.resolve(".tarn-assemble-" + folderName + ".zip");
@@ -143,6 +149,25 @@ public class AssembleMojo extends AbstractTarnMojo {
     }
     getLog().info("Assembled " + folder + " and " + zip.getFileName());
     attach(zip.toFile(), "zip", launcher);
+  }
+
+  @Override
+  boolean removeOutputs(LauncherImage launcher) throws IOException {
+    boolean folder = Files.exists(folder(launcher), LinkOption.NOFOLLOW_LINKS);
+    deleteTree(folder(launcher));
+    return Files.deleteIfExists(zip(launcher)) || folder;
+  }
+
+  private String folderName() {
+    return name + "-" + project.getVersion();
+  }
+
+  private Path folder(LauncherImage launcher) {
+    return outputFolder(launcher).toPath().resolve(folderName());
+  }
+
+  private Path zip(LauncherImage launcher) {
+    return outputFolder(launcher).toPath().resolve(folderName() + "-" + launcher.id + ".zip");
   }
 
   private static void deleteTree(Path tree) throws IOException {
