@@ -237,12 +237,14 @@ for home in "${windows_runtimes[@]}"; do
   expect_line "$logs/out.log" "args 0"
   expect_no_line "$logs/out.log" "stale"
   expect_line "$logs/err.log" "to-err"
-  expect_text "$logs/err.log" "java.lang.IllegalStateException: probe failure"
+  expect_line "$logs/err.log" 'Exception in thread "main" java.lang.IllegalStateException: probe failure'
   expect_text "$logs/err.log" "at Probe.main"
+  expect_no_text "$work/err" "Exception"
 
   # Without it, and with files in a missing folder: the streams stay on the
-  # console, the failure to open them is described there.
-  real_ini Probe "Virtual Machine Parameters=-Dprobe.throw=1" \
+  # console, the failure to open them is described there; the program's own
+  # handler takes main's exception.
+  real_ini Probe "Virtual Machine Parameters=-Dprobe.throw=1 -Dprobe.handler=1" \
     "[Class Path]" "Class Path=classes" \
     "[Application]" "Output File=nowhere\\out.log" "Error File=nowhere\\err.log"
   run_app "$app"
@@ -250,7 +252,8 @@ for home in "${windows_runtimes[@]}"; do
   expect_line "$work/out" "args 0"
   expect_text "$work/err" "java.io.FileNotFoundException: nowhere\\out.log"
   expect_text "$work/err" "java.io.FileNotFoundException: nowhere\\err.log"
-  expect_text "$work/err" "java.lang.IllegalStateException: probe failure"
+  expect_no_text "$work/err" "Exception in thread"
+  expect_line "$work/out" "handler main java.lang.IllegalStateException: probe failure"
   [ ! -e "$app_dir/nowhere" ] || fail "no folder is made for the files"
 
   # A missing main class and one without a static main: -1, and the VM's
@@ -259,7 +262,7 @@ for home in "${windows_runtimes[@]}"; do
   run_app "$app"
   expect_status 255
   expect_output $'Error: Could not find the main class does/not/Exist.\n \n'
-  expect_text "$work/err" "java.lang.NoClassDefFoundError: does/not/Exist"
+  expect_line "$work/err" 'Exception in thread "main" java.lang.NoClassDefFoundError: does/not/Exist'
   real_ini NoMain "[Class Path]" "Class Path=classes"
   run_app "$app"
   expect_status 255

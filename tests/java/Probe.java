@@ -82,6 +82,9 @@ public class Probe {
             });
             worker.start();
         }
+        if (System.getProperty("probe.handler") != null)
+            Thread.setDefaultUncaughtExceptionHandler(
+                (thread, e) -> System.out.println("handler " + thread.getName() + " " + e));
         String exit = System.getProperty("probe.exit");
         if (exit != null) System.exit(Integer.parseInt(exit));
         if (System.getProperty("probe.throw") != null) throw new IllegalStateException("probe failure");
