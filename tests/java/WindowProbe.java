@@ -5,15 +5,15 @@ import javax.swing.JPanel;
 import javax.swing.SwingUtilities;
 import javax.swing.Timer;
 
-// Opens a window titled by the first argument and filled with one colour
+// Opens a window titled by the second argument and filled with one colour
 // (#12A45E) that a screenshot can find, and closes it once the file the
-// second argument names exists. main returns at once: the process lives on
+// first argument names exists. main returns at once: the process lives on
 // in the window's threads.
 public class WindowProbe {
     public static void main(String[] args) throws Exception {
-        File closeWhen = new File(args[1]);
+        File closeWhen = new File(args[0]);
         SwingUtilities.invokeAndWait(() -> {
-            JFrame frame = new JFrame(args[0]);
+            JFrame frame = new JFrame(args[1]);
             JPanel panel = new JPanel();
             panel.setBackground(new Color(0x12, 0xa4, 0x5e));
             frame.add(panel);
