@@ -30,7 +30,10 @@ final class FolderTree {
     }
   }
 
-  /** Below the root, "/" between names and after a folder's ("/" alone is the root), sorted. */
+  /**
+   * Below the root, "/" between names and after a folder's, sorted; the root is "", which sorts
+   * first, ahead of a name such as ".hidden" that sorts before "/".
+   */
   private final Map<String, Path> entries = new TreeMap<>();
   /** What was left out, each with the reason. */
   final List<String> skipped = new ArrayList<>();
@@ -49,7 +52,8 @@ final class FolderTree {
         new SimpleFileVisitor<Path>() {
           @Override
           public FileVisitResult preVisitDirectory(Path folder, BasicFileAttributes attributes) {
-            tree.entries.put(name(root, folder) + "/", folder);
+            String name = name(root, folder);
+            tree.entries.put(name.isEmpty() ? "" : name + "/", folder);
             return FileVisitResult.CONTINUE;
           }
 
@@ -91,7 +95,8 @@ final class FolderTree {
   void copyTo(Path target) throws IOException {
     for (Map.Entry<String, Path> entry : entries.entrySet()) {
       String name = entry.getKey();
-      if (name.endsWith("/")) Files.createDirectories(target.resolve(name.substring(0, name.length() - 1)));
+      if (name.isEmpty()) Files.createDirectories(target);
+      else if (name.endsWith("/")) Files.createDirectories(target.resolve(name.substring(0, name.length() - 1)));
       else Files.copy(entry.getValue(), target.resolve(name), StandardCopyOption.COPY_ATTRIBUTES);
     }
   }
@@ -106,7 +111,7 @@ final class FolderTree {
     String prefix = top.isEmpty() ? "" : top + "/";
     for (Map.Entry<String, Path> entry : entries.entrySet()) {
       String name = entry.getKey();
-      if (name.equals("/")) {
+      if (name.isEmpty()) {
         if (!top.isEmpty()) out.folder(top);
       } else if (name.endsWith("/")) {
         out.folder(prefix + name.substring(0, name.length() - 1));

@@ -54,6 +54,16 @@ class AssembleFilesTest {
     assertThrows(MojoFailureException.class, () -> lib.add(module));
   }
 
+  /** A name at the top that sorts before "/" (the fetched runtimes' ".sha256"): its folder first. */
+  @Test
+  void aDotFileAtTheTop() throws Exception {
+    Path runtime = Files.createDirectories(work.resolve("runtime/bin")).getParent();
+    Files.write(runtime.resolve(".sha256"), new byte[] {1});
+    FolderTree.read(runtime).copyTo(work.resolve("jre"));
+    assertTrue(Files.isRegularFile(work.resolve("jre/.sha256")));
+    assertTrue(Files.isDirectory(work.resolve("jre/bin")));
+  }
+
   /** A link back to a folder that holds it (tests/maven follows a link to a folder past a broken one). */
   @Test
   void aLinkBackIsRefusedByName() throws Exception {
