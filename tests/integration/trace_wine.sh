@@ -87,4 +87,9 @@ if [ "$(id -u)" = 0 ]; then
   expect_status 255
   [ "$(cat "$work/foreign.log")" = "tarn: another user's" ] || fail "another user's file was traced to"
 fi
+echo "a file with a second name (a hard link) gets no trace"
+ln "$work/new.log" "$work/hard.log"
+cp "$work/new.log" "$work/before.log"
+TARN_TRACE=$(winpath "$work/hard.log") run_app "$app"
+cmp -s "$work/before.log" "$work/hard.log" || fail "a hard-linked file was traced to"
 echo ok
