@@ -104,7 +104,7 @@ std::string startupCacheFolder(System& system, const std::string& productName,
 }
 
 bool makeOwnCacheFolders(CacheFiles& files, const std::string& root, const std::string& folder) {
-  files.ownFolder(root);  // the user's to choose: a link elsewhere is fine
+  files.makeMissingFolder(root);  // a link elsewhere or a shared folder is fine
   for (size_t at = folder.find(kPathSeparator, root.size() + 1);;
        at = folder.find(kPathSeparator, at + 1)) {
     if (!files.ownFolder(folder.substr(0, at))) return false;

@@ -44,6 +44,9 @@ struct CacheFiles {
   // the user's own, not a link, that no one else may write to (any write
   // access of others is taken away).
   virtual bool ownFolder(const std::string& folder) = 0;
+  // Makes the folder, private, when it is missing; one that is there keeps
+  // its owner and mode whatever they are.
+  virtual void makeMissingFolder(const std::string& folder) = 0;
   // Runs the program with the arguments, its standard handles on the null
   // device and no other handle of this process, and waits: true when it
   // ended with 0.
@@ -64,7 +67,8 @@ std::string startupCacheFolder(System& system, const std::string& productName,
 
 // Makes the application's folders below the user's cache folder (root)
 // where missing: true when each is the user's own, so that no one else can
-// have put a link or a cache there.
+// have put a link or a cache there. The root is the user's setting, and may
+// be shared (a group's folder, /tmp): it is only made when missing.
 bool makeOwnCacheFolders(CacheFiles& files, const std::string& root, const std::string& folder);
 
 // 16 hex digits over what a cache depends on.
@@ -122,6 +126,7 @@ struct RealCacheFiles : CacheFiles {
   void markUsed(const std::string& path) override;
   uint64_t freeSpace(const std::string& folder) override;
   bool ownFolder(const std::string& folder) override;
+  void makeMissingFolder(const std::string& folder) override;
   bool runQuietly(const std::string& program, const std::vector<std::string>& arguments) override;
   bool startDetached(const std::string& program, const std::string& variable,
                      const std::string& value) override;

@@ -116,6 +116,8 @@ bool RealCacheFiles::ownFolder(const std::string& folder) {
   return (status.st_mode & open) == 0 || chmod(folder.c_str(), status.st_mode & 07777 & ~open) == 0;
 }
 
+void RealCacheFiles::makeMissingFolder(const std::string& folder) { mkdir(folder.c_str(), 0700); }
+
 bool RealCacheFiles::runQuietly(const std::string& program,
                                 const std::vector<std::string>& arguments) {
   pid_t child = 0;

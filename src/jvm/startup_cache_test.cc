@@ -308,12 +308,17 @@ TEST(StartupCacheFolder, ByProductOrByTheExecutablesPathAndTheUsersOwn) {
   EXPECT_EQ(startupCacheFolder(system, "Demo: Viewer/Pro*", "{0F1E}", exe, noLeadBytes), folder);
   MemoryCacheFiles files;
   EXPECT_TRUE(makeOwnCacheFolders(files, base, folder));
-  EXPECT_EQ(files.folders, (std::vector<std::string>{base, base + S + "Demo ViewerPro", folder}));
+  EXPECT_EQ(files.folders, (std::vector<std::string>{base + S + "Demo ViewerPro", folder}));
+  EXPECT_EQ(files.modes[base], 0700u) << "a missing root is made private";
   // Someone else's folder, or a link, at any level below the user's.
   files.foreign = {base + S + "Demo ViewerPro"};
   EXPECT_FALSE(makeOwnCacheFolders(files, base, folder));
+  // The root is the user's setting: a shared folder stays as shared as it was.
   files.foreign = {base};
-  EXPECT_TRUE(makeOwnCacheFolders(files, base, folder)) << "the user's cache folder is theirs";
+  files.modes = {{base, 01777}, {folder, 0775}};
+  EXPECT_TRUE(makeOwnCacheFolders(files, base, folder));
+  EXPECT_EQ(files.modes[base], 01777u);
+  EXPECT_EQ(files.modes[folder], 0755u) << "the application's own folders are kept private";
   // A name or code that would climb out of the folder is no name.
   EXPECT_EQ(startupCacheFolder(system, "Demo", "..", exe, noLeadBytes), base + S + "Demo");
   std::string own = startupCacheFolder(system, "..", "", exe, noLeadBytes);

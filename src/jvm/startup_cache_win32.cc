@@ -172,6 +172,10 @@ bool RealCacheFiles::ownFolder(const std::string& folder) {
          !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+void RealCacheFiles::makeMissingFolder(const std::string& folder) {
+  CreateDirectoryA(folder.c_str(), nullptr);
+}
+
 bool RealCacheFiles::runQuietly(const std::string& program,
                                 const std::vector<std::string>& arguments) {
   HANDLE process = nullptr;

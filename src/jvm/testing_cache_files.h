@@ -48,10 +48,15 @@ struct MemoryCacheFiles : CacheFiles {
     if (files.count(path)) files[path].used = now;
   }
   uint64_t freeSpace(const std::string&) override { return free; }
+  // Folders are made with mode 0700; an own one loses others' write access.
   bool ownFolder(const std::string& folder) override {
     folders.push_back(folder);
-    return !foreign.count(folder);
+    if (foreign.count(folder)) return false;
+    modes.emplace(folder, 0700);
+    modes[folder] &= ~022u;
+    return true;
   }
+  void makeMissingFolder(const std::string& folder) override { modes.emplace(folder, 0700); }
   bool runQuietly(const std::string& program, const std::vector<std::string>& arguments) override {
     runs.push_back(program);
     runArguments = arguments;
@@ -76,6 +81,7 @@ struct MemoryCacheFiles : CacheFiles {
   uint64_t free = UINT64_MAX;
   std::set<std::string> foreign;      // folders that are not the user's own
   std::vector<std::string> folders;   // asked of ownFolder
+  std::map<std::string, unsigned> modes;  // the folders there are
   std::vector<std::string> runs;
   std::vector<std::string> runArguments;
   std::vector<std::string> detached;  // "<program> <variable>=<value>"
