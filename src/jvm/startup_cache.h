@@ -47,6 +47,10 @@ struct CacheFiles {
   // Makes the folder, private, when it is missing; one that is there keeps
   // its owner and mode whatever they are.
   virtual void makeMissingFolder(const std::string& folder) = 0;
+  // A process of that id runs that had started by then (nanoseconds since
+  // 1970): one that has taken the id of an ended one since does not count.
+  // Where its start cannot be learnt, any process of the id counts.
+  virtual bool processRuns(uint32_t processId, int64_t startedBy) = 0;
   // Runs the program with the arguments, its standard handles on the null
   // device and no other handle of this process, and waits: true when it
   // ended with 0.
@@ -127,6 +131,7 @@ struct RealCacheFiles : CacheFiles {
   uint64_t freeSpace(const std::string& folder) override;
   bool ownFolder(const std::string& folder) override;
   void makeMissingFolder(const std::string& folder) override;
+  bool processRuns(uint32_t processId, int64_t startedBy) override;
   bool runQuietly(const std::string& program, const std::vector<std::string>& arguments) override;
   bool startDetached(const std::string& program, const std::string& variable,
                      const std::string& value) override;

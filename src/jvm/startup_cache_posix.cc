@@ -15,6 +15,9 @@
 #include <cstring>
 #include <limits>
 
+#include "jvm/cache_folder.h"
+#include "os/file_bytes.h"
+
 extern char** environ;
 
 namespace tarn {
@@ -117,6 +120,19 @@ bool RealCacheFiles::ownFolder(const std::string& folder) {
 }
 
 void RealCacheFiles::makeMissingFolder(const std::string& folder) { mkdir(folder.c_str(), 0700); }
+
+bool RealCacheFiles::processRuns(uint32_t processId, int64_t startedBy) {
+  const pid_t pid = static_cast<pid_t>(processId);
+  // EPERM: it runs, as another user.
+  if (pid <= 0 || static_cast<uint32_t>(pid) != processId || (kill(pid, 0) != 0 && errno != EPERM))
+    return false;
+  std::string processStat, systemStat;
+  int64_t started = 0;
+  return !readFileStart("/proc/" + std::to_string(pid) + "/stat", 4096, &processStat) ||
+         !readFileStart("/proc/stat", 1 << 20, &systemStat) ||
+         !processStartFromProc(processStat, systemStat, sysconf(_SC_CLK_TCK), &started) ||
+         started <= startedBy;
+}
 
 bool RealCacheFiles::runQuietly(const std::string& program,
                                 const std::vector<std::string>& arguments) {

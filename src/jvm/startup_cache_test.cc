@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "config/testing_machine.h"
 #include "jvm/cache_finish.h"
 #include "jvm/cache_folder.h"
@@ -150,17 +152,44 @@ TEST_F(PlanFixture, TheKeysUsedLastKeepTheirCachesAndOldOnesGo) {
   EXPECT_EQ(cacheFiles().size(), 7u);
 }
 
+// A pending file goes once untouched for an hour and its process (the id
+// in its name) has ended: a program that runs for days records all along.
 TEST_F(PlanFixture, PendingFilesOfOtherRunsStayUntilAbandoned) {
   CachePlan plan = planStartupCache(in, files);
-  std::string running = plan.target + ".p7.jsa";
-  std::string abandoned = plan.target + ".p8.jsa";
-  files.files[running] = FileFacts{10, in.now - 60LL * 1000000000LL, false};
-  files.files[abandoned] = FileFacts{10, in.now - 2LL * 3600 * 1000000000LL, false};
+  const int64_t hour = 3600LL * 1000000000LL;
+  const std::string fresh = plan.target + ".p7.jsa";
+  const std::string longRunning = plan.target + ".p8.classlist";
+  const std::string killed = plan.target + ".p9.classlist";
+  const std::string idTaken = plan.target + ".p10.classlist";
+  const std::string idTooLarge = plan.target + ".p4294967296.classlist";
+  files.files[fresh] = FileFacts{10, in.now - hour / 60, false};
+  for (const std::string& old : {longRunning, killed, idTaken, idTooLarge})
+    files.files[old] = FileFacts{10, in.now - 30 * hour, false};
+  files.processes = {{8, in.now - 31 * hour}, {10, in.now - 2 * hour}, {0, 0}};
   CachePlan meanwhile = planStartupCache(in, files);
-  EXPECT_TRUE(files.has(running));
-  EXPECT_FALSE(files.has(abandoned));
+  EXPECT_TRUE(files.has(fresh));
+  EXPECT_TRUE(files.has(longRunning));
+  EXPECT_FALSE(files.has(killed));
+  EXPECT_FALSE(files.has(idTaken)) << "a later process took the id";
+  EXPECT_FALSE(files.has(idTooLarge));
   EXPECT_EQ(meanwhile.state, "not ready yet, another start is making it");
   EXPECT_TRUE(meanwhile.options.empty());
+}
+
+// What tells a recording process from a later one that took its id.
+TEST(ProcessStart, FromTheSystemsOwnFigures) {
+  int64_t started = 0;
+  const std::string fields = " S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 250 19\n";
+  const std::string system = "cpu 1 2\nbtime 1700000000\nprocesses 5\n";
+  EXPECT_TRUE(processStartFromProc("42 (a) b)" + fields, system, 100, &started));
+  EXPECT_EQ(started, 1700000002500000000);
+  EXPECT_FALSE(processStartFromProc("42 (a) S 1 2", system, 100, &started));
+  EXPECT_FALSE(processStartFromProc("42 (a)" + fields, "cpu 1\n", 100, &started));
+  RealCacheFiles real;
+  const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                          std::chrono::system_clock::now().time_since_epoch()).count();
+  EXPECT_TRUE(real.processRuns(currentProcessId(), now));
+  EXPECT_FALSE(real.processRuns(currentProcessId(), now - kCacheDay)) << "started later";
 }
 
 TEST_F(PlanFixture, SimultaneousFirstStartsKeepOneFinishedCache) {

@@ -176,6 +176,19 @@ void RealCacheFiles::makeMissingFolder(const std::string& folder) {
   CreateDirectoryA(folder.c_str(), nullptr);
 }
 
+bool RealCacheFiles::processRuns(uint32_t processId, int64_t startedBy) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  // Another user's, or an elevated one: it runs, its start unknown.
+  if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
+  DWORD code = 0;
+  FILETIME created, exited, kernel, user;
+  bool runs = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+  if (runs && GetProcessTimes(process, &created, &exited, &kernel, &user))
+    runs = nanoseconds(created) <= startedBy;
+  CloseHandle(process);
+  return runs;
+}
+
 bool RealCacheFiles::runQuietly(const std::string& program,
                                 const std::vector<std::string>& arguments) {
   HANDLE process = nullptr;

@@ -57,6 +57,10 @@ struct MemoryCacheFiles : CacheFiles {
     return true;
   }
   void makeMissingFolder(const std::string& folder) override { modes.emplace(folder, 0700); }
+  bool processRuns(uint32_t processId, int64_t startedBy) override {
+    auto found = processes.find(processId);
+    return found != processes.end() && found->second <= startedBy;
+  }
   bool runQuietly(const std::string& program, const std::vector<std::string>& arguments) override {
     runs.push_back(program);
     runArguments = arguments;
@@ -82,6 +86,7 @@ struct MemoryCacheFiles : CacheFiles {
   std::set<std::string> foreign;      // folders that are not the user's own
   std::vector<std::string> folders;   // asked of ownFolder
   std::map<std::string, unsigned> modes;  // the folders there are
+  std::map<uint32_t, int64_t> processes;  // those running, with their start
   std::vector<std::string> runs;
   std::vector<std::string> runArguments;
   std::vector<std::string> detached;  // "<program> <variable>=<value>"
