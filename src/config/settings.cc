@@ -77,6 +77,18 @@ const char* embeddedStateText() {
 
 }  // namespace
 
+std::string targetPath(const std::string& value) {
+  std::string path = value;
+  if (kPathSeparator == '/')
+    for (char& c : path)
+      if (c == '\\') c = '/';
+  return path;
+}
+
+std::string lookupPath(IniFile& ini, const std::string& section, const std::string& key) {
+  return targetPath(ini.lookup(section, key));
+}
+
 std::string embeddedConfigurationText() {
   size_t size = 0;
   const unsigned char* block = embeddedBlock(&size);
@@ -114,9 +126,9 @@ bool readSettings(Machine& machine, const std::string& embeddedText, LauncherSet
     userPath = userConfigFilePath(machine, settings->productName, settings->productCode, false);
   const bool userFile = !userPath.empty() && userConfigFileExists(machine, userPath);
   if (userFile)
-    rules.jrePath = readProfileString(files, userPath, kRuntime, "JRE Path");
+    rules.jrePath = targetPath(readProfileString(files, userPath, kRuntime, "JRE Path"));
   else
-    rules.jrePath = ini.lookup(kRuntime, "JRE Path");
+    rules.jrePath = lookupPath(ini, kRuntime, "JRE Path");
   if (tracing()) {
     if (userPath.empty())
       trace("per-user file: %s", settings->isService      ? "not used by a service"
@@ -154,8 +166,8 @@ bool readSettings(Machine& machine, const std::string& embeddedText, LauncherSet
   settings->overrideWorkingDir =
       equalsIgnoringCase(ini.lookup(kApplication, "Override WorkingDir"), "Yes");
   settings->startupCache = equalsIgnoringCase(ini.lookup(kRuntime, "Startup Cache"), "Yes");
-  settings->systemPath = ini.lookup(kRuntime, "System Path");
-  settings->libraryPath = ini.lookup(kRuntime, "Library Path");
+  settings->systemPath = lookupPath(ini, kRuntime, "System Path");
+  settings->libraryPath = lookupPath(ini, kRuntime, "Library Path");
   return true;
 }
 

@@ -44,6 +44,14 @@ struct LauncherSettings {
   RuntimeRules rules;
 };
 
+struct IniFile;
+
+// A value that names files or folders in the running target's form: on
+// Linux a "\" is read as "/", as Windows reads "/" as "\", so that one INI
+// file serves both. Every such key is read through lookupPath.
+std::string targetPath(const std::string& value);
+std::string lookupPath(IniFile& ini, const std::string& section, const std::string& key);
+
 // The embedded configuration the executable carries, "" when none.
 std::string embeddedConfigurationText();
 
