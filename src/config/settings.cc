@@ -171,6 +171,16 @@ bool readSettings(Machine& machine, const std::string& embeddedText, LauncherSet
   return true;
 }
 
+bool readProductInformation(Machine& machine, const std::string& embeddedText,
+                            std::string* productName, std::string* productCode) {
+  std::string path;
+  if (!configFilePath(machine, &path)) return false;
+  IniFile ini(*machine.profiles, path, embeddedText, machine.lead);
+  *productName = ini.lookup(kProduct, "Product Name");
+  *productCode = ini.lookup(kProduct, "Product Code");
+  return true;
+}
+
 bool readSingleInstanceSetting(Machine& machine, const std::string& embeddedText,
                                bool* singleInstance) {
   *singleInstance = false;

@@ -59,6 +59,12 @@ std::string embeddedConfigurationText();
 // the configuration file path cannot be formed.
 bool readSettings(Machine& machine, const std::string& embeddedText, LauncherSettings* settings);
 
+// "Product Name" and "Product Code" as readSettings reads them, alone, for
+// a process that needs nothing else. False when the configuration file
+// path cannot be formed.
+bool readProductInformation(Machine& machine, const std::string& embeddedText,
+                            std::string* productName, std::string* productCode);
+
 // The single-instance reads, before readSettings and through the same
 // layers. False when the configuration file path cannot be formed.
 bool readSingleInstanceSetting(Machine& machine, const std::string& embeddedText,

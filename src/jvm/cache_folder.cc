@@ -37,8 +37,8 @@ struct CacheFile {
 };
 
 // <base>-<key>-<stamp>.jsa|.aot finished, <base>-<key>.p<process>.jsa|.aot|
-// .classlist|.aotconf pending (the last of earlier versions), <base>-<key>.tried
-// a marker; anything else is not ours.
+// .classlist|.plan|.aotconf pending (the last of earlier versions),
+// <base>-<key>.tried a marker; anything else is not ours.
 bool parseName(const std::string& name, const std::string& prefix, CacheFile* file) {
   if (!startsWith(name, prefix) || name.size() < prefix.size() + 16) return false;
   file->key = name.substr(prefix.size(), 16);
@@ -51,7 +51,8 @@ bool parseName(const std::string& name, const std::string& prefix, CacheFile* fi
     file->kind = FileKind::Finished;
   else if (startsWith(tail, ".p") && dot != std::string::npos && dot > 2 &&
            tail.find_first_not_of("0123456789", 2) == dot &&
-           (archive || endsWith(tail, ".classlist") || endsWith(tail, ".aotconf"))) {
+           (archive || endsWith(tail, ".classlist") || endsWith(tail, ".plan") ||
+            endsWith(tail, ".aotconf"))) {
     file->kind = FileKind::Pending;
     const unsigned long long id = dot - 2 <= 10 ? std::stoull(tail.substr(2, dot - 2)) : 0;
     file->processId = id <= UINT32_MAX ? static_cast<uint32_t>(id) : 0;

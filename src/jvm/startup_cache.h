@@ -34,6 +34,9 @@ struct CacheFiles {
   // Makes the file, empty, or sets the time of the one there to now: false
   // when it cannot be written.
   virtual bool touch(const std::string& path) = 0;
+  // Makes the file, readable by the user alone, holding the text: false
+  // when there is one already or it cannot be written whole.
+  virtual bool writeNew(const std::string& path, const std::string& text) = 0;
   // Sets the last access time to now, and leaves the modified time (and
   // with it a finished cache's stamp) alone.
   virtual void markUsed(const std::string& path) = 0;
@@ -127,6 +130,7 @@ struct RealCacheFiles : CacheFiles {
   bool remove(const std::string& path) override;
   bool rename(const std::string& from, const std::string& to) override;
   bool touch(const std::string& path) override;
+  bool writeNew(const std::string& path, const std::string& text) override;
   void markUsed(const std::string& path) override;
   uint64_t freeSpace(const std::string& folder) override;
   bool ownFolder(const std::string& folder) override;

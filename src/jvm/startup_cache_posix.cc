@@ -96,6 +96,19 @@ bool RealCacheFiles::touch(const std::string& path) {
   return set;
 }
 
+bool RealCacheFiles::writeNew(const std::string& path, const std::string& text) {
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  size_t done = 0;
+  while (done < text.size()) {
+    ssize_t written = write(fd, text.data() + done, text.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) break;
+    done += static_cast<size_t>(written);
+  }
+  return close(fd) == 0 && done == text.size();
+}
+
 void RealCacheFiles::markUsed(const std::string& path) {
   const timespec times[2] = {{0, UTIME_NOW}, {0, UTIME_OMIT}};
   utimensat(AT_FDCWD, path.c_str(), times, 0);

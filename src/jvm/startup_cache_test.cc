@@ -62,7 +62,7 @@ struct PlanFixture : ::testing::Test {
     in.runtimeHome = S + "jdk";
     in.releaseVersion = "17.0.15";
     in.vmLibrary = S + "jdk" + S + "libjvm";
-    in.javaProgram = S + "jdk" + S + "java";
+    in.javaProgram = javaProgramOf(in.runtimeHome);
     in.launcherProgram = S + "app" + S + "app";
     in.workingFolder = S + "app";
     in.options = {"-Djava.class.path=" + S + "app" + S + "a.jar" + L + "lib.jar", "-Xmx1g",
@@ -70,10 +70,15 @@ struct PlanFixture : ::testing::Test {
     in.processId = 42;
     in.now = files.now = 10 * kCacheDay;
     files.files[in.vmLibrary] = FileFacts{20000, 100, false};
+    files.files[in.javaProgram] = files.files[in.runtimeHome + S + "release"] = FileFacts{};
     files.files[S + "app" + S + "a.jar"] = FileFacts{300, 200, false};
     files.files[S + "app" + S + "lib.jar"] = FileFacts{400, 300, false};
   }
   std::string inFolder(const std::string& name) { return in.folder + S + name; }
+  // What the finisher reads: the plan file that the variable names.
+  bool told(const std::string& name, CachePlan* plan) {
+    return finisherPlan(in.folder, in.baseName, name, files.contents[inFolder(name)], files, plan);
+  }
   void later(int64_t nanoseconds) { in.now = files.now += nanoseconds; }
   // Runs the program once: plan, the VM writes what it was told, finish,
   // and the finisher where one was started.
@@ -83,12 +88,14 @@ struct PlanFixture : ::testing::Test {
       files.files[plan.pending] = FileFacts{writtenSize, in.now, false};
     files.detached.clear();
     finishStartupCache(plan, files);
-    CachePlan told;
+    CachePlan finisher;
     if (!files.detached.empty()) {
       const std::string& line = files.detached.back();
-      EXPECT_TRUE(finisherPlan(line.substr(line.find('=') + 1), &told)) << line;
-      EXPECT_EQ(told.assembleArguments, plan.assembleArguments);
-      assembleStartupCache(told, files);
+      const std::string name = line.substr(line.find('=') + 1);
+      EXPECT_TRUE(told(name, &finisher)) << line;
+      files.remove(inFolder(name));
+      EXPECT_EQ(finisher.assembleArguments, plan.assembleArguments);
+      assembleStartupCache(finisher, files);
     }
     return plan;
   }
@@ -316,10 +323,33 @@ TEST_F(PlanFixture, AotCacheRecordsThenAFinisherAssemblesIt) {
   files.runs.clear();
   start(0);
   EXPECT_TRUE(files.runs.empty());
-  // A finisher acts on no text but a launcher's.
-  CachePlan told;
-  for (const char* text : {"", "/c/app-k\nx\n/jdk/java\n-cp", "/c/app-k\n42\n\n-cp"})
-    EXPECT_FALSE(finisherPlan(text, &told)) << text;
+}
+
+// The finisher acts on nothing but a plan a launch wrote in the cache's
+// folder for this executable's cache, and runs nothing but a runtime's java.
+TEST_F(PlanFixture, AFinisherActsOnNoPlanButALaunchersOwn) {
+  in.releaseVersion = "25.0.3";
+  CachePlan recorded = planStartupCache(in, files);
+  files.files[recorded.pending] = FileFacts{1000, in.now, false};
+  finishStartupCache(recorded, files);
+  const std::string name = planFile(recorded).substr(in.folder.size() + 1);
+  const std::string text = files.contents[inFolder(name)];
+  CachePlan plan;
+  for (const std::string& other : {std::string("1"), "other" + name.substr(3), name + ".plan",
+                                   ".." + S + name}) {
+    files.contents[inFolder(other)] = text;
+    EXPECT_FALSE(told(other, &plan)) << other;
+  }
+  const std::string java = in.javaProgram;
+  const std::string rest = text.substr(java.size());
+  for (const std::string& crafted : {text + "\n", rest, java + "\n-Xmx1g" + rest,
+                                     java + rest + "\nMain", S + "bin" + S + "sh" + rest}) {
+    files.contents[inFolder(name)] = crafted;
+    EXPECT_FALSE(told(name, &plan)) << crafted;
+  }
+  files.files.erase(in.runtimeHome + S + "release");
+  files.contents[inFolder(name)] = text;
+  EXPECT_FALSE(told(name, &plan)) << "no runtime folder";
 }
 
 TEST(StartupCacheFolder, ByProductOrByTheExecutablesPathAndTheUsersOwn) {

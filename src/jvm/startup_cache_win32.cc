@@ -47,7 +47,9 @@ std::u16string environmentWith(const std::string& variable, const std::string& v
     for (const char16_t* at = reinterpret_cast<const char16_t*>(strings); *at;) {
       std::u16string one(at);
       at += one.size() + 1;
-      if (CompareStringOrdinal(wideChars(one), static_cast<int>(prefix.size()), wideChars(prefix),
+      // A shorter entry ("OS=Windows_NT") is compared no further than its end.
+      if (one.size() < prefix.size() ||
+          CompareStringOrdinal(wideChars(one), static_cast<int>(prefix.size()), wideChars(prefix),
                                static_cast<int>(prefix.size()), TRUE) != CSTR_EQUAL)
         block += one + u'\0';
     }
@@ -144,6 +146,17 @@ bool RealCacheFiles::touch(const std::string& path) {
   bool set = SetFileTime(file, nullptr, &now, &now) != 0;
   CloseHandle(file);
   return set;
+}
+
+bool RealCacheFiles::writeNew(const std::string& path, const std::string& text) {
+  // The folder is the user's own, and so is what it inherits.
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool whole = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+               written == text.size();
+  return CloseHandle(file) && whole;
 }
 
 void RealCacheFiles::markUsed(const std::string& path) {

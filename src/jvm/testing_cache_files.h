@@ -44,6 +44,12 @@ struct MemoryCacheFiles : CacheFiles {
     files[path].modified = now;
     return true;
   }
+  bool writeNew(const std::string& path, const std::string& text) override {
+    if (!canWrite || files.count(path)) return false;
+    files[path] = FileFacts{text.size(), now, false};
+    contents[path] = text;
+    return true;
+  }
   void markUsed(const std::string& path) override {
     if (files.count(path)) files[path].used = now;
   }
@@ -78,6 +84,7 @@ struct MemoryCacheFiles : CacheFiles {
   bool has(const std::string& path) const { return files.count(path) != 0; }
 
   std::map<std::string, FileFacts> files;
+  std::map<std::string, std::string> contents;  // of the files writeNew made
   std::vector<std::string> removed;
   bool canWrite = true;
   bool assembles = true;

@@ -37,8 +37,12 @@ for home in "${homes[@]}"; do
     "Library Path=\\opt\\lib1;/opt/lib2" "System Path=/opt/sys1;\\opt\\sys2" \
     "[Class Path]" "Class Path=sub\\missing.jar;." \
     "[Application]" "Cmd=x \"y z\" \"\"  \"%PROBE_VAR%\" %PROBE_VAR%"
-  PROBE_VAR="v 1" LD_LIBRARY_PATH= LC_ALL=C.UTF-8 run_app "$app" alpha "beta gamma" "" "é"
+  # The cache's finisher variable with a value no launch writes: a launch
+  # as any other, and the program does not see it.
+  PROBE_VAR="v 1" LD_LIBRARY_PATH= LC_ALL=C.UTF-8 TARN_CACHE_FINISHER=1 \
+    run_app "$app" alpha "beta gamma" "" "é"
   expect_status 0
+  expect_line "$work/out" "env TARN_CACHE_FINISHER=<unset>"
   out=$work/out
   [ "$(lines_with "$out" "arg ")" = "$(printf '%s\n' 'arg 0 alpha' 'arg 1 beta gamma' 'arg 2 ' \
       'arg 3 \u00E9' 'arg 4 x' 'arg 5 y z' 'arg 6 v 1' \
