@@ -28,6 +28,8 @@ const SettingName kSettingNames[] = {
     {"Application", "Output File"},
     {"Application", "Error File"},
     {"Application", "Cmd"},
+    {"Application", "Attach Console"},
+    {"Application", "App User Model ID"},
     {"Class Path", "Class Path"},
 };
 const size_t kSettingNameCount = sizeof kSettingNames / sizeof kSettingNames[0];

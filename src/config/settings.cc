@@ -156,6 +156,8 @@ bool readSettings(Machine& machine, const std::string& embeddedText, LauncherSet
   settings->startupCache = equalsIgnoringCase(ini.lookup(kRuntime, "Startup Cache"), "Yes");
   settings->systemPath = ini.lookup(kRuntime, "System Path");
   settings->libraryPath = ini.lookup(kRuntime, "Library Path");
+  settings->attachConsole = equalsIgnoringCase(ini.lookup(kApplication, "Attach Console"), "Yes");
+  settings->appUserModelId = ini.lookup(kApplication, "App User Model ID");
   return true;
 }
 

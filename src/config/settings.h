@@ -41,6 +41,8 @@ struct LauncherSettings {
   bool failureCheck = false;
   bool overrideWorkingDir = false;
   bool startupCache = false;
+  bool attachConsole = false;
+  std::string appUserModelId;
   RuntimeRules rules;
 };
 

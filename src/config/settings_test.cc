@@ -116,7 +116,7 @@ TEST_F(SettingsTest, KeysAreReadInOrder) {
                                       "Preferred versions", "JRE Path", "JVM Type", "JVM Source",
                                       "VM Provider", "Main Class", "Failure Check",
                                       "Override WorkingDir", "Startup Cache", "System Path",
-                                      "Library Path"}),
+                                      "Library Path", "Attach Console", "App User Model ID"}),
             keys);
 }
 
@@ -168,7 +168,9 @@ TEST_F(SettingsTest, KeywordCaseRules) {
     set(kApplication, "Failure Check", yes);
     set(kApplication, "Override WorkingDir", yes);
     set(kRuntime, "Startup Cache", yes);
+    set(kApplication, "Attach Console", yes);
     EXPECT_TRUE(read());
+    EXPECT_TRUE(settings.attachConsole) << yes;
     EXPECT_TRUE(settings.failureCheck) << yes;
     EXPECT_TRUE(settings.overrideWorkingDir) << yes;
     EXPECT_TRUE(settings.startupCache) << yes;
@@ -177,7 +179,9 @@ TEST_F(SettingsTest, KeywordCaseRules) {
     set(kApplication, "Failure Check", no);
     set(kApplication, "Override WorkingDir", no);
     set(kRuntime, "Startup Cache", no);
+    set(kApplication, "Attach Console", no);
     EXPECT_TRUE(read());
+    EXPECT_FALSE(settings.attachConsole) << no;
     EXPECT_FALSE(settings.failureCheck) << no;
     EXPECT_FALSE(settings.overrideWorkingDir) << no;
     EXPECT_FALSE(settings.startupCache) << no;

@@ -40,8 +40,12 @@ void reportError(int id, const std::string& first, const std::string& second);
 // at start, before any other thread runs, and from then on each line is shown
 // in a message box, unless standard output was redirected to a file or pipe,
 // where the line goes exactly as the console launcher writes it. This one
-// process-wide choice is the only state of the message service.
+// process-wide choice is the only state of the message service; it changes
+// at most once more, when the launcher attaches to a console.
 void showErrorsInWindows();
+// The windowed launcher once it attached to its starter's console: from
+// then on error lines go to standard output, as the console launcher's.
+void showErrorsOnConsole();
 
 // The boxes' title: the product name once the configuration names one,
 // else the executable's file name. Set on the main thread before the

@@ -23,6 +23,7 @@ registry_apply
 
 make_selection_app
 settings "Minimum Version=11"
+printf '[Application]\r\nApp User Model ID=Example.Viewer\r\n' >>"$ini"
 
 echo "without the variable: the message, and nothing on standard error"
 run_app "$app"
@@ -48,6 +49,7 @@ expect_reason 'HKLM\Software\JavaSoft\JDK\21' \
   "turned down: its VM library is built for x86, this launcher loads x86_64"
 grep -qxF "tarn: no runtime fits: message 207, $(sed 's/^Error: //; s/ https:.*//' "$work/plain.out")" \
   "$work/trace" || fail "no line for the message shown"
+grep -qxF "tarn: App User Model ID Example.Viewer: set" "$work/trace" || fail "no taskbar identity"
 [ "$(tail -n 1 "$work/trace")" = "tarn: exit code -1" ] || fail "the trace does not end with the exit code"
 
 echo "the windowed launcher writes its trace to the file named, %NAME% expanded"

@@ -35,6 +35,8 @@ public final class SettingNames {
     {APPLICATION, "Output File"},
     {APPLICATION, "Error File"},
     {APPLICATION, "Cmd"},
+    {APPLICATION, "Attach Console"},
+    {APPLICATION, "App User Model ID"},
     {CLASS_PATH, "Class Path"},
   };
 
