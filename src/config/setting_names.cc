@@ -20,6 +20,7 @@ const SettingName kSettingNames[] = {
     {"Java Runtime Environment", "Library Path"},
     {"Java Runtime Environment", "Startup Cache"},
     {"Java Runtime Environment", "Virtual Machine Parameters"},
+    {"Java Runtime Environment", "Download Page"},
     {"Application", "Application Type"},
     {"Application", "Failure Check"},
     {"Application", "Override WorkingDir"},

@@ -75,7 +75,21 @@ const char* embeddedStateText() {
   return "";
 }
 
+// The dialog's link opens the address through the shell, which would as
+// well start a program named there: only a web page is taken.
+std::string downloadPage(const std::string& value) {
+  if (value.empty()) return kDefaultDownloadPage;
+  for (const char* scheme : {"https://", "http://"}) {
+    const size_t length = std::char_traits<char>::length(scheme);
+    if (value.size() > length && equalsIgnoringCase(value.substr(0, length), scheme)) return value;
+  }
+  trace("Download Page=%s: no http or https address, the default is shown", value.c_str());
+  return kDefaultDownloadPage;
+}
+
 }  // namespace
+
+const char* const kDefaultDownloadPage = "https://adoptium.net/temurin/releases/";
 
 std::string embeddedConfigurationText() {
   size_t size = 0;
@@ -158,6 +172,7 @@ bool readSettings(Machine& machine, const std::string& embeddedText, LauncherSet
   settings->libraryPath = ini.lookup(kRuntime, "Library Path");
   settings->attachConsole = equalsIgnoringCase(ini.lookup(kApplication, "Attach Console"), "Yes");
   settings->appUserModelId = ini.lookup(kApplication, "App User Model ID");
+  settings->downloadPage = downloadPage(ini.lookup(kRuntime, "Download Page"));
   return true;
 }
 

@@ -116,7 +116,8 @@ TEST_F(SettingsTest, KeysAreReadInOrder) {
                                       "Preferred versions", "JRE Path", "JVM Type", "JVM Source",
                                       "VM Provider", "Main Class", "Failure Check",
                                       "Override WorkingDir", "Startup Cache", "System Path",
-                                      "Library Path", "Attach Console", "App User Model ID"}),
+                                      "Library Path", "Attach Console", "App User Model ID",
+                                      "Download Page"}),
             keys);
 }
 
@@ -202,6 +203,17 @@ TEST_F(SettingsTest, KeywordCaseRules) {
   set(kRuntime, "JVM Type", "Server");
   EXPECT_TRUE(read());
   EXPECT_EQ(JvmType::Default, settings.rules.jvmType);
+}
+
+TEST_F(SettingsTest, DownloadPageOnlyAWebAddress) {
+  setMainClass();
+  // Else the link would start a program, or open nothing.
+  for (const char* page : {"HTTP://example.com/?a=1&b=2", "C:\\Windows\\system32\\cmd.exe",
+                           "file:///etc/passwd", "https://", ""}) {
+    set(kRuntime, "Download Page", page);
+    EXPECT_TRUE(read());
+    EXPECT_EQ(page[0] == 'H' ? page : kDefaultDownloadPage, settings.downloadPage) << page;
+  }
 }
 
 TEST_F(SettingsTest, ServiceIsNeverSwitchedBackOff) {

@@ -69,6 +69,12 @@ std::string formatMessage(int id, const std::string& first, const std::string& s
   return formatText(loadMessage(id), first, second);
 }
 
+std::string formatMessage(int id, const std::string& first, const std::string& second,
+                          const std::string& third, const std::string& fourth) {
+  return vformat(loadMessage(id).c_str(), first.c_str(), second.c_str(), third.c_str(),
+                 fourth.c_str());
+}
+
 void printError(const std::string& text) {
   // As "Error: %s \n" would print it: the text ends at a NUL byte.
   std::string line = "Error: " + std::string(text.c_str()) + " \n";

@@ -18,6 +18,8 @@ std::string loadMessage(int id);
 std::string formatMessage(int id, const std::string& value);
 std::string formatMessage(int id, const std::string& value, int32_t number);
 std::string formatMessage(int id, const std::string& first, const std::string& second);
+std::string formatMessage(int id, const std::string& first, const std::string& second,
+                          const std::string& third, const std::string& fourth);
 
 // Formats a table-supplied format text (printf rules; %s and %d only).
 std::string formatText(const std::string& format, const std::string& value);

@@ -69,7 +69,8 @@ uint16_t peMachine(const std::string& bytes);
 // machine type that cannot be read does not count, nor does a given 0.
 bool foreignArchitecture(uint16_t machineType, RuntimeFiles& files, const std::string& library);
 
-// The machine type the library's image is built for; 0 when it cannot be read.
+// The machine type the library's image is built for, an ELF image's in the
+// PE numbers; 0 when it cannot be read.
 uint16_t libraryMachine(RuntimeFiles& files, const std::string& library);
 
 }  // namespace tarn

@@ -69,6 +69,9 @@ abstract class AbstractTarnMojo extends AbstractMojo {
   /** The taskbar's identity of the program's windows: at most 128 characters, no blanks. */
   @Parameter(property = "tarn.appUserModelId")
   String appUserModelId;
+  /** The http or https address that the no-runtime message offers. */
+  @Parameter(property = "tarn.downloadPage")
+  String downloadPage;
 
   /** Any further keys; the parameters above win over the file's values. */
   @Parameter(property = "tarn.iniFile")
@@ -225,6 +228,7 @@ abstract class AbstractTarnMojo extends AbstractMojo {
       {IniSettings.PRODUCT, "Product Name", productName, "productName"},
       {IniSettings.PRODUCT, "Product Code", productCode, "productCode"},
       {IniSettings.APPLICATION, "App User Model ID", appUserModelId, "appUserModelId"},
+      {IniSettings.RUNTIME, "Download Page", downloadPage, "downloadPage"},
     };
     for (Object[] value : values) {
       String text = (String) value[2];
@@ -237,6 +241,8 @@ abstract class AbstractTarnMojo extends AbstractMojo {
     if (appUserModelId != null && (appUserModelId.length() > 128 || appUserModelId.matches(".*\\s.*")))
       throw bad("appUserModelId", "\"" + appUserModelId + "\" is longer than 128 characters or holds a blank,"
           + " which Windows refuses; give one such as Example.Viewer");
+    if (downloadPage != null && !downloadPage.matches("(?i)https?://.+"))
+      throw bad("downloadPage", "\"" + downloadPage + "\" is no http or https address");
     if (applicationType != null && !applicationType.equals("service"))
       throw bad("applicationType", "\"" + applicationType + "\" is not service, the one type there is"
           + " besides a plain application (leave it out for that)");

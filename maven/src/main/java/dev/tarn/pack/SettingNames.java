@@ -27,6 +27,7 @@ public final class SettingNames {
     {RUNTIME, "Library Path"},
     {RUNTIME, "Startup Cache"},
     {RUNTIME, "Virtual Machine Parameters"},
+    {RUNTIME, "Download Page"},
     {APPLICATION, "Application Type"},
     {APPLICATION, "Failure Check"},
     {APPLICATION, "Override WorkingDir"},
