@@ -190,7 +190,6 @@ uint16_t peMachine(const std::string& bytes) {
 
 namespace {
 
-// An ELF image's machine in the PE header's numbers, for the messages.
 uint16_t elfMachine(const std::string& bytes) {
   if (bytes.size() < 20 || bytes.compare(0, 4, "\x7f" "ELF") != 0 || bytes[5] != 1) return 0;
   switch (readLittle16(reinterpret_cast<const unsigned char*>(&bytes[18]))) {
@@ -203,10 +202,13 @@ uint16_t elfMachine(const std::string& bytes) {
 
 }  // namespace
 
+uint16_t imageMachine(const std::string& bytes) {
+  const uint16_t machine = peMachine(bytes);
+  return machine != 0 ? machine : elfMachine(bytes);
+}
+
 uint16_t libraryMachine(RuntimeFiles& files, const std::string& library) {
-  const std::string head = files.head(library, kHeadSize);
-  const uint16_t machine = peMachine(head);
-  return machine != 0 ? machine : elfMachine(head);
+  return imageMachine(files.head(library, kHeadSize));
 }
 
 TargetArchitecture launcherArchitecture() {
