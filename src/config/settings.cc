@@ -75,6 +75,18 @@ const char* embeddedStateText() {
   return "";
 }
 
+// The dialog's link opens the address through the shell, which would as
+// well start a program named there: only a web page is taken.
+std::string downloadPage(const std::string& value) {
+  if (value.empty()) return kDefaultDownloadPage;
+  for (const char* scheme : {"https://", "http://"}) {
+    const size_t length = std::char_traits<char>::length(scheme);
+    if (value.size() > length && equalsIgnoringCase(value.substr(0, length), scheme)) return value;
+  }
+  trace("Download Page=%s: no http or https address, the default is shown", value.c_str());
+  return kDefaultDownloadPage;
+}
+
 }  // namespace
 
 std::string targetPath(const std::string& value) {
@@ -88,6 +100,7 @@ std::string targetPath(const std::string& value) {
 std::string lookupPath(IniFile& ini, const std::string& section, const std::string& key) {
   return targetPath(ini.lookup(section, key));
 }
+const char* const kDefaultDownloadPage = "https://adoptium.net/temurin/releases/";
 
 std::string embeddedConfigurationText() {
   size_t size = 0;
@@ -168,6 +181,9 @@ bool readSettings(Machine& machine, const std::string& embeddedText, LauncherSet
   settings->startupCache = equalsIgnoringCase(ini.lookup(kRuntime, "Startup Cache"), "Yes");
   settings->systemPath = lookupPath(ini, kRuntime, "System Path");
   settings->libraryPath = lookupPath(ini, kRuntime, "Library Path");
+  settings->attachConsole = equalsIgnoringCase(ini.lookup(kApplication, "Attach Console"), "Yes");
+  settings->appUserModelId = ini.lookup(kApplication, "App User Model ID");
+  settings->downloadPage = downloadPage(ini.lookup(kRuntime, "Download Page"));
   return true;
 }
 

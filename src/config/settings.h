@@ -12,6 +12,10 @@ namespace tarn {
 
 enum class JvmType { Default = 0, Server = 1, FavorServer = 2 };
 
+// Where the no-runtime message sends the user for a Java runtime: every
+// current version, for every system, from a vendor-neutral source.
+extern const char* const kDefaultDownloadPage;
+
 struct RuntimeRules {
   JavaVersion minimum;
   JavaVersion maximum;
@@ -41,6 +45,9 @@ struct LauncherSettings {
   bool failureCheck = false;
   bool overrideWorkingDir = false;
   bool startupCache = false;
+  bool attachConsole = false;
+  std::string appUserModelId;
+  std::string downloadPage = kDefaultDownloadPage;  // an http(s) address
   RuntimeRules rules;
 };
 

@@ -117,7 +117,8 @@ TEST_F(SettingsTest, KeysAreReadInOrder) {
                                       "Preferred versions", "JRE Path", "JVM Type", "JVM Source",
                                       "VM Provider", "Main Class", "Failure Check",
                                       "Override WorkingDir", "Startup Cache", "System Path",
-                                      "Library Path"}),
+                                      "Library Path", "Attach Console", "App User Model ID",
+                                      "Download Page"}),
             keys);
 }
 
@@ -169,7 +170,9 @@ TEST_F(SettingsTest, KeywordCaseRules) {
     set(kApplication, "Failure Check", yes);
     set(kApplication, "Override WorkingDir", yes);
     set(kRuntime, "Startup Cache", yes);
+    set(kApplication, "Attach Console", yes);
     EXPECT_TRUE(read());
+    EXPECT_TRUE(settings.attachConsole) << yes;
     EXPECT_TRUE(settings.failureCheck) << yes;
     EXPECT_TRUE(settings.overrideWorkingDir) << yes;
     EXPECT_TRUE(settings.startupCache) << yes;
@@ -178,7 +181,9 @@ TEST_F(SettingsTest, KeywordCaseRules) {
     set(kApplication, "Failure Check", no);
     set(kApplication, "Override WorkingDir", no);
     set(kRuntime, "Startup Cache", no);
+    set(kApplication, "Attach Console", no);
     EXPECT_TRUE(read());
+    EXPECT_FALSE(settings.attachConsole) << no;
     EXPECT_FALSE(settings.failureCheck) << no;
     EXPECT_FALSE(settings.overrideWorkingDir) << no;
     EXPECT_FALSE(settings.startupCache) << no;
@@ -199,6 +204,17 @@ TEST_F(SettingsTest, KeywordCaseRules) {
   set(kRuntime, "JVM Type", "Server");
   EXPECT_TRUE(read());
   EXPECT_EQ(JvmType::Default, settings.rules.jvmType);
+}
+
+TEST_F(SettingsTest, DownloadPageOnlyAWebAddress) {
+  setMainClass();
+  // Else the link would start a program, or open nothing.
+  for (const char* page : {"HTTP://example.com/?a=1&b=2", "C:\\Windows\\system32\\cmd.exe",
+                           "file:///etc/passwd", "https://", ""}) {
+    set(kRuntime, "Download Page", page);
+    EXPECT_TRUE(read());
+    EXPECT_EQ(page[0] == 'H' ? page : kDefaultDownloadPage, settings.downloadPage) << page;
+  }
 }
 
 TEST_F(SettingsTest, ServiceIsNeverSwitchedBackOff) {

@@ -240,6 +240,12 @@ TEST(PackIdentity, Refusals) {
   refused(input, "CompanyName");
 
   input = identityInput();
+  input.identity.executionLevel = "administrator";
+  refused(input, "the execution level \"administrator\" is not");
+  input.identity.executionLevel = "requireAdministrator";
+  refused(input, "manifest names no execution level");
+
+  input = identityInput();
   input.launcher.insert(input.launcher.end(), {'j', 'u', 'n', 'k'});
   refused(input, "data after its image");
 

@@ -1,8 +1,8 @@
 package dev.tarn.pack;
 
 /**
- * What makes a Windows executable look like the application's own: its icon (the bytes of an
- * .ico file) and its version information. Empty texts are left out; the product version
+ * What makes a Windows executable the application's own: its icon (the bytes of an .ico file),
+ * its version information and the execution level its manifest asks for. Empty texts are left out; the product version
  * defaults to the file version and the other way round, the description to the product name.
  */
 public final class Identity {
@@ -21,6 +21,8 @@ public final class Identity {
   public String description = "";
   public String copyright = "";
   public String originalName = "";
+  /** asInvoker, highestAvailable or requireAdministrator; empty keeps the launcher's, asInvoker. */
+  public String executionLevel = "";
 
   /** "1" to "1.2.3.4", each number up to 65535: a version the resource can hold. */
   public static boolean isVersionNumber(String text) {
@@ -38,6 +40,6 @@ public final class Identity {
   }
 
   public boolean any() {
-    return hasIcon() || hasVersion();
+    return hasIcon() || hasVersion() || !executionLevel.isEmpty();
   }
 }
