@@ -84,7 +84,7 @@ check_signed "$work/dist/nested.exe" 2 "${windows_runtimes[0]}"
   -o "$work/dist/admin.exe"
 osslsigncode sign -certs "$work/First.pem" -key "$work/First.key" \
   -in "$work/dist/admin.exe" -out "$work/dist/admin-signed.exe" >/dev/null || fail "osslsigncode sign admin"
-check_signed "$work/dist/admin-signed.exe" 1
+check_signed "$work/dist/admin-signed.exe" 1 "${windows_runtimes[-1]}"
 
 # A signature would not survive packing: a signed launcher is refused.
 set +e
