@@ -100,7 +100,7 @@ std::string targetPath(const std::string& value) {
 std::string lookupPath(IniFile& ini, const std::string& section, const std::string& key) {
   return targetPath(ini.lookup(section, key));
 }
-const char* const kDefaultDownloadPage = "https://adoptium.net/temurin/releases/";
+const char* const kDefaultDownloadPage = "https://adoptium.net/marketplace/";
 
 std::string embeddedConfigurationText() {
   size_t size = 0;

@@ -56,7 +56,7 @@ settings "Minimum Version=999"
 run_app "$app" </dev/null
 expect_status 255
 [ "$(sed -n 1,2p "$work/out")" = "Error: The Java Runtime Environment (JRE) was not found. Please  download \
-and install a JRE (minimum version 999.0) from: https://adoptium.net/temurin/releases/
+and install a JRE (minimum version 999.0) from: https://adoptium.net/marketplace/
 Java runtimes found, and why none fits:" ] || fail "message: $(cat "$work/out")"
 arch=$(uname -m | sed 's/^aarch64$/arm64/')
 while read -r _ home; do

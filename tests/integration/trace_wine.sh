@@ -31,7 +31,7 @@ run_app "$app"
 expect_status 255
 [ ! -s "$work/err" ] || fail "standard error is not empty"
 expect_output "Error: The Java Runtime Environment (JRE) was not found. Please  download and install \
-a JRE (minimum version 11.0) from: https://adoptium.net/temurin/releases/
+a JRE (minimum version 11.0) from: https://adoptium.net/marketplace/
 Java runtimes found, and why none fits:
 - Java 21.0.1 (x86) in $(winpath "$rt/x86/"): its VM library is built for x86, this launcher loads x86_64
 - Java 17.0 (unknown architecture) in $(winpath "$rt/jdk17/jre/"): a JDK without its jre folder
