@@ -24,11 +24,6 @@ uint64_t hashNumber(uint64_t hash, uint64_t number) {
   return hashText(hash, std::to_string(number));
 }
 
-// Empty, or nothing but dots and blanks: no folder of its own.
-bool isBlankName(const std::string& name) {
-  return name.find_first_not_of(". ") == std::string::npos;
-}
-
 std::string extensionOf(CacheKind kind) { return kind == CacheKind::AotCache ? ".aot" : ".jsa"; }
 
 bool isAbsolute(const std::string& path) {
@@ -91,20 +86,11 @@ std::string startupCacheFolder(System& system, const std::string& productName,
                                LeadByteTest lead) {
   std::string folder = userCacheFolder(system);
   if (folder.empty() || modulePath.empty()) return std::string();
-  std::string name = cleanProductName(productName, lead);
-  if (isBlankName(name)) {
-    // Copies of one executable in different places are different applications.
-    return folder + kPathSeparator + executableName(modulePath, lead) + "-" +
-           hexDigits(hashText(kHashBasis, modulePath), 8);
-  }
-  folder += kPathSeparator + name;
-  std::string code = cleanProductName(productCode, lead);
-  if (!isBlankName(code)) folder += kPathSeparator + code;
-  return folder;
+  return folder + kPathSeparator + applicationFolder(productName, productCode, modulePath, lead);
 }
 
 bool makeOwnCacheFolders(CacheFiles& files, const std::string& root, const std::string& folder) {
-  files.ownFolder(root);  // the user's to choose: a link elsewhere is fine
+  files.makeMissingFolder(root);  // a link elsewhere or a shared folder is fine
   for (size_t at = folder.find(kPathSeparator, root.size() + 1);;
        at = folder.find(kPathSeparator, at + 1)) {
     if (!files.ownFolder(folder.substr(0, at))) return false;

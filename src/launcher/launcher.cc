@@ -7,6 +7,7 @@
 #include "jvm/option_list.h"
 #include "jvm/launch_cache.h"
 #include "jvm/vm_platform.h"
+#include "process/desktop.h"
 #include "process/module_path.h"
 #include "report/messages.h"
 #include "report/trace.h"
@@ -72,6 +73,35 @@ bool selectRuntime(Launcher& launcher) {
 // Before any message: no splash over it.
 void closeSplashFirst(void* context) { closeSplash(static_cast<Splash*>(context)); }
 
+// An identity Windows takes: at most 128 characters, no blanks.
+bool validAppUserModelId(const std::string& id) {
+  return id.size() <= 128 && id.find_first_of(" \t") == std::string::npos;
+}
+
+// Before any window, the launcher's or the program's, and before the VM
+// takes the standard handles as it starts.
+void applyDesktopSettings(const LauncherSettings& settings) {
+  const std::string& id = settings.appUserModelId;
+  if (!id.empty()) {
+    const char* result = !validAppUserModelId(id) ? "ignored, longer than 128 or with blanks"
+                         : setAppUserModelId(id)  ? "set"
+                                                  : "not set, the system has no such identity";
+    trace("App User Model ID %s: %s", id.c_str(), result);
+  }
+  if (!settings.attachConsole) return;
+  switch (attachParentConsole()) {
+    case ConsoleAttach::Attached:
+      showErrorsOnConsole();
+      trace("Attach Console: attached to the console the program was started from");
+      break;
+    case ConsoleAttach::AlreadyThere: trace("Attach Console: the program has a console"); break;
+    case ConsoleAttach::NoConsole: trace("Attach Console: not started from a console"); break;
+    case ConsoleAttach::NotOnThisSystem:
+      trace("Attach Console: ignored, a Windows setting");
+      break;
+  }
+}
+
 // On the Java main thread, just before the main method.
 void mainAboutToStart(void* context) {
   Launcher& launcher = *static_cast<Launcher*>(context);
@@ -113,6 +143,7 @@ bool initialise(Launcher& launcher, const std::vector<std::string>& commandLine)
   if (!readSettings(*launcher.machine, launcher.embeddedText, &launcher.settings))
     return false;
   launcher.settings.singleInstance = launcher.channel.singleInstance;
+  applyDesktopSettings(launcher.settings);
   if (launcher.settings.overrideWorkingDir) overrideWorkingDirectory(launcher);
   // Up while the runtime is chosen and the VM starts, drawn by its own thread.
   startSplash(*launcher.machine, launcher.settings, &launcher.splash);

@@ -1,5 +1,6 @@
 #include "report/messages.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 
@@ -20,7 +21,7 @@ std::string vformat(const char* format, ...) {
 
 // See showErrorsInWindows.
 struct ErrorOutput {
-  bool windows = false;
+  std::atomic<bool> windows{false};  // the single-instance thread may report meanwhile
   std::string title;
   void (*hook)(void*) = nullptr;
   void* hookContext = nullptr;
@@ -34,6 +35,8 @@ ErrorOutput& errorOutput() {
 }  // namespace
 
 void showErrorsInWindows() { errorOutput().windows = !standardOutputRedirected(); }
+
+void showErrorsOnConsole() { errorOutput().windows = false; }
 
 void setErrorTitle(const std::string& productName) { errorOutput().title = productName; }
 
@@ -76,6 +79,12 @@ std::string formatMessage(int id, const std::string& value, int32_t number) {
 
 std::string formatMessage(int id, const std::string& first, const std::string& second) {
   return formatText(loadMessage(id), first, second);
+}
+
+std::string formatMessage(int id, const std::string& first, const std::string& second,
+                          const std::string& third, const std::string& fourth) {
+  return vformat(loadMessage(id).c_str(), first.c_str(), second.c_str(), third.c_str(),
+                 fourth.c_str());
 }
 
 void printError(const std::string& text) {

@@ -18,6 +18,8 @@ std::string loadMessage(int id);
 std::string formatMessage(int id, const std::string& value);
 std::string formatMessage(int id, const std::string& value, int32_t number);
 std::string formatMessage(int id, const std::string& first, const std::string& second);
+std::string formatMessage(int id, const std::string& first, const std::string& second,
+                          const std::string& third, const std::string& fourth);
 
 // Formats a table-supplied format text (printf rules; %s and %d only).
 std::string formatText(const std::string& format, const std::string& value);
@@ -40,9 +42,13 @@ void reportError(int id, const std::string& first, const std::string& second);
 // at start, before any other thread runs, and from then on each line is shown
 // in a message box, unless standard output was redirected to a file or pipe,
 // where the line goes exactly as the console launcher writes it. This
-// process-wide choice, the title and the hook below are the only state of
-// the message service.
+// process-wide choice (it changes at most once more, when the launcher
+// attaches to a console), the title and the hook below are the only state
+// of the message service.
 void showErrorsInWindows();
+// The windowed launcher once it attached to its starter's console: from
+// then on error lines go to standard output, as the console launcher's.
+void showErrorsOnConsole();
 
 // The boxes' title: the product name once the configuration names one,
 // else the executable's file name. Set on the main thread before the

@@ -1,8 +1,9 @@
 # tarn.exe packed with an icon and version information: the resources read
 # back with wrestool and objdump hold the new icon and version strings and
-# still the string table, dialogs and manifest; the executable starts
-# under Wine and the real runtimes load the main class from it; packing the
-# same input twice gives the same bytes; a packed file packs again.
+# still the string table, dialogs and manifest, whose execution level alone
+# changes when asked; the executable starts under Wine and the real runtimes
+# load the main class from it; packing the same input twice gives the same
+# bytes; a packed file packs again.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/jvm_lib.sh"
 source "$(dirname "$0")/pack_lib.sh"
@@ -103,6 +104,7 @@ string ProductName=Viewer
 string ProductVersion=2.5
 icon 16 1 16
 icon 64 2 64
+manifest level asInvoker
 "
 fi
 
@@ -138,6 +140,18 @@ if [ "$starts" = yes ]; then
   expect_line "$work/out" "main done"
 fi
 
+# An execution level changes that word of the manifest and nothing else.
+"$pack" "$app" "$work/app.ini" --execution-level requireAdministrator -o "$work/elevated.exe"
+wrestool -x -t24 -n1 --raw "$launcher" | sed 's/level="asInvoker"/level="requireAdministrator"/' \
+  >"$work/manifest.expected"
+wrestool -x -t24 -n1 --raw "$work/elevated.exe" | cmp -s - "$work/manifest.expected" ||
+  fail "manifest: $(wrestool -x -t24 -n1 --raw "$work/elevated.exe")"
+if [ "$starts" = yes ]; then
+  wine "$probe" "$(winpath "$work/elevated.exe")" | tr -d '\r' >"$work/probe.txt"
+  expect_line "$work/probe.txt" "manifest level requireAdministrator"
+  expect_line "$work/probe.txt" "icon 64 2 64"
+fi
+
 # The launcher without a console window, when built, stays one when packed.
 gui=$(dirname "$launcher")/tarnw.exe
 if [ -f "$gui" ]; then
@@ -165,4 +179,5 @@ refuse() {
 refuse "$work/small.png: the icon is not usable" --icon "$work/small.png"
 refuse "the version \"1.x\"" --file-version 1.x
 refuse "--company needs a value that is not empty" --company ""
+refuse "the execution level \"admin\" is not asInvoker" --execution-level admin
 echo ok

@@ -79,6 +79,13 @@ osslsigncode sign -nest -certs "$work/First.pem" -key "$work/First.key" \
   -in "$work/dist/resigned.exe" -out "$work/dist/nested.exe" >/dev/null || fail "osslsigncode -nest"
 check_signed "$work/dist/nested.exe" 2 "${windows_runtimes[0]}"
 
+# One that asks to run as administrator signs and starts the same.
+"$pack" "$launcher" "$work/app.ini" "$work/app.jar" --execution-level requireAdministrator \
+  -o "$work/dist/admin.exe"
+osslsigncode sign -certs "$work/First.pem" -key "$work/First.key" \
+  -in "$work/dist/admin.exe" -out "$work/dist/admin-signed.exe" >/dev/null || fail "osslsigncode sign admin"
+check_signed "$work/dist/admin-signed.exe" 1 "${windows_runtimes[-1]}"
+
 # A signature would not survive packing: a signed launcher is refused.
 set +e
 "$pack" "$work/dist/signed.exe" "$work/app.ini" -o "$work/dist/again.exe" >"$work/out.raw" 2>"$work/err"

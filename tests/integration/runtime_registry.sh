@@ -50,7 +50,10 @@ expect_vm "$rt/jdk16/jre/bin/server/jvm.dll"
 echo "server: only server VMs"
 launch "JVM Type=server" "Maximum Version=1.6.0_20"
 expect_status 255
-expect_output "Error: $(printf '%s' "The Java Runtime Environment (JRE) was not found. Please  download and install a JRE with a server JVM (maximum version 1.6.0.20) from:") https://www.java.com/download/ "$'\n'
+[ "$(head -n 1 "$work/out")" = "Error: The Java Runtime Environment (JRE) was not found. Please  download and install a JRE with a server JVM (maximum version 1.6.0.20) from: https://adoptium.net/marketplace/" ] ||
+  fail "message: $(cat "$work/out")"
+grep -qxF -- "- Java 1.5.0.22 (unknown architecture) in $(winpath "$rt/jdk15/jre/"): no server VM, which JVM Type=server asks for" \
+  "$work/out" || fail "the runtimes found: $(cat "$work/out")"
 echo "favor_JDK: JavaSoft JDKs first"
 launch "JVM Source=favor_JDK"
 expect_vm "$rt/jdk16/jre/bin/client/jvm.dll"
@@ -68,7 +71,8 @@ expect_vm "$rt/jrockit18/bin/jrockit/jvm.dll"
 echo "only_JDK never takes a registered JRE"
 launch "JVM Source=only_JDK" "Minimum Version=1.6.0_22"
 expect_status 255
-expect_output "Error: The Java Runtime Environment (JRE) was not found. Please  download and install a JRE (minimum version 1.6.0.22) from: https://www.java.com/download/ "$'\n'
+[ "$(head -n 1 "$work/out")" = "Error: The Java Runtime Environment (JRE) was not found. Please  download and install a JRE (minimum version 1.6.0.22) from: https://adoptium.net/marketplace/" ] ||
+  fail "message: $(cat "$work/out")"
 echo "preferred versions in list order"
 launch "Preferred versions=1.5;1.6"
 expect_vm "$rt/jdk15/jre/bin/client/jvm.dll"
@@ -107,5 +111,6 @@ make_runtime "$work/cwd" client
 cd "$work/cwd"
 launch "Minimum Version=1.5"
 expect_status 255
-expect_output "Error: The Java Runtime Environment (JRE) was not found. Please  download and install a JRE (minimum version 1.5) from: https://www.java.com/download/ "$'\n'
+expect_output "Error: The Java Runtime Environment (JRE) was not found. Please  download and install a JRE (minimum version 1.5) from: https://adoptium.net/marketplace/
+No Java runtime was found on this computer. "$'\n'
 echo ok

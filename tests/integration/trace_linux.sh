@@ -67,7 +67,8 @@ echo "the trace file: never through a link, never another user's, new ones priva
 echo "tarn: the link's target" >"$work/target.log"
 ln -s "$work/target.log" "$work/link.log"
 ln -s "$work/absent.log" "$work/dangling.log"
-for name in link dangling; do
+ln "$work/target.log" "$work/hard.log"
+for name in link dangling hard; do
   compare_with_trace "$work/$name.log"
   [ ! -s "$trace" ] || fail "trace lines on standard error"
 done

@@ -24,11 +24,19 @@ registry_apply
 
 make_selection_app
 settings "Minimum Version=11"
+printf '[Application]\r\nApp User Model ID=Example.Viewer\r\n' >>"$ini"
 
-echo "without the variable: the message, and nothing on standard error"
+echo "without the variable: the message with the runtimes found, nothing on standard error"
 run_app "$app"
 expect_status 255
 [ ! -s "$work/err" ] || fail "standard error is not empty"
+expect_output "Error: The Java Runtime Environment (JRE) was not found. Please  download and install \
+a JRE (minimum version 11.0) from: https://adoptium.net/marketplace/
+Java runtimes found, and why none fits:
+- Java 21.0.1 (x86) in $(winpath "$rt/x86/"): its VM library is built for x86, this launcher loads x86_64
+- Java 17.0 (unknown architecture) in $(winpath "$rt/jdk17/jre/"): a JDK without its jre folder
+- Java 1.5.0.22 (unknown architecture) in $(winpath "$rt/jre15/"): below the minimum version 11.0 
+"
 cp "$work/out" "$work/plain.out"
 
 echo "TARN_TRACE=1: the same output and exit code, the reasons on standard error"
@@ -47,8 +55,9 @@ expect_reason 'HKLM\Software\JavaSoft\Java Development Kit\17' \
   "turned down: a JDK without its jre folder"
 expect_reason 'HKLM\Software\JavaSoft\JDK\21' \
   "turned down: its VM library is built for x86, this launcher loads x86_64"
-grep -qxF "tarn: no runtime fits: message 207, $(sed 's/^Error: //; s/ https:.*//' "$work/plain.out")" \
+grep -qxF "tarn: no runtime fits: message 207, $(head -n 1 "$work/plain.out" | sed 's/^Error: //; s/ https:.*//')" \
   "$work/trace" || fail "no line for the message shown"
+grep -qxF "tarn: App User Model ID Example.Viewer: set" "$work/trace" || fail "no taskbar identity"
 [ "$(tail -n 1 "$work/trace")" = "tarn: exit code -1" ] || fail "the trace does not end with the exit code"
 
 echo "the windowed launcher writes its trace to the file named, %NAME% expanded"
@@ -87,4 +96,9 @@ if [ "$(id -u)" = 0 ]; then
   expect_status 255
   [ "$(cat "$work/foreign.log")" = "tarn: another user's" ] || fail "another user's file was traced to"
 fi
+echo "a file with a second name (a hard link) gets no trace"
+ln "$work/new.log" "$work/hard.log"
+cp "$work/new.log" "$work/before.log"
+TARN_TRACE=$(winpath "$work/hard.log") run_app "$app"
+cmp -s "$work/before.log" "$work/hard.log" || fail "a hard-linked file was traced to"
 echo ok

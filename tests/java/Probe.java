@@ -42,7 +42,8 @@ public class Probe {
     public static void main(String[] args) throws Exception {
         System.out.println("args " + args.length);
         for (int i = 0; i < args.length; i++) System.out.println("arg " + i + " " + escape(args[i]));
-        for (String name : new String[] {"TARN_JVM_PATH", "TARN_JVM_HOME", "PATH", "PROBE_VAR"}) {
+        for (String name : new String[] {"TARN_JVM_PATH", "TARN_JVM_HOME", "PATH", "PROBE_VAR",
+                                                  "TARN_CACHE_FINISHER"}) {
             String value = System.getenv(name);
             System.out.println("env " + name + "=" + (value == null ? "<unset>" : escape(value)));
         }

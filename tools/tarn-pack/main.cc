@@ -67,7 +67,8 @@ int pack(const tarn::PackCommand& command) {
     input.identity.originalName = tarn::fileNameOf(command.output, tarn::kWindowsPaths);
   tarn::Bytes packed;
   if (!tarn::pack(input, &packed, &error)) {
-    if (error.rfind("the version", 0) == 0) return fail(error);
+    if (error.rfind("the version", 0) == 0 || error.rfind("the execution level", 0) == 0)
+      return fail(error);
     const std::string& culprit =
         error.rfind("the jar", 0) == 0 ? inputs[2]
         : error.rfind("the configuration", 0) == 0 ? inputs[1]

@@ -6,6 +6,7 @@
 #include "config/embedded_config.h"
 #include "icon_file.h"
 #include "ini_text.h"
+#include "manifest.h"
 #include "os/little_endian.h"
 #include "os/unicode.h"
 #include "pe_resources.h"
@@ -145,6 +146,19 @@ bool replaceSplash(const Bytes& file, ResourceTree* tree, std::string* error) {
   return true;
 }
 
+bool replaceExecutionLevel(const std::string& level, ResourceTree* tree, std::string* error) {
+  if (!isExecutionLevel(level)) {
+    *error = "the execution level \"" + level +
+             "\" is not asInvoker, highestAvailable or requireAdministrator";
+    return false;
+  }
+  bool set = false;
+  for (Resource& resource : tree->resources)
+    if (resource.type == resourceId(kRtManifest)) set = setExecutionLevel(&resource.data, level) || set;
+  if (!set) *error = "the launcher's manifest names no execution level to replace";
+  return set;
+}
+
 // The Windows path with an identity: the resource tree is read, changed and
 // written back, the configuration going into its own resource.
 bool packWithResources(const PackInput& input, Bytes* output, std::string* error) {
@@ -199,6 +213,9 @@ bool packWithResources(const PackInput& input, Bytes* output, std::string* error
   if (input.identity.hasIcon && !replaceIcon(input.identity.icon, &tree, error)) return false;
   if (input.identity.hasSplash && !replaceSplash(input.identity.splash, &tree, error)) return false;
   if (input.identity.hasVersion() && !replaceVersion(input.identity, &tree, error)) return false;
+  if (!input.identity.executionLevel.empty() &&
+      !replaceExecutionLevel(input.identity.executionLevel, &tree, error))
+    return false;
 
   // The jar of an earlier packing moves behind the new resources.
   Bytes jar;
@@ -282,7 +299,7 @@ bool pack(const PackInput& input, Bytes* output, std::string* error) {
   }
   if (input.identity.any()) {
     if (kind != ExecutableKind::Pe) {
-      *error = "the launcher is a Linux executable, which carries no icon or version information";
+      *error = "the launcher is a Linux executable, which carries no icon, version information or manifest";
       return false;
     }
     return packWithResources(input, output, error);

@@ -265,6 +265,12 @@ TEST(PackIdentity, Refusals) {
   refused(input, "the splash image is not usable: it is no PNG, GIF or BMP file");
 
   input = identityInput();
+  input.identity.executionLevel = "administrator";
+  refused(input, "the execution level \"administrator\" is not");
+  input.identity.executionLevel = "requireAdministrator";
+  refused(input, "manifest names no execution level");
+
+  input = identityInput();
   input.launcher.insert(input.launcher.end(), {'j', 'u', 'n', 'k'});
   refused(input, "data after its image");
 

@@ -26,6 +26,9 @@ const char kPackUsage[] =
     "  --description TEXT         file description (default: the product name)\n"
     "  --copyright TEXT           legal copyright\n"
     "  --original-name NAME       original file name (default: OUTPUT's name)\n"
+    "  --execution-level LEVEL    asInvoker (default), highestAvailable or\n"
+    "                             requireAdministrator: whether Windows asks to\n"
+    "                             run the program as administrator\n"
     "Any of the version options replaces the launcher's version information.\n";
 
 namespace {
@@ -56,6 +59,7 @@ PackCommand parsePackArguments(const std::vector<std::string>& arguments) {
       {"--description", &identity.description},
       {"--copyright", &identity.copyright},
       {"--original-name", &identity.originalName},
+      {"--execution-level", &identity.executionLevel},
   };
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];

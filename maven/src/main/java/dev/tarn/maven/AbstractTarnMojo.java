@@ -1,5 +1,6 @@
 package dev.tarn.maven;
 
+import dev.tarn.pack.ExecutionLevel;
 import dev.tarn.pack.Identity;
 import dev.tarn.pack.PackException;
 import dev.tarn.pack.PackFiles;
@@ -65,6 +66,12 @@ abstract class AbstractTarnMojo extends AbstractMojo {
   String productName;
   @Parameter(property = "tarn.productCode")
   String productCode;
+  /** The taskbar's identity of the program's windows: at most 128 characters, no blanks. */
+  @Parameter(property = "tarn.appUserModelId")
+  String appUserModelId;
+  /** The http or https address that the no-runtime message offers. */
+  @Parameter(property = "tarn.downloadPage")
+  String downloadPage;
 
   /** Any further keys; the parameters above win over the file's values. */
   @Parameter(property = "tarn.iniFile")
@@ -90,6 +97,12 @@ abstract class AbstractTarnMojo extends AbstractMojo {
   /** A PNG, GIF or BMP image the Windows executables show while Java starts. */
   @Parameter(property = "tarn.splash")
   File splash;
+  /**
+   * The Windows executables' manifest: asInvoker (the default), highestAvailable or
+   * requireAdministrator.
+   */
+  @Parameter(property = "tarn.executionLevel")
+  String executionLevel;
 
   /** Attach each output to the project, classified by its launcher id. */
   @Parameter(property = "tarn.attach", defaultValue = "true")
@@ -217,6 +230,8 @@ abstract class AbstractTarnMojo extends AbstractMojo {
       {IniSettings.APPLICATION, "Single Instance", yesNo(singleInstance, "yes"), "singleInstance"},
       {IniSettings.PRODUCT, "Product Name", productName, "productName"},
       {IniSettings.PRODUCT, "Product Code", productCode, "productCode"},
+      {IniSettings.APPLICATION, "App User Model ID", appUserModelId, "appUserModelId"},
+      {IniSettings.RUNTIME, "Download Page", downloadPage, "downloadPage"},
     };
     for (Object[] value : values) {
       String text = (String) value[2];
@@ -226,6 +241,11 @@ abstract class AbstractTarnMojo extends AbstractMojo {
     }
     if (jvmType != null && !jvmType.equals("server") && !jvmType.equals("favor_server"))
       throw bad("jvmType", "\"" + jvmType + "\" is neither server nor favor_server");
+    if (appUserModelId != null && (appUserModelId.length() > 128 || appUserModelId.matches(".*\\s.*")))
+      throw bad("appUserModelId", "\"" + appUserModelId + "\" is longer than 128 characters or holds a blank,"
+          + " which Windows refuses; give one such as Example.Viewer");
+    if (downloadPage != null && !downloadPage.matches("(?i)https?://.+"))
+      throw bad("downloadPage", "\"" + downloadPage + "\" is no http or https address");
     if (applicationType != null && !applicationType.equals("service"))
       throw bad("applicationType", "\"" + applicationType + "\" is not service, the one type there is"
           + " besides a plain application (leave it out for that)");
@@ -280,6 +300,12 @@ abstract class AbstractTarnMojo extends AbstractMojo {
     identity.productName = text("productName", productName());
     identity.copyright = text("copyright", copyright);
     identity.originalName = fileName;
+    if (executionLevel != null) {
+      if (!ExecutionLevel.isLevel(executionLevel))
+        throw bad("executionLevel", "\"" + executionLevel + "\" is not asInvoker, highestAvailable or"
+            + " requireAdministrator");
+      identity.executionLevel = executionLevel;
+    }
     if (icon != null) {
       try {
         identity.icon = PackFiles.read(icon.getPath());

@@ -1,8 +1,8 @@
 package dev.tarn.pack;
 
 /**
- * What makes a Windows executable look like the application's own: its icon (the bytes of an
- * .ico file), its version information and its splash image. Empty texts are left out; the product version
+ * What makes a Windows executable the application's own: its icon (the bytes of an .ico file),
+ * its version information, its splash image and the execution level its manifest asks for. Empty texts are left out; the product version
  * defaults to the file version and the other way round, the description to the product name.
  */
 public final class Identity {
@@ -23,6 +23,8 @@ public final class Identity {
   public String description = "";
   public String copyright = "";
   public String originalName = "";
+  /** asInvoker, highestAvailable or requireAdministrator; empty keeps the launcher's, asInvoker. */
+  public String executionLevel = "";
 
   /** "1" to "1.2.3.4", each number up to 65535: a version the resource can hold. */
   public static boolean isVersionNumber(String text) {
@@ -44,6 +46,6 @@ public final class Identity {
   }
 
   public boolean any() {
-    return hasIcon() || hasSplash() || hasVersion();
+    return hasIcon() || hasSplash() || hasVersion() || !executionLevel.isEmpty();
   }
 }

@@ -14,7 +14,7 @@ public final class PackException extends Exception {
     JAR,
     ICON,
     SPLASH,
-    /** A version number or text of the identity. */
+    /** A version number or text, or the execution level, of the identity. */
     VERSION,
     /** A file as a whole: it cannot be read or written, or it is one of the inputs. */
     FILE

@@ -41,7 +41,8 @@ public final class Packer {
    * The application's executable. An executable packed before may serve as the launcher: its
    * configuration is replaced, and so is its jar when a new one is given (without one, the old
    * jar stays). An identity, for a Windows launcher only, rebuilds the resource section with the
-   * new icon and version and the configuration in its resource; everything else in it is kept.
+   * new icon, version and execution level and the configuration in its resource; everything else
+   * in it is kept.
    *
    * @param jar the jar to append, or null
    * @param identity the icon and version information, or null
@@ -56,7 +57,7 @@ public final class Packer {
     if (identity != null && identity.any()) {
       if (kind != Kind.PE)
         throw new PackException(Input.LAUNCHER,
-            "the launcher is a Linux executable, which carries no icon or version information");
+            "the launcher is a Linux executable, which carries no icon, version information or manifest");
       return packWithResources(launcher, ini, jar, identity);
     }
     List<Integer> markers = findMarkers(launcher);
@@ -202,6 +203,21 @@ public final class Packer {
     tree.resources.add(new Resource(Key.id(ResourceTree.RT_VERSION), Key.id(1), US_ENGLISH, info.encode()));
   }
 
+  private static void replaceExecutionLevel(String level, ResourceTree tree) throws PackException {
+    if (!ExecutionLevel.isLevel(level))
+      throw new PackException(Input.VERSION,
+          "the execution level \"" + level + "\" is not asInvoker, highestAvailable or requireAdministrator");
+    boolean set = false;
+    for (Resource resource : tree.resources) {
+      if (!resource.type.equals(Key.id(ResourceTree.RT_MANIFEST))) continue;
+      byte[] edited = ExecutionLevel.set(resource.data, level);
+      if (edited != null) resource.data = edited;
+      set |= edited != null;
+    }
+    if (!set)
+      throw new PackException(Input.LAUNCHER, "the launcher's manifest names no execution level to replace");
+  }
+
   /** No lone surrogate: the text has a UTF-8 form. */
   private static boolean wellFormed(String text) {
     try {
@@ -258,6 +274,7 @@ public final class Packer {
     if (identity.hasIcon()) replaceIcon(identity.icon, tree);
     if (identity.hasSplash()) replaceSplash(identity.splash, tree);
     if (identity.hasVersion()) replaceVersion(identity, tree);
+    if (!identity.executionLevel.isEmpty()) replaceExecutionLevel(identity.executionLevel, tree);
 
     // The jar of an earlier packing moves behind the new resources.
     byte[] appended = new byte[0];

@@ -95,6 +95,8 @@ class PackDifferentialTest {
       same(l, "plain.ini", "app.jar");
       same(l, "plain.ini", "app.jar", version);
       same(l, "unused.ini", "app.jar");
+      same(l, "app.ini", "--execution-level", "requireAdministrator");
+      same(l, "app.ini", "app.jar", "--execution-level", "highestAvailable", version);
       // Packed again: the configuration, the jar, the icon and the version replaced or kept.
       for (String[] identity : new String[][] {{}, version}) {
         same(l, "app.ini", "app.jar", identity);
@@ -105,6 +107,7 @@ class PackDifferentialTest {
         same("packed", "app.ini", "--icon", "app.ico");
         same("packed", "app.ini", "--splash", "splash.gif");
         same("packed", "unused.ini");
+        same("packed", "app.ini", "--execution-level", "asInvoker");
       }
       // Refusals.
       same(l, "latin1.ini");
@@ -115,6 +118,7 @@ class PackDifferentialTest {
       same(l, "app.ini", "--file-version", "1.x");
       same(l, "app.ini", "--product-version", "65536");
       same(l, "app.ini", "--copyright", repeat('c', 4001));
+      same(l, "app.ini", "--execution-level", "requireadministrator");
       same("text.txt", "app.ini");
       outputIsInput(l);
     }
@@ -262,6 +266,7 @@ class PackDifferentialTest {
         case "--description": identity.description = value; break;
         case "--copyright": identity.copyright = value; break;
         case "--original-name": identity.originalName = value; break;
+        case "--execution-level": identity.executionLevel = value; break;
         default: files.add(resolve(arguments[i])); continue;
       }
       ++i;
