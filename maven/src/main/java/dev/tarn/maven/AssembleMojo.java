@@ -21,12 +21,16 @@ import java.util.Set;
 import java.util.stream.Collectors;
 import java.util.stream.Stream;
 import org.apache.maven.artifact.Artifact;
+import org.apache.maven.execution.MavenSession;
 import org.apache.maven.plugin.MojoExecutionException;
 import org.apache.maven.plugin.MojoFailureException;
+import org.apache.maven.plugins.annotations.Component;
 import org.apache.maven.plugins.annotations.LifecyclePhase;
 import org.apache.maven.plugins.annotations.Mojo;
 import org.apache.maven.plugins.annotations.Parameter;
 import org.apache.maven.plugins.annotations.ResolutionScope;
+import org.apache.maven.toolchain.Toolchain;
+import org.apache.maven.toolchain.ToolchainManager;
 
 /**
  * One folder ready to ship per launcher, and a zip of it: the launcher named after the
@@ -39,6 +43,29 @@ public class AssembleMojo extends AbstractTarnMojo {
   /** A Java runtime's folder for the launchers' system, copied in as the private runtime. */
   @Parameter(property = "tarn.runtime")
   File runtime;
+
+  /** Links a runtime of the modules the program needs with jlink, as the private runtime. */
+  @Parameter(property = "tarn.linkRuntime", defaultValue = "false")
+  boolean linkRuntime;
+  /** Modules linked beside those found; elements of any name, or separated by commas. */
+  @Parameter(property = "tarn.addModules")
+  List<String> addModules;
+  @Parameter(property = "tarn.excludeModules")
+  List<String> excludeModules;
+  /** Exactly the modules to link, in place of those found. */
+  @Parameter(property = "tarn.modules")
+  List<String> modules;
+  /** The JDK (with jmods/) per launcher id whose system is not the build JDK's. */
+  @Parameter
+  Map<String, String> runtimeJdks;
+  /** Keeps the class-data archive for heaps of 32 GB and more. */
+  @Parameter(property = "tarn.largeHeapArchive", defaultValue = "false")
+  boolean largeHeapArchive;
+
+  @Component
+  ToolchainManager toolchainManager;
+  @Parameter(defaultValue = "${session}", readonly = true)
+  MavenSession session;
 
   /** What one launcher's folder holds, all checked before anything is written. */
   private static final class Plan {
@@ -57,9 +84,11 @@ public class AssembleMojo extends AbstractTarnMojo {
       lib.put(lib.containsKey(file) ? dependency.getGroupId() + "-" + file : file, dependency.getFile());
     }
     List<Plan> plans = new ArrayList<>();
+    String minimum = null;
     for (LauncherImage launcher : chosen) {
       checkRuntime(launcher);
       IniSettings settings = settings(projectJar);
+      minimum = settings.get(IniSettings.RUNTIME, "Minimum Version");
       // Relative entries resolve against the executable's folder, wherever it is started from.
       StringBuilder classPath = new StringBuilder();
       for (String file : lib.keySet())
@@ -76,8 +105,45 @@ public class AssembleMojo extends AbstractTarnMojo {
       plan.executable = pack(launcher, new byte[0], null, null, identity);
       plans.add(plan);
     }
+    LinkedRuntimes linking = linkRuntime ? linking(chosen, minimum) : null;
     Instant when = Timestamps.outputInstant(outputTimestamp);
-    for (Plan plan : plans) write(plan, lib, when);
+    File scratch = new File(outputDirectory, ".tarn-link");
+    try {
+      Map<LauncherImage, File> linked = linking == null ? new LinkedHashMap<>()
+          : linking.link(LinkedRuntimes.jars(projectJar, lib), scratch, getLog());
+      for (Plan plan : plans) write(plan, lib, when, linked.getOrDefault(plan.launcher, runtime));
+    } finally {
+      try {
+        deleteTree(scratch.toPath());
+      } catch (IOException e) {
+        getLog().warn("Cannot remove " + scratch + ": " + PackFiles.describe(e));
+      }
+    }
+  }
+
+  /** The JDKs checked: a configured toolchain's, else the one Maven runs on. */
+  private LinkedRuntimes linking(List<LauncherImage> chosen, String minimum) throws MojoFailureException {
+    if (runtime != null)
+      throw bad("linkRuntime", "and <runtime> both fill jre/; leave out one of them");
+    LinkedRuntimes linking = new LinkedRuntimes();
+    linking.addModules = addModules;
+    linking.excludeModules = excludeModules;
+    linking.modules = modules;
+    linking.runtimeJdks = runtimeJdks;
+    linking.baseDirectory = project.getBasedir();
+    linking.largeHeapArchive = largeHeapArchive;
+    Toolchain toolchain = toolchainManager == null || session == null ? null
+        : toolchainManager.getToolchainFromBuildContext("jdk", session);
+    String java = toolchain == null ? null : toolchain.findTool("java");
+    if (java != null) {
+      linking.buildJdk = new File(java).getAbsoluteFile().getParentFile().getParentFile();
+      linking.buildJdkNamed = "the toolchain's JDK " + linking.buildJdk;
+    } else {
+      linking.buildJdk = new File(System.getProperty("java.home"));
+      linking.buildJdkNamed = "the JDK that runs Maven, " + linking.buildJdk + ",";
+    }
+    linking.check(chosen, minimum);
+    return linking;
   }
 
   private void checkRuntime(LauncherImage launcher) throws MojoFailureException {
@@ -91,7 +157,7 @@ public class AssembleMojo extends AbstractTarnMojo {
         + launcher.id + "; name the folder of a runtime for that system");
   }
 
-  private void write(Plan plan, Map<String, File> lib, Instant when) throws MojoExecutionException {
+  private void write(Plan plan, Map<String, File> lib, Instant when, File jre) throws MojoExecutionException {
     LauncherImage launcher = plan.launcher;
     String folderName = name + "-" + project.getVersion();
     Path parent = outputFolder(launcher).toPath();
@@ -111,7 +177,7 @@ public class AssembleMojo extends AbstractTarnMojo {
       Files.write(staging.resolve(name + ".ini"), plan.ini);
       for (Map.Entry<String, File> file : lib.entrySet())
         Files.copy(file.getValue().toPath(), staging.resolve("lib").resolve(file.getKey()));
-      if (runtime != null) copyTree(runtime.toPath(), staging.resolve("jre"));
+      if (jre != null) copyTree(jre.toPath(), staging.resolve("jre"));
       try (ZipWriter out = new ZipWriter(Files.newOutputStream(zipStaging), when)) {
         zipTree(out, staging, folderName, executable);
       }
