@@ -29,7 +29,6 @@ import org.apache.maven.plugins.annotations.LifecyclePhase;
 import org.apache.maven.plugins.annotations.Mojo;
 import org.apache.maven.plugins.annotations.Parameter;
 import org.apache.maven.plugins.annotations.ResolutionScope;
-import org.apache.maven.toolchain.Toolchain;
 import org.apache.maven.toolchain.ToolchainManager;
 
 /**
@@ -121,27 +120,10 @@ public class AssembleMojo extends AbstractTarnMojo {
     }
   }
 
-  /** The JDKs checked: a configured toolchain's, else the one Maven runs on. */
   private LinkedRuntimes linking(List<LauncherImage> chosen, String minimum) throws MojoFailureException {
     if (runtime != null)
       throw bad("linkRuntime", "and <runtime> both fill jre/; leave out one of them");
-    LinkedRuntimes linking = new LinkedRuntimes();
-    linking.addModules = addModules;
-    linking.excludeModules = excludeModules;
-    linking.modules = modules;
-    linking.runtimeJdks = runtimeJdks;
-    linking.baseDirectory = project.getBasedir();
-    linking.largeHeapArchive = largeHeapArchive;
-    Toolchain toolchain = toolchainManager == null || session == null ? null
-        : toolchainManager.getToolchainFromBuildContext("jdk", session);
-    String java = toolchain == null ? null : toolchain.findTool("java");
-    if (java != null) {
-      linking.buildJdk = new File(java).getAbsoluteFile().getParentFile().getParentFile();
-      linking.buildJdkNamed = "the toolchain's JDK " + linking.buildJdk;
-    } else {
-      linking.buildJdk = new File(System.getProperty("java.home"));
-      linking.buildJdkNamed = "the JDK that runs Maven, " + linking.buildJdk + ",";
-    }
+    LinkedRuntimes linking = new LinkedRuntimes(this);
     linking.check(chosen, minimum);
     return linking;
   }

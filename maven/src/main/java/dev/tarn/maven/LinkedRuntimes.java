@@ -11,6 +11,7 @@ import java.util.TreeSet;
 import org.apache.maven.plugin.MojoExecutionException;
 import org.apache.maven.plugin.MojoFailureException;
 import org.apache.maven.plugin.logging.Log;
+import org.apache.maven.toolchain.Toolchain;
 
 /**
  * The runtimes assemble links: every JDK checked before anything is written, then one link per
@@ -18,16 +19,36 @@ import org.apache.maven.plugin.logging.Log;
  * when the build ends, whatever happens.
  */
 final class LinkedRuntimes {
-  List<String> addModules;
-  List<String> excludeModules;
-  List<String> modules;
+  private final List<String> addModules;
+  private final List<String> excludeModules;
+  private final List<String> modules;
   /** A JDK's folder per launcher id, for launchers of another system than the build JDK's. */
-  Map<String, String> runtimeJdks;
-  File baseDirectory;
-  boolean largeHeapArchive;
+  private final Map<String, String> runtimeJdks;
+  private final File baseDirectory;
+  private final boolean largeHeapArchive;
   /** The JDK whose jlink links for other systems and whose modules serve its own. */
-  File buildJdk;
-  String buildJdkNamed;
+  private final File buildJdk;
+  private final String buildJdkNamed;
+
+  /** The goal's parameters; the build JDK is a configured toolchain's, else the one Maven runs on. */
+  LinkedRuntimes(AssembleMojo goal) {
+    addModules = goal.addModules;
+    excludeModules = goal.excludeModules;
+    modules = goal.modules;
+    runtimeJdks = goal.runtimeJdks;
+    baseDirectory = goal.project.getBasedir();
+    largeHeapArchive = goal.largeHeapArchive;
+    Toolchain toolchain = goal.toolchainManager == null || goal.session == null ? null
+        : goal.toolchainManager.getToolchainFromBuildContext("jdk", goal.session);
+    String java = toolchain == null ? null : toolchain.findTool("java");
+    if (java != null) {
+      buildJdk = new File(java).getAbsoluteFile().getParentFile().getParentFile();
+      buildJdkNamed = "the toolchain's JDK " + buildJdk;
+    } else {
+      buildJdk = new File(System.getProperty("java.home"));
+      buildJdkNamed = "the JDK that runs Maven, " + buildJdk + ",";
+    }
+  }
 
   private final Map<LauncherImage, RuntimeLinker.Link> links = new LinkedHashMap<>();
   private final Map<String, File> linked = new LinkedHashMap<>();
