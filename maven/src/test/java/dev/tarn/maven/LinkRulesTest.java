@@ -70,6 +70,20 @@ class LinkRulesTest {
     assertThrows(MojoFailureException.class, () -> check(LauncherImage.LINUX_X64, folder.toFile(), linux21, null));
   }
 
+  @Test
+  void anyReleaseFileOrJdepsOutputIsReadWithoutFailing() {
+    java.util.Random random = new java.util.Random(28);
+    String pieces = "=\"\n\r ._-+ -> not found JAVA_VERSION OS_NAME OS_ARCH LIBC MODULES 1 17 99999999999 Windows x86 musl";
+    for (int i = 0; i < 2000; ++i) {
+      StringBuilder text = new StringBuilder();
+      for (int n = random.nextInt(40); n > 0; --n)
+        text.append(random.nextBoolean() ? (char) random.nextInt(0x3000) : pieces.charAt(random.nextInt(pieces.length())));
+      JdkRelease release = JdkRelease.parse(folder.toFile(), text.toString());
+      for (LauncherImage launcher : LauncherImage.values()) release.refusal(launcher, text.toString());
+      ModuleRules.readJdeps(Arrays.asList(text.toString().split("\n")));
+    }
+  }
+
   private File jdk(String name, String os, String arch, String version, boolean jmods) throws IOException {
     File home = folder.resolve(name).toFile();
     assertTrue(new File(home, "bin").mkdirs());
