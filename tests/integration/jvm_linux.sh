@@ -107,7 +107,7 @@ for home in "${homes[@]}"; do
   expect_line "$app_dir/logs/out.log" "args 0"
   expect_no_line "$app_dir/logs/out.log" "stale"
   expect_line "$app_dir/logs/err.log" "to-err"
-  expect_text "$app_dir/logs/err.log" "java.lang.IllegalStateException: probe failure"
+  expect_line "$app_dir/logs/err.log" 'Exception in thread "main" java.lang.IllegalStateException: probe failure'
   expect_text "$app_dir/logs/err.log" "at Probe.main"
   expect_no_text "$work/err" "IllegalStateException"
 

@@ -1,9 +1,10 @@
 # Runtime selection under Wine: registered runtimes in the prefix's
-# registry, the configured folder, the private runtime, and the message when
-# nothing fits (without a display the dialog cannot open, so the message
-# reaches the console).
+# registry, the configured folder, the private runtime (a real one, Java 17,
+# that runs), and the message when nothing fits (without a display the
+# dialog cannot open, so the message reaches the console).
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/runtime_lib.sh"
+source "$(dirname "$0")/jvm_lib.sh"
 trap 'registry_clear; rm -rf "$work"' EXIT
 unset DISPLAY JAVA_HOME
 
@@ -83,13 +84,18 @@ expect_vm "$rt/jre15/bin/client/jvm.dll"
 launch "JRE Path=$(winpath "$rt/nothing")"
 expect_vm "$rt/jre17/bin/client/jvm.dll"
 
-echo "the private runtime beside the executable, then its jre folder"
+echo "the private runtime beside the executable, whatever its version, then its own folder"
+need_windows_runtimes
+need_java_classes
 private=$(make_app "$work/private" viewer)
-printf '[Java Runtime Environment]\r\nMain Class=a.Main\r\nMinimum Version=9\r\n' >"$work/private/viewer.ini"
-make_runtime "$work/private/jre" server
-: >"$work/private/jre/bin/java.dll"
+printf '[Java Runtime Environment]\r\nMain Class=Probe\r\nMinimum Version=99\r\n[Class Path]\r\nClass Path=%s\r\n' \
+  "$(winpath "$classes")" >"$work/private/viewer.ini"
+ln -s "${windows_runtimes[0]}" "$work/private/jre"
 run_app "$private"
-expect_vm "$work/private/jre/bin/server/jvm.dll"
+expect_status 0
+expect_line "$work/out" "env TARN_JVM_HOME=$(winpath "$work/private/jre")"
+expect_line "$work/out" "main done"
+rm "$work/private/jre"
 make_runtime "$work/private" hotspot
 : >"$work/private/bin/java.dll"
 run_app "$private"

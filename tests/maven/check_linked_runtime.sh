@@ -3,8 +3,7 @@
 # system), each run from another folder where no Java is visible (a private mount namespace
 # hides /usr/lib/jvm), with the start-up cache trained and used, with and without the runtime's
 # default class-data archive. The refusals name the JDK and what is wrong, and leave target/tarn/
-# as it was. Where scripts/runtimes put a Windows Java 17, an assembled folder with it runs
-# under Wine.
+# as it was. (check_maven.sh runs assembled Windows folders with real runtimes under Wine.)
 # usage: bash tests/maven/check_linked_runtime.sh   (as root, after tests/maven/check_maven.sh)
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
@@ -88,16 +87,4 @@ refuse "<linkRuntime> the JDK that runs Maven, $(jdk 17), is Java 17.0" -Dtarn.l
 refuse "<runtimeJdks> $fake_windows has no jmods/, so it cannot link a runtime for another system than its own" \
   -Dtarn.launchers=windows-x64 -Djdk.windows="$fake_windows"
 
-# A Windows folder with a real runtime, under Wine.
-windows_jre=$source_dir/build/runtimes/windows-17
-if [ -f "$windows_jre/bin/server/jvm.dll" ]; then
-  maven -q "$plugin:assemble" -Dtarn.launchers=windows-x64 -Dtarn.name=win -Dtarn.runtime="$windows_jre" \
-    >"$work/build.log" 2>&1 || fail "assemble with a Windows runtime: $(cat "$work/build.log")"
-  export WINEPREFIX=$source_dir/build/windows/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
-  "$source_dir/scripts/wine-prefix" "$WINEPREFIX"
-  (cd / && wine "$app/target/tarn/windows-x64/win-2.5.1-SNAPSHOT/win.exe" alpha) 2>"$work/wine.err" | tr -d '\r' >"$work/wine.out"
-  printf 'Hello, Alpha!\nJava 17\n' | cmp -s - "$work/wine.out" || fail "under Wine: $(cat "$work/wine.out" "$work/wine.err")"
-else
-  echo "skipped: no Windows runtime in build/runtimes (scripts/runtimes)"
-fi
 echo "linked runtime: ok"

@@ -154,8 +154,13 @@ bool packWithResources(const PackInput& input, Bytes* output, std::string* error
     *error = "the launcher has no space reserved for a configuration: not a Tarn launcher";
     return false;
   }
+  // Whatever follows the image must be the jar of an earlier packing (checked
+  // below); it stays unless a new one replaces it.
+  const size_t imageEnd = peImageEnd(launcher);
   std::u16string text;
   if (!embeddedTextFromIni(input.ini, &text, error)) return false;
+  if ((input.hasJar || imageEnd < launcher.size()) && !withEmbeddedJar(&text, input.hasJar, error))
+    return false;
   // The resource grows to fit a larger text; it never shrinks below the
   // reserved room, which a later packing without an identity writes into.
   if (text.size() * 2 > kMostEmbeddedText) {
@@ -170,9 +175,7 @@ bool packWithResources(const PackInput& input, Bytes* output, std::string* error
   if (input.identity.hasIcon && !replaceIcon(input.identity.icon, &tree, error)) return false;
   if (input.identity.hasVersion() && !replaceVersion(input.identity, &tree, error)) return false;
 
-  // Whatever follows the image must be the jar of an earlier packing; it
-  // moves behind the new resources unless a new one replaces it.
-  const size_t imageEnd = peImageEnd(launcher);
+  // The jar of an earlier packing moves behind the new resources.
   Bytes jar;
   if (imageEnd < launcher.size()) {
     ZipDirectory previous;
@@ -277,26 +280,24 @@ bool pack(const PackInput& input, Bytes* output, std::string* error) {
   }
   const size_t room = read32(launcher, block + 8);
 
+  // A launcher packed before carries its jar at the end: a new jar replaces
+  // it, so the launcher part ends where the old archive begins.
+  ZipDirectory previous;
+  std::string ignored;
+  const bool packedBefore = readZipDirectory(launcher.data(), launcher.size(), &previous, &ignored) &&
+                            previous.firstRecord >= block + kEmbeddedHeaderSize + room;
   std::u16string text;
   if (!embeddedTextFromIni(input.ini, &text, error)) return false;
+  if ((input.hasJar || packedBefore) && !withEmbeddedJar(&text, input.hasJar, error)) return false;
   if (text.size() * 2 > room) {
     *error = "the configuration takes " + std::to_string(text.size() * 2) +
              " bytes as embedded text, but the launcher reserves only " + std::to_string(room);
     return false;
   }
 
-  // A launcher packed before carries its jar at the end: a new jar replaces
-  // it, so the launcher part ends where the old archive begins.
-  size_t launcherEnd = launcher.size();
+  const size_t launcherEnd = input.hasJar && packedBefore ? previous.firstRecord : launcher.size();
   Bytes jar;
-  if (input.hasJar) {
-    ZipDirectory previous;
-    std::string ignored;
-    if (readZipDirectory(launcher.data(), launcher.size(), &previous, &ignored) &&
-        previous.firstRecord >= block + kEmbeddedHeaderSize + room)
-      launcherEnd = previous.firstRecord;
-    if (!appendableJar(input.jar, &jar, error)) return false;
-  }
+  if (input.hasJar && !appendableJar(input.jar, &jar, error)) return false;
 
   Bytes result(launcher.begin(), launcher.begin() + static_cast<long>(launcherEnd));
   encodeEmbeddedBlock(text, &result[block], kEmbeddedHeaderSize + room);

@@ -51,10 +51,11 @@ struct PackInput {
 // the launcher is not one, the configuration does not fit or the jar is no
 // zip the tool can move. An executable packed before may serve as the
 // launcher: its configuration is replaced, and so is its jar when a new
-// one is given (without one, the old jar stays). An identity, for a
-// Windows launcher only, rebuilds the resource section with the new icon
-// and version and the configuration in its resource; everything else in
-// it is kept.
+// one is given (without one, the old jar stays). The configuration of an
+// executable that carries a jar says "Embedded Jar=Yes" (withEmbeddedJar).
+// An identity, for a Windows launcher only, rebuilds the resource section
+// with the new icon and version and the configuration in its resource;
+// everything else in it is kept.
 bool pack(const PackInput& input, Bytes* output, std::string* error);
 
 // The configuration an executable carries, as UTF-8; false when it is not

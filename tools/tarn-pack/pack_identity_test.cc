@@ -116,7 +116,7 @@ TEST(PackIdentity, IconVersionAndConfigurationInTheResources) {
   const Resource* block = find(tree, kRtRcdata, 250);
   ASSERT_NE(nullptr, block);
   EXPECT_EQ(kEmbeddedHeaderSize + 200, block->data.size());
-  EXPECT_EQ(u"[Java Runtime Environment]\r\nMain Class=app.Main",
+  EXPECT_EQ(u"[Java Runtime Environment]\r\nMain Class=app.Main\r\n[Application]\r\nEmbedded Jar=Yes",
             decodeEmbeddedBlock(block->data.data(), block->data.size()));
   EXPECT_EQ(1u, findMarkers(output).size());
   // The jar behind the image, the checksum recomputed.
@@ -164,7 +164,7 @@ TEST(PackIdentity, RepackingKeepsOrReplacesTheJar) {
   ASSERT_TRUE(pack(input, &third, &error)) << error;
   std::string shown;
   ASSERT_TRUE(embeddedTextOf(third, &shown, &error)) << error;
-  EXPECT_EQ("[A]\r\nk=third", shown);
+  EXPECT_EQ("[A]\r\nk=third\r\n[Application]\r\nEmbedded Jar=Yes", shown);
   ASSERT_TRUE(readZipDirectory(third.data(), third.size(), &directory, &error)) << error;
   EXPECT_EQ(1u, directory.offsetFields.size());
 }

@@ -8,6 +8,7 @@ import java.io.File;
 import java.io.IOException;
 import java.util.ArrayList;
 import java.util.List;
+import java.util.Map;
 import java.util.jar.JarFile;
 import java.util.jar.Manifest;
 import java.util.regex.Matcher;
@@ -20,6 +21,8 @@ import org.apache.maven.plugins.annotations.Component;
 import org.apache.maven.plugins.annotations.Parameter;
 import org.apache.maven.project.MavenProject;
 import org.apache.maven.project.MavenProjectHelper;
+import org.apache.maven.settings.Settings;
+import org.apache.maven.settings.crypto.SettingsDecrypter;
 
 /** What both goals share: the launchers, the configuration and the version information. */
 abstract class AbstractTarnMojo extends AbstractMojo {
@@ -92,6 +95,16 @@ abstract class AbstractTarnMojo extends AbstractMojo {
   @Parameter(property = "tarn.skip", defaultValue = "false")
   boolean skip;
 
+  /** Signs the Windows executables (README, "Signing in the build"). */
+  @Parameter
+  Signing sign;
+
+  @Parameter(defaultValue = "${settings}", readonly = true)
+  Settings settings;
+
+  @Component
+  SettingsDecrypter settingsDecrypter;
+
   @Parameter(defaultValue = "${project.build.outputTimestamp}")
   String outputTimestamp;
 
@@ -112,12 +125,61 @@ abstract class AbstractTarnMojo extends AbstractMojo {
       if (!chosen.contains(launcher)) chosen.add(launcher);
     }
     if (chosen.isEmpty()) throw bad("launchers", "is empty; name at least one of " + LauncherImage.ids());
-    if (name.isEmpty() || name.matches(".*[/\\\\:*?\"<>|].*"))
-      throw bad("name", "\"" + name + "\" is no file name; give one without / \\ : * ? \" < > |");
+    checkName(name, chosen);
     run(chosen);
   }
 
+  /** Refuses a name that is no file's, or whose executable would read itself as its INI file. */
+  static void checkName(String name, List<LauncherImage> chosen) throws MojoFailureException {
+    if (name.isEmpty() || name.equals(".") || name.equals("..") || name.matches(".*[/\\\\:*?\"<>|].*"))
+      throw bad("name", "\"" + name + "\" is no file name; give one without / \\ : * ? \" < > |,"
+          + " other than . and ..");
+    for (LauncherImage launcher : chosen) {
+      String executable = launcher.executableName(name);
+      if (executable.equalsIgnoreCase(launcher.iniName(name)))
+        throw bad("name", "\"" + name + "\" makes the " + launcher.id + " executable " + executable + ", which"
+            + " the launcher would read as its own INI file (the executable's name with its extension"
+            + " replaced by .ini); choose a name that does not end in .ini");
+    }
+  }
+
   abstract void run(List<LauncherImage> chosen) throws MojoExecutionException, MojoFailureException;
+
+  /** Deletes what the goal writes for the launcher; false when nothing was there. */
+  abstract boolean removeOutputs(LauncherImage launcher) throws IOException;
+
+  /**
+   * With {@code <sign>}, replaces each Windows executable by its signed bytes, all before the first
+   * file is written. When signing fails those launchers' outputs go too, so that no unsigned file
+   * of this build or an earlier one stays where a signed one belongs.
+   */
+  void signWindows(Map<LauncherImage, byte[]> executables) throws MojoFailureException {
+    if (sign == null) return;
+    try {
+      // Loaded only here: a build that does not sign never touches jsign.
+      Signer signer = Signer.open(sign, sign.passwords(settings, settingsDecrypter, System.getenv()),
+          productName(), project.getUrl(), project.getBasedir());
+      if (!signer.timestamps())
+        getLog().warn("<sign> names no tsaurl: the signatures carry no timestamp and are valid only while the"
+            + " certificate is");
+      for (Map.Entry<LauncherImage, byte[]> entry : executables.entrySet()) {
+        LauncherImage launcher = entry.getKey();
+        if (launcher.windows()) entry.setValue(signer.sign(entry.getValue(), launcher.id + "/" + launcher.executableName(name)));
+      }
+    } catch (MojoFailureException e) {
+      for (LauncherImage launcher : executables.keySet()) {
+        if (!launcher.windows()) continue;
+        try {
+          if (removeOutputs(launcher))
+            getLog().warn("Removed the last build's output for " + launcher.id + ", as this build cannot sign it");
+        } catch (IOException removal) {
+          getLog().error("The last build's output for " + launcher.id + " cannot be removed: "
+              + PackFiles.describe(removal));
+        }
+      }
+      throw e;
+    }
+  }
 
   static MojoFailureException bad(String parameter, String message) {
     return new MojoFailureException("<" + parameter + "> " + message);
@@ -212,7 +274,7 @@ abstract class AbstractTarnMojo extends AbstractMojo {
     }
     identity.company = text("companyName", companyName);
     identity.description = text("fileDescription", fileDescription);
-    identity.productName = text("productName", productName != null ? productName : project.getName());
+    identity.productName = text("productName", productName());
     identity.copyright = text("copyright", copyright);
     identity.originalName = fileName;
     if (icon != null) {
@@ -223,6 +285,11 @@ abstract class AbstractTarnMojo extends AbstractMojo {
       }
     }
     return identity;
+  }
+
+  /** The version information's product name, and the signature's program name. */
+  private String productName() {
+    return productName != null ? productName : project.getName();
   }
 
   private static String text(String parameter, String value) throws MojoFailureException {

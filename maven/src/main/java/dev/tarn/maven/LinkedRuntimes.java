@@ -1,5 +1,6 @@
 package dev.tarn.maven;
 
+import dev.tarn.pack.PackFiles;
 import java.io.File;
 import java.io.IOException;
 import java.util.ArrayList;
@@ -8,6 +9,7 @@ import java.util.List;
 import java.util.Map;
 import java.util.Set;
 import java.util.TreeSet;
+import org.apache.maven.artifact.Artifact;
 import org.apache.maven.plugin.MojoExecutionException;
 import org.apache.maven.plugin.MojoFailureException;
 import org.apache.maven.plugin.logging.Log;
@@ -51,7 +53,7 @@ final class LinkedRuntimes {
   }
 
   private final Map<LauncherImage, RuntimeLinker.Link> links = new LinkedHashMap<>();
-  private final Map<String, File> linked = new LinkedHashMap<>();
+  private final Map<String, FolderTree> linked = new LinkedHashMap<>();
 
   /** Checks every JDK and the module names; refuses before anything runs. */
   void check(List<LauncherImage> launchers, String minimumVersion) throws MojoFailureException {
@@ -92,9 +94,9 @@ final class LinkedRuntimes {
     }
   }
 
-  /** Links each checked JDK's runtime once into scratch/; the runtime folder per launcher. */
-  Map<LauncherImage, File> link(List<File> jars, File scratch, Log log) throws MojoExecutionException {
-    Map<LauncherImage, File> runtimes = new LinkedHashMap<>();
+  /** Links each checked JDK's runtime once into scratch/; the runtime's files per launcher. */
+  Map<LauncherImage, FolderTree> link(List<File> jars, File scratch, Log log) throws MojoExecutionException {
+    Map<LauncherImage, FolderTree> runtimes = new LinkedHashMap<>();
     for (Map.Entry<LauncherImage, RuntimeLinker.Link> entry : links.entrySet()) {
       RuntimeLinker.Link link = entry.getValue();
       String key = link.target.home.getAbsolutePath();
@@ -114,7 +116,11 @@ final class LinkedRuntimes {
         RuntimeLinker.link(command, output, largeHeapArchive, log);
         log.info("Linked " + (RuntimeLinker.size(output) + 512 * 1024) / (1024 * 1024) + " MB: "
             + String.join(", ", chosen));
-        linked.put(key, output);
+        try {
+          linked.put(key, FolderTree.read(output.toPath()));
+        } catch (IOException e) {
+          throw new MojoExecutionException("Cannot read the linked runtime " + output + ": " + PackFiles.describe(e), e);
+        }
       }
       runtimes.put(entry.getKey(), linked.get(key));
     }
@@ -146,9 +152,11 @@ final class LinkedRuntimes {
     }
   }
 
-  static List<File> jars(File projectJar, Map<String, File> lib) {
-    List<File> jars = new ArrayList<>(lib.values());
-    if (!jars.contains(projectJar)) jars.add(0, projectJar);
+  /** What jdeps reads: the project's jar and its dependencies' jars or folders of classes. */
+  static List<File> jars(File projectJar, List<Artifact> dependencies) {
+    List<File> jars = new ArrayList<>();
+    jars.add(projectJar);
+    for (Artifact dependency : dependencies) jars.add(dependency.getFile());
     return jars;
   }
 }

@@ -71,25 +71,24 @@ public final class Packer {
       throw signed();
     int room = (int) read32(launcher, block + 8);
 
+    // A launcher packed before carries its jar at the end: a new jar replaces it, so the
+    // launcher part ends where the old archive begins.
+    int previousJar = -1;
+    try {
+      ZipDirectory previous = ZipDirectory.read(launcher);
+      if (previous.firstRecord >= (long) block + EmbeddedBlock.HEADER_SIZE + room)
+        previousJar = previous.firstRecord;
+    } catch (ZipDirectory.Unusable e) {
+      // no jar of an earlier packing
+    }
     String text = IniText.embeddedText(ini);
+    if (jar != null || previousJar >= 0) text = IniText.withEmbeddedJar(text, jar != null);
     if ((long) text.length() * 2 > room)
       throw new PackException(Input.CONFIGURATION, "the configuration takes " + text.length() * 2L
           + " bytes as embedded text, but the launcher reserves only " + room);
 
-    // A launcher packed before carries its jar at the end: a new jar replaces it, so the
-    // launcher part ends where the old archive begins.
-    int launcherEnd = launcher.length;
-    byte[] appended = new byte[0];
-    if (jar != null) {
-      try {
-        ZipDirectory previous = ZipDirectory.read(launcher);
-        if (previous.firstRecord >= (long) block + EmbeddedBlock.HEADER_SIZE + room)
-          launcherEnd = previous.firstRecord;
-      } catch (ZipDirectory.Unusable e) {
-        // no jar of an earlier packing
-      }
-      appended = appendableJar(jar);
-    }
+    int launcherEnd = jar != null && previousJar >= 0 ? previousJar : launcher.length;
+    byte[] appended = jar != null ? appendableJar(jar) : new byte[0];
     byte[] result = Arrays.copyOf(launcher, launcherEnd + appended.length);
     EmbeddedBlock.encode(text, result, block, EmbeddedBlock.HEADER_SIZE + room);
     System.arraycopy(appended, 0, result, launcherEnd, appended.length);
@@ -225,7 +224,11 @@ public final class Packer {
     if (block == null || block.data.length < EmbeddedBlock.HEADER_SIZE
         || !EmbeddedBlock.startsWithMarker(block.data, 0))
       throw new PackException(Input.LAUNCHER, "the launcher has no space reserved for a configuration: not a Tarn launcher");
+    // Whatever follows the image must be the jar of an earlier packing (checked below); it stays
+    // unless a new one replaces it.
+    int imageEnd = PeImage.imageEnd(launcher);
     String text = IniText.embeddedText(ini);
+    if (jar != null || imageEnd < launcher.length) text = IniText.withEmbeddedJar(text, jar != null);
     // The resource grows to fit a larger text; it never shrinks below the reserved room, which
     // a later packing without an identity writes into.
     long textBytes = text.length() * 2L;
@@ -238,9 +241,7 @@ public final class Packer {
     if (identity.hasIcon()) replaceIcon(identity.icon, tree);
     if (identity.hasVersion()) replaceVersion(identity, tree);
 
-    // Whatever follows the image must be the jar of an earlier packing; it moves behind the new
-    // resources unless a new one replaces it.
-    int imageEnd = PeImage.imageEnd(launcher);
+    // The jar of an earlier packing moves behind the new resources.
     byte[] appended = new byte[0];
     if (imageEnd < launcher.length) {
       ZipDirectory previous = null;

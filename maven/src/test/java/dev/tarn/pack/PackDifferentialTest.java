@@ -51,8 +51,10 @@ class PackDifferentialTest {
         + UNICODE + "'\nno equals sign\n");
     byte[] utf16 = ("[Application]\r\nCmd=" + UNICODE).getBytes(StandardCharsets.UTF_16LE);
     write("utf16.ini", concat(new byte[] {(byte) 0xFF, (byte) 0xFE}, utf16));
+    write("plain.ini", "[Java Runtime Environment]\nMain Class=app.Main\n");
+    write("unused.ini", "[application]\nembedded jar = NO\n");
     // 8182 characters fill the reserved room exactly; one more only fits a resource.
-    write("full.ini", "[A]\r\nB=" + repeat('x', 8182 - 7));
+    write("full.ini", "[Application]\r\nEmbedded Jar=Yes\r\n[A]\r\nB=" + repeat('x', 8182 - 40));
     write("over.ini", "[A]\r\nB=" + repeat('x', 8182 - 6));
     write("latin1.ini", new byte[] {'C', 'm', 'd', '=', (byte) 0xFC});
     write("app.jar", jar("app/Main.class", "app/data.txt"));
@@ -81,6 +83,10 @@ class PackDifferentialTest {
       same(l, "app.ini", "app.jar", "--icon", "app.ico", version);
       same(l, "unicode.ini", "app.jar", unicode);
       same(l, "app.ini", longest);
+      // A jar makes the configuration embed it, or is refused where the configuration says no.
+      same(l, "plain.ini", "app.jar");
+      same(l, "plain.ini", "app.jar", version);
+      same(l, "unused.ini", "app.jar");
       // Packed again: the configuration, the jar, the icon and the version replaced or kept.
       for (String[] identity : new String[][] {{}, version}) {
         same(l, "app.ini", "app.jar", identity);
@@ -89,6 +95,7 @@ class PackDifferentialTest {
         same("packed", "unicode.ini");
         same("packed", "unicode.ini", "other.jar", "--file-version", "4");
         same("packed", "app.ini", "--icon", "app.ico");
+        same("packed", "unused.ini");
       }
       // Refusals.
       same(l, "latin1.ini");
