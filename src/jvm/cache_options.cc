@@ -30,8 +30,8 @@ bool startsWithAny(const std::string& text, std::initializer_list<const char*> p
 bool isHeapOf32GbOrMore(const std::string& size) {
   static const char kUnits[] = "kmgt";
   size_t digits = size.find_first_not_of("0123456789");
-  if (digits == 0 || digits == std::string::npos ? size.empty() : digits + 1 != size.size())
-    return false;
+  if (size.empty() || digits == 0) return false;
+  if (digits != std::string::npos && digits + 1 != size.size()) return false;
   int shift = 0;
   if (digits != std::string::npos) {
     const char* unit = strchr(kUnits, tolower(static_cast<unsigned char>(size[digits])));
