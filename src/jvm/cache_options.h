@@ -28,6 +28,11 @@ bool isSharingOption(const std::string& option);
 // the boot class path, verification and agents.
 std::vector<std::string> cacheShapingOptions(const std::vector<std::string>& options);
 
+// The default class-data archive beside the VM library that a dynamic
+// archive builds on: the VM maps the one for uncompressed object pointers
+// when the options turn them off (a heap of 32 GB or more, ZGC).
+std::string baseArchiveName(const std::vector<std::string>& options);
+
 // The option loads a Java or native agent.
 bool isAgent(const std::string& option);
 

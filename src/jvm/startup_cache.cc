@@ -149,6 +149,16 @@ CachePlan planStartupCache(const CacheInputs& in, CacheFiles& files) {
   }
   plan.state = "none, no class path";
   if (classPath.empty()) return plan;
+  // A dynamic archive builds on the runtime's default one; without it the
+  // VM refuses to start (a linked runtime made without one, say).
+  if (kind == CacheKind::ArchiveAtExit || kind == CacheKind::AutoArchive) {
+    std::string base = in.vmLibrary.substr(
+        0, in.vmLibrary.find_last_of(kPathSeparator == '/' ? "/" : "/\\") + 1) +
+        baseArchiveName(in.options);
+    FileFacts facts;
+    plan.state = "none, the runtime has no default class-data archive " + base;
+    if (!files.facts(base, &facts) || facts.directory) return plan;
+  }
   std::vector<std::string> shaping = cacheShapingOptions(in.options);
   // The finisher is told the assembling run's values one a line.
   plan.state = "none, a line break in the class path or the VM parameters";

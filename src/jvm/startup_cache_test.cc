@@ -71,6 +71,7 @@ struct PlanFixture : ::testing::Test {
     in.now = files.now = 10 * kCacheDay;
     files.files[in.vmLibrary] = FileFacts{20000, 100, false};
     files.files[in.javaProgram] = files.files[in.runtimeHome + S + "release"] = FileFacts{};
+    files.files[S + "jdk" + S + "classes.jsa"] = FileFacts{20000, 100, false};
     files.files[S + "app" + S + "a.jar"] = FileFacts{300, 200, false};
     files.files[S + "app" + S + "lib.jar"] = FileFacts{400, 300, false};
   }
@@ -105,6 +106,24 @@ struct PlanFixture : ::testing::Test {
   CacheInputs in;
   FakeCacheFiles files;
 };
+
+TEST_F(PlanFixture, DynamicArchiveOnlyOverTheDefaultArchiveTheHeapMaps) {
+  // A runtime linked without one: the VM would refuse to start.
+  files.files.erase(S + "jdk" + S + "classes.jsa");
+  for (const char* version : {"17.0.15", "21.0.5"}) {
+    in.releaseVersion = version;
+    EXPECT_TRUE(start().options.empty()) << version;
+    EXPECT_TRUE(cacheFiles().empty()) << "no attempt is marked";
+  }
+  in.releaseVersion = "25.0.1";
+  EXPECT_FALSE(start().options.empty()) << "an AOT cache needs none";
+  in.releaseVersion = "17.0.15";
+  files.files[S + "jdk" + S + "classes.jsa"] = FileFacts{20000, 100, false};
+  in.options.push_back("-Xmx48g");
+  EXPECT_TRUE(start().options.empty()) << "a heap without compressed pointers maps the other one";
+  files.files[S + "jdk" + S + "classes_nocoops.jsa"] = FileFacts{20000, 100, false};
+  EXPECT_FALSE(start().options.empty());
+}
 
 TEST_F(PlanFixture, ArchiveAtExitTrainsThenUsesThenRemakesWhenDamaged) {
   CachePlan first = start();

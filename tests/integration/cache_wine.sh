@@ -10,6 +10,8 @@ unset DISPLAY
 app=$(make_app "$work/app" cachewin)
 use_test_vm "${2:?test VM library}"
 cp "${3:?stand-in java.exe}" "$jre/bin/java.exe"
+# The default archive that a dynamic archive builds on.
+touch "$jre/bin/server/classes.jsa"
 touch "$work/app/a.jar"
 ini=$work/app/cachewin.ini
 local_appdata=$WINEPREFIX/drive_c/users/${USER:-$(id -un)}/AppData/Local

@@ -19,12 +19,15 @@ import java.util.Set;
 import java.util.stream.Collectors;
 import java.util.stream.Stream;
 import org.apache.maven.artifact.Artifact;
+import org.apache.maven.execution.MavenSession;
 import org.apache.maven.plugin.MojoExecutionException;
 import org.apache.maven.plugin.MojoFailureException;
+import org.apache.maven.plugins.annotations.Component;
 import org.apache.maven.plugins.annotations.LifecyclePhase;
 import org.apache.maven.plugins.annotations.Mojo;
 import org.apache.maven.plugins.annotations.Parameter;
 import org.apache.maven.plugins.annotations.ResolutionScope;
+import org.apache.maven.toolchain.ToolchainManager;
 
 /**
  * One folder ready to ship per launcher, and a zip of it: the launcher named after the
@@ -37,6 +40,29 @@ public class AssembleMojo extends AbstractTarnMojo {
   /** A Java runtime's folder for the launchers' system, copied in as the private runtime. */
   @Parameter(property = "tarn.runtime")
   File runtime;
+
+  /** Links a runtime of the modules the program needs with jlink, as the private runtime. */
+  @Parameter(property = "tarn.linkRuntime", defaultValue = "false")
+  boolean linkRuntime;
+  /** Modules linked beside those found; elements of any name, or separated by commas. */
+  @Parameter(property = "tarn.addModules")
+  List<String> addModules;
+  @Parameter(property = "tarn.excludeModules")
+  List<String> excludeModules;
+  /** Exactly the modules to link, in place of those found. */
+  @Parameter(property = "tarn.modules")
+  List<String> modules;
+  /** The JDK (with jmods/) per launcher id whose system is not the build JDK's. */
+  @Parameter
+  Map<String, String> runtimeJdks;
+  /** Keeps the class-data archive for heaps of 32 GB and more. */
+  @Parameter(property = "tarn.largeHeapArchive", defaultValue = "false")
+  boolean largeHeapArchive;
+
+  @Component
+  ToolchainManager toolchainManager;
+  @Parameter(defaultValue = "${session}", readonly = true)
+  MavenSession session;
 
   /** What one launcher's folder holds, all checked before anything is written. */
   private static final class Plan {
@@ -61,8 +87,10 @@ public class AssembleMojo extends AbstractTarnMojo {
     FolderTree runtimeTree = runtime == null ? null : runtimeTree();
     for (String skipped : lib.skipped()) getLog().warn("Left out: " + skipped);
     List<Plan> plans = new ArrayList<>();
+    String minimum = null;
     for (LauncherImage launcher : chosen) {
       IniSettings settings = settings(projectJar);
+      minimum = settings.get(IniSettings.RUNTIME, "Minimum Version");
       // Relative entries resolve against the executable's folder, wherever it is started from.
       StringBuilder classPath = new StringBuilder();
       for (String file : lib.names())
@@ -79,12 +107,33 @@ public class AssembleMojo extends AbstractTarnMojo {
       plan.executable = pack(launcher, new byte[0], null, null, identity);
       plans.add(plan);
     }
+    LinkedRuntimes linking = linkRuntime ? linking(chosen, minimum) : null;
     Map<LauncherImage, byte[]> executables = new LinkedHashMap<>();
     for (Plan plan : plans) executables.put(plan.launcher, plan.executable);
     signWindows(executables);
     for (Plan plan : plans) plan.executable = executables.get(plan.launcher);
     Instant when = Timestamps.outputInstant(outputTimestamp);
-    for (Plan plan : plans) write(plan, lib, runtimeTree, when);
+    File scratch = new File(outputDirectory, ".tarn-link");
+    try {
+      Map<LauncherImage, FolderTree> linked = linking == null ? new LinkedHashMap<>()
+          : linking.link(LinkedRuntimes.jars(projectJar, runtimeDependencies()), scratch, getLog());
+      for (Plan plan : plans)
+        write(plan, lib, linked.containsKey(plan.launcher) ? linked.get(plan.launcher) : runtimeTree, when);
+    } finally {
+      try {
+        deleteTree(scratch.toPath());
+      } catch (IOException e) {
+        getLog().warn("Cannot remove " + scratch + ": " + PackFiles.describe(e));
+      }
+    }
+  }
+
+  private LinkedRuntimes linking(List<LauncherImage> chosen, String minimum) throws MojoFailureException {
+    if (runtime != null)
+      throw bad("linkRuntime", "and <runtime> both fill jre/; leave out one of them");
+    LinkedRuntimes linking = new LinkedRuntimes(this);
+    linking.check(chosen, minimum);
+    return linking;
   }
 
   /** The runtime's files, read once before anything is written. */
