@@ -10,6 +10,11 @@ namespace {
 // ordinary character of a file name.
 bool isFolderSeparator(char c) { return c == kPathSeparator || c == '/'; }
 
+// Empty, or nothing but dots and blanks: no folder of its own.
+bool isBlankName(const std::string& name) {
+  return name.find_first_not_of(". ") == std::string::npos;
+}
+
 // Fits the 260-byte buffer that the value is read into, terminator included.
 constexpr size_t kAppDataLimit = 260;
 
@@ -75,6 +80,18 @@ std::string cleanProductName(const std::string& productName, LeadByteTest lead) 
   return cleaned;
 }
 
+std::string applicationFolder(const std::string& productName, const std::string& productCode,
+                              const std::string& modulePath, LeadByteTest lead) {
+  const std::string name = cleanProductName(productName, lead);
+  if (isBlankName(name)) {
+    // Copies of one executable in different places are different applications.
+    const uint64_t hash = fnv1a(std::string(1, '\xff'), fnv1a(modulePath));
+    return executableName(modulePath, lead) + "-" + hexDigits(hash, 8);
+  }
+  const std::string code = cleanProductName(productCode, lead);
+  return isBlankName(code) ? name : name + kPathSeparator + code;
+}
+
 std::string appDataFolderFor(const std::string& appData) {
   if (appData.size() >= kAppDataLimit || !isAbsoluteWindowsPath(appData)) return std::string();
   return appData;
@@ -113,15 +130,12 @@ std::string userConfigFilePath(Machine& machine, const std::string& productName,
   if (!modulePath(*machine.system, &module)) return std::string();
   std::string path = userDataFolder(*machine.system);
   if (path.empty()) return std::string();
-  path += kPathSeparator;
-  path += cleanProductName(productName, machine.lead);
-  if (create) machine.system->createDirectory(path);
-  path += kPathSeparator;
-  path += productCode;
-  if (create) machine.system->createDirectory(path);
-  path += kPathSeparator;
-  path += userConfigBaseName(module, machine.lead);
-  return path;
+  const std::string own = applicationFolder(productName, productCode, module, machine.lead);
+  for (size_t at = own.find(kPathSeparator); create; at = own.find(kPathSeparator, at + 1)) {
+    machine.system->createDirectory(path + kPathSeparator + own.substr(0, at));
+    if (at == std::string::npos) break;
+  }
+  return path + kPathSeparator + own + kPathSeparator + userConfigBaseName(module, machine.lead);
 }
 
 bool userConfigFileExists(Machine& machine, const std::string& path) {

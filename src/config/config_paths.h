@@ -29,6 +29,14 @@ std::string userConfigBaseName(const std::string& modulePath, LeadByteTest lead)
 // The product name without the characters no folder name may hold.
 std::string cleanProductName(const std::string& productName, LeadByteTest lead);
 
+// The folder of an application's own below a per-user folder: the cleaned
+// product name, then the cleaned product code unless it is blank; without
+// a product name (nothing but dots and blanks once cleaned), the
+// executable's name and 8 hex digits of its path. Never empty, never ".."
+// or a separator, so nothing lands in the per-user folder itself or above.
+std::string applicationFolder(const std::string& productName, const std::string& productCode,
+                              const std::string& modulePath, LeadByteTest lead);
+
 // The per-user base folder by each platform's rule; "" when there is no
 // usable one, and then no per-user copy at all.
 // Windows: "APPDATA" when it is an absolute path that fits 260 bytes.
@@ -48,10 +56,10 @@ std::string userDataFolder(System& system);
 // Windows: "LOCALAPPDATA". Linux: $XDG_CACHE_HOME, else $HOME/.cache.
 std::string userCacheFolder(System& system);
 
-// <per-user folder>\<product name cleaned>\<product code>\<base name>.ini,
-// "" when the module path cannot be obtained or there is no per-user
-// folder; with create set, the two
-// product folders are created on the way (never the per-user folder itself).
+// <per-user folder>\<applicationFolder>\<base name>.ini, "" when the module
+// path cannot be obtained or there is no per-user folder; with create set,
+// the application's folders are created on the way (never the per-user
+// folder itself).
 std::string userConfigFilePath(Machine& machine, const std::string& productName,
                                const std::string& productCode, bool create);
 

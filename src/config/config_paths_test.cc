@@ -81,7 +81,9 @@ TEST(UserConfigPath, BaseNameAndCleanedProductName) {
   EXPECT_EQ("\x95\x5C\x83\x7C" "x", cleanProductName("\x95\x5C|\x83\x7C:x", shiftJisLead));
 }
 
-TEST(UserConfigPath, PiecesJoinedEvenWhenEmpty) {
+// Never a file in the per-user folder itself, where another program's INI
+// file of the same name may lie, nor one above it.
+TEST(UserConfigPath, AlwaysInAFolderOfTheApplicationsOwn) {
   FakeMachine fake;
   fake.system.module = join({"", "apps", "tool.exe"});
   fake.system.environment = {{"APPDATA", "C:\\Users\\u\\AppData\\Roaming"},
@@ -89,7 +91,16 @@ TEST(UserConfigPath, PiecesJoinedEvenWhenEmpty) {
   const std::string base = kWindows ? "C:\\Users\\u\\AppData\\Roaming" : "/home/u/.xdg";
   EXPECT_EQ(join({base, "Demo Viewer 2", "{0F1E2D3C}", "tool.ini"}),
             userConfigFilePath(fake.machine, "Demo Viewer: 2", "{0F1E2D3C}", false));
-  EXPECT_EQ(join({base, "", "", "tool.ini"}), userConfigFilePath(fake.machine, "", "", false));
+  EXPECT_EQ(join({base, "Demo", "ab", "tool.ini"}),
+            userConfigFilePath(fake.machine, "Demo", "a\\b/", false));
+  for (const char* code : {"", "..", " . "})
+    EXPECT_EQ(join({base, "Demo", "tool.ini"}), userConfigFilePath(fake.machine, "Demo", code, false));
+  const std::string own = userConfigFilePath(fake.machine, "", "", false);
+  EXPECT_EQ(own.substr(0, base.size() + 6), join({base, "tool-"}));
+  EXPECT_EQ(own.size(), base.size() + 1 + 13 + 1 + 8) << own;
+  EXPECT_EQ(userConfigFilePath(fake.machine, "..", "C", false), own);
+  fake.system.module = join({"", "other", "tool.exe"});
+  EXPECT_NE(userConfigFilePath(fake.machine, "", "", false), own) << "another copy's";
   EXPECT_TRUE(fake.system.created.empty());
 
   // No per-user folder: no per-user copy, rather than one below the root of
@@ -105,7 +116,7 @@ TEST(UserConfigPath, PiecesJoinedEvenWhenEmpty) {
   EXPECT_TRUE(fake.system.created.empty());
 }
 
-TEST(UserConfigPath, CreatesTheTwoProductFoldersOnly) {
+TEST(UserConfigPath, CreatesTheApplicationsFoldersOnly) {
   FakeMachine fake;
   fake.system.module = join({"", "apps", "tool"});
   fake.system.environment = {{"APPDATA", "C:\\AppData"}, {"HOME", "/home/u"}};
@@ -114,6 +125,9 @@ TEST(UserConfigPath, CreatesTheTwoProductFoldersOnly) {
             userConfigFilePath(fake.machine, "Demo", "X1", true));
   EXPECT_EQ(std::vector<std::string>({join({base, "Demo"}), join({base, "Demo", "X1"})}),
             fake.system.created);
+  fake.system.created.clear();
+  const std::string own = userConfigFilePath(fake.machine, "", "", true);
+  EXPECT_EQ(std::vector<std::string>({own.substr(0, own.size() - 9)}), fake.system.created);
 }
 
 TEST(UserDataFolder, AppDataRule) {

@@ -20,6 +20,7 @@ const SettingName kSettingNames[] = {
     {"Java Runtime Environment", "Library Path"},
     {"Java Runtime Environment", "Startup Cache"},
     {"Java Runtime Environment", "Virtual Machine Parameters"},
+    {"Java Runtime Environment", "Download Page"},
     {"Application", "Application Type"},
     {"Application", "Failure Check"},
     {"Application", "Override WorkingDir"},
@@ -28,6 +29,10 @@ const SettingName kSettingNames[] = {
     {"Application", "Output File"},
     {"Application", "Error File"},
     {"Application", "Cmd"},
+    {"Application", "Attach Console"},
+    {"Application", "App User Model ID"},
+    {"Application", "Splash Image"},
+    {"Application", "Splash Timeout"},
     {"Class Path", "Class Path"},
 };
 const size_t kSettingNameCount = sizeof kSettingNames / sizeof kSettingNames[0];

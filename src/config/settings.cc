@@ -75,7 +75,32 @@ const char* embeddedStateText() {
   return "";
 }
 
+// The dialog's link opens the address through the shell, which would as
+// well start a program named there: only a web page is taken.
+std::string downloadPage(const std::string& value) {
+  if (value.empty()) return kDefaultDownloadPage;
+  for (const char* scheme : {"https://", "http://"}) {
+    const size_t length = std::char_traits<char>::length(scheme);
+    if (value.size() > length && equalsIgnoringCase(value.substr(0, length), scheme)) return value;
+  }
+  trace("Download Page=%s: no http or https address, the default is shown", value.c_str());
+  return kDefaultDownloadPage;
+}
+
 }  // namespace
+
+std::string targetPath(const std::string& value) {
+  std::string path = value;
+  if (kPathSeparator == '/')
+    for (char& c : path)
+      if (c == '\\') c = '/';
+  return path;
+}
+
+std::string lookupPath(IniFile& ini, const std::string& section, const std::string& key) {
+  return targetPath(ini.lookup(section, key));
+}
+const char* const kDefaultDownloadPage = "https://adoptium.net/marketplace/";
 
 std::string embeddedConfigurationText() {
   size_t size = 0;
@@ -114,9 +139,9 @@ bool readSettings(Machine& machine, const std::string& embeddedText, LauncherSet
     userPath = userConfigFilePath(machine, settings->productName, settings->productCode, false);
   const bool userFile = !userPath.empty() && userConfigFileExists(machine, userPath);
   if (userFile)
-    rules.jrePath = readProfileString(files, userPath, kRuntime, "JRE Path");
+    rules.jrePath = targetPath(readProfileString(files, userPath, kRuntime, "JRE Path"));
   else
-    rules.jrePath = ini.lookup(kRuntime, "JRE Path");
+    rules.jrePath = lookupPath(ini, kRuntime, "JRE Path");
   if (tracing()) {
     if (userPath.empty())
       trace("per-user file: %s", settings->isService      ? "not used by a service"
@@ -154,9 +179,39 @@ bool readSettings(Machine& machine, const std::string& embeddedText, LauncherSet
   settings->overrideWorkingDir =
       equalsIgnoringCase(ini.lookup(kApplication, "Override WorkingDir"), "Yes");
   settings->startupCache = equalsIgnoringCase(ini.lookup(kRuntime, "Startup Cache"), "Yes");
-  settings->systemPath = ini.lookup(kRuntime, "System Path");
-  settings->libraryPath = ini.lookup(kRuntime, "Library Path");
+  settings->systemPath = lookupPath(ini, kRuntime, "System Path");
+  settings->libraryPath = lookupPath(ini, kRuntime, "Library Path");
+  settings->attachConsole = equalsIgnoringCase(ini.lookup(kApplication, "Attach Console"), "Yes");
+  settings->appUserModelId = ini.lookup(kApplication, "App User Model ID");
+  settings->downloadPage = downloadPage(ini.lookup(kRuntime, "Download Page"));
+  settings->splashImage = lookupPath(ini, kApplication, "Splash Image");
+  const std::string timeout = ini.lookup(kApplication, "Splash Timeout");
+  settings->splashTimeout = splashTimeoutSeconds(timeout);
+  if (!settings->splashImage.empty() || !timeout.empty())
+    trace("Splash Image=%s, Splash Timeout=%s: %d s", settings->splashImage.c_str(),
+          timeout.c_str(), static_cast<int>(settings->splashTimeout));
   return true;
+}
+
+bool readProductInformation(Machine& machine, const std::string& embeddedText,
+                            std::string* productName, std::string* productCode) {
+  std::string path;
+  if (!configFilePath(machine, &path)) return false;
+  IniFile ini(*machine.profiles, path, embeddedText, machine.lead);
+  *productName = ini.lookup(kProduct, "Product Name");
+  *productCode = ini.lookup(kProduct, "Product Code");
+  return true;
+}
+
+int32_t splashTimeoutSeconds(const std::string& text) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+    return kDefaultSplashTimeout;
+  int32_t seconds = 0;
+  for (char digit : text) {
+    seconds = seconds * 10 + (digit - '0');
+    if (seconds > kMostSplashTimeout) return kMostSplashTimeout;
+  }
+  return seconds;
 }
 
 bool readSingleInstanceSetting(Machine& machine, const std::string& embeddedText,

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "config/ini_file.h"
 #include "config/testing_machine.h"
 
 namespace tarn {
@@ -116,7 +117,8 @@ TEST_F(SettingsTest, KeysAreReadInOrder) {
                                       "Preferred versions", "JRE Path", "JVM Type", "JVM Source",
                                       "VM Provider", "Main Class", "Failure Check",
                                       "Override WorkingDir", "Startup Cache", "System Path",
-                                      "Library Path"}),
+                                      "Library Path", "Attach Console", "App User Model ID",
+                                      "Download Page", "Splash Image", "Splash Timeout"}),
             keys);
 }
 
@@ -168,7 +170,9 @@ TEST_F(SettingsTest, KeywordCaseRules) {
     set(kApplication, "Failure Check", yes);
     set(kApplication, "Override WorkingDir", yes);
     set(kRuntime, "Startup Cache", yes);
+    set(kApplication, "Attach Console", yes);
     EXPECT_TRUE(read());
+    EXPECT_TRUE(settings.attachConsole) << yes;
     EXPECT_TRUE(settings.failureCheck) << yes;
     EXPECT_TRUE(settings.overrideWorkingDir) << yes;
     EXPECT_TRUE(settings.startupCache) << yes;
@@ -177,7 +181,9 @@ TEST_F(SettingsTest, KeywordCaseRules) {
     set(kApplication, "Failure Check", no);
     set(kApplication, "Override WorkingDir", no);
     set(kRuntime, "Startup Cache", no);
+    set(kApplication, "Attach Console", no);
     EXPECT_TRUE(read());
+    EXPECT_FALSE(settings.attachConsole) << no;
     EXPECT_FALSE(settings.failureCheck) << no;
     EXPECT_FALSE(settings.overrideWorkingDir) << no;
     EXPECT_FALSE(settings.startupCache) << no;
@@ -198,6 +204,17 @@ TEST_F(SettingsTest, KeywordCaseRules) {
   set(kRuntime, "JVM Type", "Server");
   EXPECT_TRUE(read());
   EXPECT_EQ(JvmType::Default, settings.rules.jvmType);
+}
+
+TEST_F(SettingsTest, DownloadPageOnlyAWebAddress) {
+  setMainClass();
+  // Else the link would start a program, or open nothing.
+  for (const char* page : {"HTTP://example.com/?a=1&b=2", "C:\\Windows\\system32\\cmd.exe",
+                           "file:///etc/passwd", "https://", ""}) {
+    set(kRuntime, "Download Page", page);
+    EXPECT_TRUE(read());
+    EXPECT_EQ(page[0] == 'H' ? page : kDefaultDownloadPage, settings.downloadPage) << page;
+  }
 }
 
 TEST_F(SettingsTest, ServiceIsNeverSwitchedBackOff) {
@@ -274,16 +291,31 @@ TEST_F(SettingsTest, MainClassSlashFormStepsOverDoubleByteCharacters) {
   EXPECT_EQ("com/example/App", settings.mainClass);
 }
 
+// One INI file serves both systems: Linux reads a "\" in a path as "/".
+TEST_F(SettingsTest, PathKeysInTheTargetsForm) {
+  setMainClass();
+  for (const char* key : {"JRE Path", "System Path", "Library Path"})
+    set(kRuntime, key, "a\\b;c/d");
+  set("Class Path", "Class Path", "lib\\a.jar");
+  EXPECT_TRUE(read());
+  const std::string path = kWindows ? "a\\b;c/d" : "a/b;c/d";
+  EXPECT_EQ(path, settings.rules.jrePath);
+  EXPECT_EQ(path, settings.systemPath);
+  EXPECT_EQ(path, settings.libraryPath);
+  IniFile ini(fake.profiles, kConfig, "", noLeadBytes);
+  EXPECT_EQ(kWindows ? "lib\\a.jar" : "lib/a.jar", lookupPath(ini, "Class Path", "Class Path"));
+}
+
 struct RememberedRuntimeTest : SettingsTest {
   RememberedRuntimeTest() {
     setMainClass();
     set("Product Information", "Product Name", "Demo: Viewer");
     set("Product Information", "Product Code", "{0F1E}");
-    set(kRuntime, "JRE Path", "C:\\jre-from-config");
+    set(kRuntime, "JRE Path", "/jre-from-config");
   }
   void setUserCopy(bool withKey) {
     fake.system.files.insert(userCopy);
-    if (withKey) fake.profiles.set(userCopy, kRuntime, "JRE Path", "C:\\jre-chosen");
+    if (withKey) fake.profiles.set(userCopy, kRuntime, "JRE Path", "/jre-chosen");
   }
   std::string userCopy = kUserBase + kPathSeparator + "Demo Viewer" + kPathSeparator + "{0F1E}" +
                          kPathSeparator + "tool.ini";
@@ -294,7 +326,7 @@ TEST_F(RememberedRuntimeTest, PerUserCopyAloneDecidesWhenPresent) {
   EXPECT_TRUE(read());
   EXPECT_EQ("Demo: Viewer", settings.productName);
   EXPECT_EQ("{0F1E}", settings.productCode);
-  EXPECT_EQ("C:\\jre-chosen", settings.rules.jrePath);
+  EXPECT_EQ("/jre-chosen", settings.rules.jrePath);
   EXPECT_TRUE(fake.system.created.empty());
 }
 
@@ -306,17 +338,29 @@ TEST_F(RememberedRuntimeTest, PerUserCopyWithoutKeyGivesEmpty) {
 
 TEST_F(RememberedRuntimeTest, ConfigurationFileOtherwise) {
   EXPECT_TRUE(read());  // no per-user copy
-  EXPECT_EQ("C:\\jre-from-config", settings.rules.jrePath);
+  EXPECT_EQ("/jre-from-config", settings.rules.jrePath);
 
   setUserCopy(true);
   set(kApplication, "Application Type", "service");
   EXPECT_TRUE(read());
-  EXPECT_EQ("C:\\jre-from-config", settings.rules.jrePath);
+  EXPECT_EQ("/jre-from-config", settings.rules.jrePath);
 
   set(kApplication, "Application Type", "");
   fake.system.nt = false;
   EXPECT_TRUE(read());
-  EXPECT_EQ("C:\\jre-from-config", settings.rules.jrePath);
+  EXPECT_EQ("/jre-from-config", settings.rules.jrePath);
+}
+
+TEST_F(SettingsTest, SplashTimeoutInWholeSecondsUpToADay) {
+  set(kRuntime, "Main Class", "a.B");
+  set(kApplication, "Splash Image", "splash.png");
+  EXPECT_TRUE(read());
+  EXPECT_EQ("splash.png", settings.splashImage);
+  EXPECT_EQ(60, settings.splashTimeout);
+  for (const auto& c : std::vector<std::pair<const char*, int32_t>>{
+           {"0", 0}, {"007", 7}, {"86401", 86400}, {"99999999999999999999", 86400}, {"-1", 60},
+           {"2.5", 60}, {"10s", 60}})
+    EXPECT_EQ(c.second, splashTimeoutSeconds(c.first)) << c.first;
 }
 
 TEST_F(SettingsTest, SingleInstanceOnlyForLowerCaseYes) {

@@ -80,11 +80,59 @@ jclass findProgramClass(JNIEnv* env, const std::string& name) {
 
 namespace {
 
+// The VM's shutdown has begun (System.exit, or the program's last thread
+// gone), which the launch's teardown may never see: the runtime then
+// refuses a new shutdown hook with IllegalStateException. An unstarted
+// thread is offered and taken back. False when the VM does not tell.
+bool vmShuttingDown(JNIEnv* env) {
+  jclass runtimeClass = env->FindClass("java/lang/Runtime");
+  jmethodID getRuntime = runtimeClass ? env->GetStaticMethodID(runtimeClass, "getRuntime",
+                                                               "()Ljava/lang/Runtime;")
+                                      : nullptr;
+  if (!getRuntime || env->PushLocalFrame(8) != JNI_OK) {
+    env->ExceptionClear();
+    if (runtimeClass) env->DeleteLocalRef(runtimeClass);
+    return false;
+  }
+  jclass threadClass = env->FindClass("java/lang/Thread");
+  jmethodID newThread = threadClass ? env->GetMethodID(threadClass, "<init>", "()V") : nullptr;
+  jmethodID add = newThread ? env->GetMethodID(runtimeClass, "addShutdownHook",
+                                               "(Ljava/lang/Thread;)V")
+                            : nullptr;
+  jmethodID remove = add ? env->GetMethodID(runtimeClass, "removeShutdownHook",
+                                            "(Ljava/lang/Thread;)Z")
+                         : nullptr;
+  jclass refusal = remove ? env->FindClass("java/lang/IllegalStateException") : nullptr;
+  jobject runtime = refusal ? env->CallStaticObjectMethod(runtimeClass, getRuntime) : nullptr;
+  jobject hook = runtime ? env->NewObject(threadClass, newThread) : nullptr;
+  bool ending = false;
+  if (hook && !env->ExceptionCheck()) {
+    env->CallVoidMethod(runtime, add, hook);
+    jthrowable thrown = env->ExceptionOccurred();
+    env->ExceptionClear();
+    if (thrown)
+      ending = env->IsInstanceOf(thrown, refusal);
+    else
+      env->CallBooleanMethod(runtime, remove, hook);
+  }
+  env->ExceptionClear();
+  env->PopLocalFrame(nullptr);
+  env->DeleteLocalRef(runtimeClass);
+  return ending;
+}
+
 void callSecondaryMain(const ChannelLaunch& launch, const std::vector<std::string>& arguments,
                        HandOverReply reply, void* context) {
   JavaVM* vm = launch.jvm->vm;
   JNIEnv* env = nullptr;
   if (!vm || vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return;
+  // The program is ending: the second start becomes the next first instance.
+  if (vmShuttingDown(env)) {
+    trace("hand-over refused: the program is ending, its VM's shutdown has begun");
+    reply(context, HandOverAnswer::kRefused, 0);
+    vm->DetachCurrentThread();
+    return;
+  }
 
   jclass mainClass = findProgramClass(env, *launch.mainClass);
   if (mainClass) {

@@ -11,8 +11,13 @@ const int64_t kCacheDay = 24LL * 3600 * 1000000000LL;
 
 namespace {
 
-// A pending file older than this was left by a run that never finished.
+// A pending file untouched for this long whose process has ended was left
+// by a run that never finished. Its process may record for days, writing
+// nothing once the program's classes are loaded.
 const int64_t kAbandonedAfter = 3600LL * 1000000000LL;
+// How much later than a pending file's last write its process may seem to
+// have started, with the system's coarser clocks and a step of the clock.
+const int64_t kStartLeeway = 600LL * 1000000000LL;
 // The keys whose caches stay however old, the one in use among them.
 const size_t kKeptKeys = 3;
 
@@ -27,12 +32,13 @@ struct CacheFile {
   std::string key;
   FileKind kind = FileKind::Finished;
   std::string tail;  // what follows the key
+  uint32_t processId = 0;  // a pending file's, 0 when none could have it
   FileFacts facts;
 };
 
 // <base>-<key>-<stamp>.jsa|.aot finished, <base>-<key>.p<process>.jsa|.aot|
-// .classlist|.aotconf pending (the last of earlier versions), <base>-<key>.tried
-// a marker; anything else is not ours.
+// .classlist|.plan|.aotconf pending (the last of earlier versions),
+// <base>-<key>.tried a marker; anything else is not ours.
 bool parseName(const std::string& name, const std::string& prefix, CacheFile* file) {
   if (!startsWith(name, prefix) || name.size() < prefix.size() + 16) return false;
   file->key = name.substr(prefix.size(), 16);
@@ -45,8 +51,12 @@ bool parseName(const std::string& name, const std::string& prefix, CacheFile* fi
     file->kind = FileKind::Finished;
   else if (startsWith(tail, ".p") && dot != std::string::npos && dot > 2 &&
            tail.find_first_not_of("0123456789", 2) == dot &&
-           (archive || endsWith(tail, ".classlist") || endsWith(tail, ".aotconf")))
+           (archive || endsWith(tail, ".classlist") || endsWith(tail, ".plan") ||
+            endsWith(tail, ".aotconf"))) {
     file->kind = FileKind::Pending;
+    const unsigned long long id = dot - 2 <= 10 ? std::stoull(tail.substr(2, dot - 2)) : 0;
+    file->processId = id <= UINT32_MAX ? static_cast<uint32_t>(id) : 0;
+  }
   else if (tail == ".tried")
     file->kind = FileKind::Marker;
   else
@@ -55,6 +65,43 @@ bool parseName(const std::string& name, const std::string& prefix, CacheFile* fi
 }
 
 }  // namespace
+
+namespace {
+
+// A decimal number of at most 18 digits, so that it fits whatever follows.
+bool smallNumber(const std::string& text, int64_t* value) {
+  if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos)
+    return false;
+  *value = std::stoll(text);
+  return true;
+}
+
+}  // namespace
+
+bool processStartFromProc(const std::string& processStat, const std::string& systemStat,
+                          int64_t ticksPerSecond, int64_t* started) {
+  // The command's name, in parentheses, may hold blanks and parentheses
+  // itself: the fields are counted from the last ")", which is field 2.
+  size_t at = processStat.rfind(')');
+  for (int field = 3; field <= 22 && at != std::string::npos; ++field)
+    at = processStat.find(' ', at + 1);
+  if (at == std::string::npos || ticksPerSecond <= 0) return false;
+  const size_t end = processStat.find_first_of(" \n", at + 1);
+  int64_t ticks = 0, boot = 0;
+  if (!smallNumber(processStat.substr(at + 1, end == std::string::npos ? end : end - at - 1),
+                   &ticks))
+    return false;
+  const std::string key = "\nbtime ";
+  size_t line = ("\n" + systemStat).find(key);
+  if (line == std::string::npos) return false;
+  line += key.size() - 1;
+  if (!smallNumber(systemStat.substr(line, systemStat.find('\n', line) - line), &boot))
+    return false;
+  const int64_t seconds = boot + ticks / ticksPerSecond;
+  if (seconds > 9000000000LL) return false;
+  *started = seconds * 1000000000LL + ticks % ticksPerSecond * (1000000000LL / ticksPerSecond);
+  return true;
+}
 
 std::string cacheStamp(const FileFacts& facts) {
   // Each number closed by a separator, as the key's parts are.
@@ -85,7 +132,9 @@ KeyFiles sweepCacheFolder(const std::string& folder, const std::string& baseName
           others.push_back(file);
         break;
       case FileKind::Pending:
-        if (age > kAbandonedAfter)
+        if (age > kAbandonedAfter &&
+            (file.processId == 0 ||
+             !files.processRuns(file.processId, file.facts.modified + kStartLeeway)))
           files.remove(file.path);
         else if (own)
           found.pending = true;

@@ -25,13 +25,19 @@ struct KeyFiles {
 };
 
 // Removes what is of no more use: damaged finished files, pending files
-// long abandoned, markers older than a day, and the caches of keys beyond
+// long untouched whose process has ended, markers older than a day, and the caches of keys beyond
 // the few used last once they have not been used for a day. Nothing but
 // the application's own cache files is ever removed. Finished files carry
 // extension; a finished file of the key with another one is damaged.
 KeyFiles sweepCacheFolder(const std::string& folder, const std::string& baseName,
                           const std::string& key, const std::string& extension, int64_t now,
                           CacheFiles& files);
+
+// When a process started, in nanoseconds since 1970, from its line in
+// Linux's /proc/<pid>/stat (its start in clock ticks after boot) and the
+// text of /proc/stat (the boot's time); false when they hold none.
+bool processStartFromProc(const std::string& processStat, const std::string& systemStat,
+                          int64_t ticksPerSecond, int64_t* started);
 
 // A day, the age at which a marker lapses and an unused cache is old.
 extern const int64_t kCacheDay;

@@ -1,9 +1,10 @@
 #include "jvm/cache_options.h"
 
-#include <cstdint>
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 
 #include "config/java_version.h"
-#include "jvm/memory_share.h"
 #include "os/text.h"
 
 namespace tarn {
@@ -24,6 +25,26 @@ bool startsWithAny(const std::string& text, std::initializer_list<const char*> p
   return false;
 }
 
+// A heap size such as 48g or 34359738368: the VM leaves compressed object
+// pointers off for one of 32 GB or more. Not a size: false.
+bool isHeapOf32GbOrMore(const std::string& size) {
+  static const char kUnits[] = "kmgt";
+  size_t digits = size.find_first_not_of("0123456789");
+  if (size.empty() || digits == 0) return false;
+  if (digits != std::string::npos && digits + 1 != size.size()) return false;
+  int shift = 0;
+  if (digits != std::string::npos) {
+    const char* unit = strchr(kUnits, tolower(static_cast<unsigned char>(size[digits])));
+    if (!unit || !*unit) return false;
+    shift = 10 * static_cast<int>(unit - kUnits + 1);
+  }
+  std::string number = size.substr(0, digits);
+  number.erase(0, std::min(number.find_first_not_of('0'), number.size() - 1));
+  if (number.size() > 15) return true;  // more than any unit's limit below
+  uint64_t limit = std::max<uint64_t>((uint64_t(32) << 30) >> shift, 1);
+  return std::stoull(number) >= limit;
+}
+
 }  // namespace
 
 bool isAgent(const std::string& option) {
@@ -41,32 +62,23 @@ CacheKind cacheKindFor(const std::string& releaseVersion) {
   return CacheKind::None;
 }
 
-std::string defaultArchiveName(const std::vector<std::string>& options) {
-  const uint64_t kCompressedLimit = 32ull << 30;
-  bool compressed = true;
-  for (const std::string& option : options) {
-    if (option == "-XX:-UseCompressedOops") {
-      compressed = false;
-    } else if (option == "-XX:+UseCompressedOops") {
-      compressed = true;
-    } else if (startsWith(option, "-Xmx")) {
-      // Saturates rather than wrapping: an absurd size is a large one.
-      uint64_t number = 0;
-      size_t at = 4;
-      for (; at < option.size() && option[at] >= '0' && option[at] <= '9'; ++at)
-        number = number > UINT64_MAX / 10 ? UINT64_MAX : number * 10 + (option[at] - '0');
-      uint64_t unit = at + 1 == option.size() ? unitMultiplier(option) : 1;
-      compressed = number < (kCompressedLimit + unit - 1) / unit;
-    }
-  }
-  return compressed ? "classes.jsa" : "classes_nocoops.jsa";
-}
-
 bool isSharingOption(const std::string& option) {
   if (startsWith(option, "-Xshare")) return true;
   std::string name = flagName(option);
   return startsWithAny(name, {"Shared", "AOT", "ArchiveClassesAtExit", "AutoCreateSharedArchive",
                               "DumpLoadedClassList", "UseSharedSpaces", "RequireSharedSpaces"});
+}
+
+std::string baseArchiveName(const std::vector<std::string>& options) {
+  bool compressed = true;
+  for (const std::string& option : options) {
+    // The last option wins, as in the VM.
+    if (startsWith(option, "-Xmx")) compressed = !isHeapOf32GbOrMore(option.substr(4));
+    if (startsWith(option, "-XX:MaxHeapSize=")) compressed = !isHeapOf32GbOrMore(option.substr(16));
+    if (option == "-XX:-UseCompressedOops" || option == "-XX:+UseZGC") compressed = false;
+    if (option == "-XX:+UseCompressedOops") compressed = true;
+  }
+  return compressed ? "classes.jsa" : "classes_nocoops.jsa";
 }
 
 std::vector<std::string> cacheShapingOptions(const std::vector<std::string>& options) {

@@ -31,11 +31,10 @@ bool isSharingOption(const std::string& option);
 // the boot class path, verification and agents.
 std::vector<std::string> cacheShapingOptions(const std::vector<std::string>& options);
 
-// The file name of the runtime's default archive, beside its VM library,
-// that the VM maps under a dynamic archive: the one for a heap without
-// compressed object pointers where the options turn them off or ask for a
-// heap of 32 GB or more.
-std::string defaultArchiveName(const std::vector<std::string>& options);
+// The default class-data archive beside the VM library that a dynamic
+// archive builds on: the VM maps the one for uncompressed object pointers
+// when the options turn them off (a heap of 32 GB or more, ZGC).
+std::string baseArchiveName(const std::vector<std::string>& options);
 
 // The option loads a Java or native agent.
 bool isAgent(const std::string& option);

@@ -40,14 +40,18 @@ TEST(StartupCache, SharingOptionsAndShapingOptions) {
                                                 "--enable-preview"}));
 }
 
-// The VM maps another default archive without compressed object pointers.
-TEST(StartupCache, DefaultArchiveByCompressedPointers) {
-  EXPECT_EQ(defaultArchiveName({"-Xmx31g", "-Xss1m"}), "classes.jsa");
-  EXPECT_EQ(defaultArchiveName({"-Xmx32767m"}), "classes.jsa");
-  EXPECT_EQ(defaultArchiveName({"-Xmx32768m"}), "classes_nocoops.jsa");
-  EXPECT_EQ(defaultArchiveName({"-Xmx64g", "-Xmx1g"}), "classes.jsa") << "the last one counts";
-  EXPECT_EQ(defaultArchiveName({"-Xmx99999999999999999999999k"}), "classes_nocoops.jsa");
-  EXPECT_EQ(defaultArchiveName({"-XX:-UseCompressedOops"}), "classes_nocoops.jsa");
+TEST(StartupCache, BaseArchiveByTheHeapsPointers) {
+  using Options = std::vector<std::string>;
+  EXPECT_EQ(baseArchiveName({}), "classes.jsa");
+  for (const Options& options : {Options{"-Xmx31g"}, Options{"-Xmx32767m", "-Xms40g"},
+                                 Options{"-Xmx48g", "-Xmx4g"}, Options{"-Xmx0040g9"}, Options{"-Xmxg"},
+                                 Options{"-Xmx"},
+                                 Options{"-XX:-UseCompressedOops", "-XX:+UseCompressedOops"}})
+    EXPECT_EQ(baseArchiveName(options), "classes.jsa") << options[0];
+  for (const Options& options : {Options{"-Xmx32g"}, Options{"-Xmx34359738368"}, Options{"-Xmx1T"},
+                                 Options{"-XX:MaxHeapSize=99999999999999999999999k"},
+                                 Options{"-XX:+UseZGC"}, Options{"-XX:-UseCompressedOops"}})
+    EXPECT_EQ(baseArchiveName(options), "classes_nocoops.jsa") << options[0];
 }
 
 }  // namespace

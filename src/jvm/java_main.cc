@@ -61,10 +61,30 @@ bool redirectStream(JNIEnv* env, const std::string& fileName, JavaStream stream)
   if (!set) return false;
   env->CallStaticVoidMethod(systemClass, set, print);
   if (env->ExceptionOccurred()) {
-    env->ExceptionDescribe();
+    printPendingException(env);
     return false;
   }
   return true;
+}
+
+void printPendingException(JNIEnv* env) {
+  // Not ExceptionDescribe: a real VM writes its "Exception in thread" line
+  // to its own error stream and only the trace to System.err, so the line
+  // misses an error file, and on Windows, where standard error is no
+  // console, comes out after everything else.
+  jthrowable exception = env->ExceptionOccurred();
+  if (!exception) return;
+  env->ExceptionClear();
+  jclass type = env->GetObjectClass(exception);
+  jmethodID print = type ? env->GetMethodID(type, "printStackTrace", "()V") : nullptr;
+  if (print) {
+    env->CallVoidMethod(exception, print);
+  } else {
+    env->ExceptionClear();
+    env->Throw(exception);
+  }
+  if (env->ExceptionOccurred()) env->ExceptionDescribe();
+  env->DeleteLocalRef(exception);
 }
 
 std::string exceptionText(JNIEnv* env, jthrowable exception) {
@@ -86,13 +106,13 @@ std::string exceptionText(JNIEnv* env, jthrowable exception) {
       env->GetMethodID(exceptionClass, "printStackTrace", "(Ljava/io/PrintStream;)V");
   if (!printStackTrace) return std::string();
   env->CallVoidMethod(exception, printStackTrace, print);
-  if (env->ExceptionOccurred()) env->ExceptionDescribe();
+  printPendingException(env);
   jclass bytesObjectClass = env->GetObjectClass(bytes);
   if (!bytesObjectClass) return std::string();
   jmethodID toString = env->GetMethodID(bytesObjectClass, "toString", "()Ljava/lang/String;");
   if (!toString) return std::string();
   jstring string = static_cast<jstring>(env->CallObjectMethod(bytes, toString));
-  if (env->ExceptionOccurred()) env->ExceptionDescribe();
+  printPendingException(env);
   if (!string) return std::string();
   const char* characters = env->GetStringUTFChars(string, nullptr);
   if (!characters) return std::string();
@@ -110,13 +130,14 @@ void callSystemExit(JNIEnv* env) {
   jmethodID exitMethod = env->GetStaticMethodID(systemClass, "exit", "(I)V");
   if (!exitMethod) return;
   env->CallStaticVoidMethod(systemClass, exitMethod, static_cast<jint>(-1));
-  if (env->ExceptionOccurred()) env->ExceptionDescribe();
+  printPendingException(env);
 }
 
 namespace {
 
 // A failure once the VM exists: the thread still detaches, or the VM's
-// teardown would wait for it forever.
+// teardown would wait for it forever. Detaching hands the pending exception
+// to the thread's uncaught-exception handler, as for main's own.
 bool failAfterVm(JvmHost& jvm) {
   jvm.vm->DetachCurrentThread();
   return false;
@@ -135,30 +156,20 @@ bool invokeMain(const JavaMainCall& call, bool* threw) {
     return failAfterVm(jvm);
   }
   const char* classChars = env->GetStringUTFChars(className, nullptr);
-  if (!classChars) {
-    env->ExceptionDescribe();
-    return failAfterVm(jvm);
-  }
+  if (!classChars) return failAfterVm(jvm);
   jclass mainType = env->FindClass(classChars);
   env->ReleaseStringUTFChars(className, classChars);
   if (!mainType) {
-    env->ExceptionDescribe();
     reportError(IDS_MAIN_CLASS_NOT_FOUND, mainClass);
     return failAfterVm(jvm);
   }
   jmethodID mainMethod = env->GetStaticMethodID(mainType, "main", "([Ljava/lang/String;)V");
   if (!mainMethod) {
-    if (env->ExceptionOccurred())
-      env->ExceptionDescribe();
-    else
-      reportError(IDS_NO_MAIN_METHOD);
+    if (!env->ExceptionOccurred()) reportError(IDS_NO_MAIN_METHOD);
     return failAfterVm(jvm);
   }
   jobjectArray arguments = newJavaStringArray(env, *call.arguments);
-  if (!arguments) {
-    env->ExceptionDescribe();
-    return failAfterVm(jvm);
-  }
+  if (!arguments) return failAfterVm(jvm);
   if (call.aboutToStart) call.aboutToStart(call.context);
   trace("calling %s.main, arguments: %d", mainClass.c_str(),
         static_cast<int>(call.arguments->size()));
@@ -167,11 +178,19 @@ bool invokeMain(const JavaMainCall& call, bool* threw) {
   trace("main returned%s", exception ? " with an uncaught exception" : "");
   if (exception) {
     *threw = true;
-    env->ExceptionDescribe();
-    if (call.settings->failureCheck &&
-        exceptionDecision(exceptionText(env, exception)) == ExceptionDecision::Stop)
-      callSystemExit(env);
+    if (call.settings->failureCheck) {
+      env->ExceptionClear();
+      bool stop = exceptionDecision(exceptionText(env, exception)) == ExceptionDecision::Stop;
+      env->Throw(exception);
+      if (stop) {
+        printPendingException(env);
+        callSystemExit(env);
+      }
+    }
   }
+  // Detaching hands the exception to the thread's uncaught-exception
+  // handler, as java's own launcher lets it: the program's handler, or
+  // "Exception in thread" and the trace on System.err in one piece.
   return jvm.vm->DetachCurrentThread() == 0;
 }
 

@@ -46,6 +46,10 @@ enum class JavaStream { Output, Error };
 // (created, or emptied when it exists).
 bool redirectStream(JNIEnv* env, const std::string& fileName, JavaStream stream);
 
+// Prints the pending exception with its printStackTrace on System.err and
+// clears it.
+void printPendingException(JNIEnv* env);
+
 // What the exception's printStackTrace writes; "" when it cannot be had.
 std::string exceptionText(JNIEnv* env, jthrowable exception);
 

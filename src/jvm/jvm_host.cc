@@ -159,12 +159,12 @@ bool createJvm(JvmHost& host, const std::string& outputFile, const std::string& 
   if (!outputFile.empty()) {
     bool moved = redirectStream(env, outputFile, JavaStream::Output);
     trace("System.out to %s: %s", outputFile.c_str(), moved ? "done" : "failed");
-    if (!moved && env->ExceptionOccurred()) env->ExceptionDescribe();
+    if (!moved) printPendingException(env);
   }
   if (!errorFile.empty()) {
     bool moved = redirectStream(env, errorFile, JavaStream::Error);
     trace("System.err to %s: %s", errorFile.c_str(), moved ? "done" : "failed");
-    if (!moved && env->ExceptionOccurred()) env->ExceptionDescribe();
+    if (!moved) printPendingException(env);
   }
   return true;
 }

@@ -14,6 +14,7 @@
 #include "jvm/environment.h"
 #include "jvm/jvm_host.h"
 #include "jvm/vm_platform.h"
+#include "os/file_bytes.h"
 #include "os/text.h"
 #include "process/module_path.h"
 #include "report/trace.h"
@@ -37,6 +38,9 @@ struct VmEnd {
   std::atomic<int32_t> exitValue{0};
 };
 VmEnd vmEnd;
+
+// More than any plan's class path could take.
+const size_t kPlanLimit = 16 << 20;
 
 // How the VM reports that it cannot write its archive as it ends (a full
 // disk, a vanished folder), on both streams, before it ends the process
@@ -129,9 +133,6 @@ void applyStartupCache(Machine& machine, const LauncherSettings& settings, JvmHo
   }
   in.baseName = executableName(module, machine.lead);
   in.vmLibrary = jvm.jvmPath;
-  size_t folderEnd = findLastChar(in.vmLibrary, kPathSeparator, machine.lead);
-  in.defaultArchive = in.vmLibrary.substr(0, folderEnd == std::string::npos ? 0 : folderEnd + 1) +
-                      defaultArchiveName(jvm.options);
   in.runtimeHome = runtimeHome(in.vmLibrary, kPathSeparator == '/', machine.lead);
   in.releaseVersion = releaseJavaVersion(jvm.release);
   in.vmVariant = releaseValue(jvm.release, "JVM_VARIANT");
@@ -181,14 +182,45 @@ void finishStartupCache(CachePlan& plan) {
   if (vmEnd.plan == &plan) vmEnd.plan = nullptr;
 }
 
-bool runStartupCacheFinisher(System& system) {
-  std::string text;
-  if (!system.getEnvironment(kCacheFinisherVariable, &text) || text.empty()) return false;
-  system.setEnvironment(kCacheFinisherVariable, "");  // not the assembling run's business
-  lowerPriority();
-  CachePlan plan;
+bool runStartupCacheFinisher(Machine& machine, int32_t* exitValue) {
+  System& system = *machine.system;
+  std::string name;
+  // Neither the program nor the assembling run has any business with it.
+  if (!system.getEnvironment(kCacheFinisherVariable, &name)) return false;
+  system.unsetEnvironment(kCacheFinisherVariable);
+  std::string module, key, processId;
+  uint32_t error = 0;  // the launch reports it
+  if (name.empty() || !system.modulePath(&module, &error)) return false;
+  const std::string baseName = executableName(module, machine.lead);
+  if (!parsePlanFileName(name, baseName, &key, &processId)) {
+    trace("start-up cache: %s=%s left alone, no plan file of this executable's",
+          kCacheFinisherVariable, name.c_str());
+    return false;
+  }
+  *exitValue = -1;
+  std::string productName, productCode, text;
   RealCacheFiles files;
-  if (finisherPlan(text, &plan)) assembleStartupCache(plan, files);
+  const std::string folder =
+      readProductInformation(machine, embeddedConfigurationText(), &productName, &productCode)
+          ? startupCacheFolder(system, productName, productCode, module, machine.lead)
+          : std::string();
+  if (folder.empty() || !makeOwnCacheFolders(files, userCacheFolder(system), folder)) {
+    trace("start-up cache: no cache folder of the user's own for plan %s", name.c_str());
+    return true;
+  }
+  const std::string path = folder + kPathSeparator + name;
+  const bool read = readFileStart(path, kPlanLimit, &text);
+  files.remove(path);
+  CachePlan plan;
+  if (!read || !finisherPlan(folder, baseName, name, text, files, &plan)) {
+    trace("start-up cache: %s %s", path.c_str(), read ? "is no plan a launch wrote" : "is missing");
+    return true;
+  }
+  lowerPriority();
+  trace("start-up cache: building %s from the classes process %s loaded", plan.target.c_str(),
+        processId.c_str());
+  assembleStartupCache(plan, files);
+  *exitValue = 0;
   return true;
 }
 

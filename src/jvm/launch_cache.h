@@ -31,9 +31,12 @@ void startupCacheProgramEnded(int32_t exitValue);
 // After the VM is gone: finishes what the run started.
 void finishStartupCache(CachePlan& plan);
 
-// When this process was started as the finisher (kCacheFinisherVariable
-// set): builds the cache it was told of and returns true.
-bool runStartupCacheFinisher(System& system);
+// Takes kCacheFinisherVariable out of the environment. When it names a
+// plan file of this executable's caches, this process is the finisher:
+// builds the cache that the plan in the cache's folder describes, or
+// nothing when there is no sound plan, and returns true with the process's
+// exit value. Any other value is traced and the launch goes on (false).
+bool runStartupCacheFinisher(Machine& machine, int32_t* exitValue);
 
 }  // namespace tarn
 

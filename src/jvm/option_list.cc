@@ -75,7 +75,7 @@ bool buildOptionList(Machine& machine, const std::string& embeddedText, Launcher
   if (!configFilePath(machine, &path)) return false;
   IniFile ini(*machine.profiles, path, embeddedText, machine.lead);
 
-  std::string classPath = toTargetPathList(ini.lookup("Class Path", "Class Path"));
+  std::string classPath = toTargetPathList(lookupPath(ini, "Class Path", "Class Path"));
   trace("Class Path=%s", classPath.c_str());
   if (equalsIgnoringCase(ini.lookup("Application", "Embedded Jar"), "yes")) {
     std::string executable;
@@ -102,9 +102,9 @@ bool buildOptionList(Machine& machine, const std::string& embeddedText, Launcher
     jvm.options.push_back(option);
   }
 
-  settings.outputFile = ini.lookup("Application", "Output File");
+  settings.outputFile = lookupPath(ini, "Application", "Output File");
   expandEnvironment(settings.outputFile);
-  settings.errorFile = ini.lookup("Application", "Error File");
+  settings.errorFile = lookupPath(ini, "Application", "Error File");
   expandEnvironment(settings.errorFile);
   std::string cmd = ini.lookup("Application", "Cmd");
   if (!cmd.empty()) {

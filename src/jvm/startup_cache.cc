@@ -24,11 +24,6 @@ uint64_t hashNumber(uint64_t hash, uint64_t number) {
   return hashText(hash, std::to_string(number));
 }
 
-// Empty, or nothing but dots and blanks: no folder of its own.
-bool isBlankName(const std::string& name) {
-  return name.find_first_not_of(". ") == std::string::npos;
-}
-
 std::string extensionOf(CacheKind kind) { return kind == CacheKind::AotCache ? ".aot" : ".jsa"; }
 
 // Recorded as a class list and built after the program.
@@ -98,20 +93,11 @@ std::string startupCacheFolder(System& system, const std::string& productName,
                                LeadByteTest lead) {
   std::string folder = userCacheFolder(system);
   if (folder.empty() || modulePath.empty()) return std::string();
-  std::string name = cleanProductName(productName, lead);
-  if (isBlankName(name)) {
-    // Copies of one executable in different places are different applications.
-    return folder + kPathSeparator + executableName(modulePath, lead) + "-" +
-           hexDigits(hashText(kHashBasis, modulePath), 8);
-  }
-  folder += kPathSeparator + name;
-  std::string code = cleanProductName(productCode, lead);
-  if (!isBlankName(code)) folder += kPathSeparator + code;
-  return folder;
+  return folder + kPathSeparator + applicationFolder(productName, productCode, modulePath, lead);
 }
 
 bool makeOwnCacheFolders(CacheFiles& files, const std::string& root, const std::string& folder) {
-  files.ownFolder(root);  // the user's to choose: a link elsewhere is fine
+  files.makeMissingFolder(root);  // a link elsewhere or a shared folder is fine
   for (size_t at = folder.find(kPathSeparator, root.size() + 1);;
        at = folder.find(kPathSeparator, at + 1)) {
     if (!files.ownFolder(folder.substr(0, at))) return false;
@@ -148,10 +134,6 @@ CachePlan planStartupCache(const CacheInputs& in, CacheFiles& files) {
   CacheKind kind = cacheKindFor(in.releaseVersion);
   plan.state = "none, the runtime's version offers none";
   if (kind == CacheKind::None || in.folder.empty() || in.baseName.empty()) return plan;
-  // Without it the VM refuses to start at all with a dynamic archive's options.
-  FileFacts base;
-  if (kind != CacheKind::AotCache && !files.facts(in.defaultArchive, &base))
-    kind = CacheKind::ClassListArchive;
   // Another VM would refuse these options, and the program would not start.
   plan.state = "none, not a HotSpot VM";
   if (!in.vmVariant.empty() && !equalsIgnoringCase(in.vmVariant, "hotspot")) return plan;
@@ -174,6 +156,17 @@ CachePlan planStartupCache(const CacheInputs& in, CacheFiles& files) {
   }
   plan.state = "none, no class path";
   if (classPath.empty()) return plan;
+  // A dynamic archive builds on the runtime's default one; without it the
+  // VM refuses to start (a linked runtime made without one, say). A static
+  // archive built from a class list needs none.
+  std::string base;
+  if (kind == CacheKind::ArchiveAtExit || kind == CacheKind::AutoArchive) {
+    base = in.vmLibrary.substr(
+        0, in.vmLibrary.find_last_of(kPathSeparator == '/' ? "/" : "/\\") + 1) +
+        baseArchiveName(in.options);
+    FileFacts facts;
+    if (!files.facts(base, &facts) || facts.directory) kind = CacheKind::ClassListArchive;
+  }
   std::vector<std::string> shaping = cacheShapingOptions(in.options);
   // The finisher is told the assembling run's values one a line.
   plan.state = "none, a line break in the class path or the VM parameters";
@@ -220,9 +213,8 @@ CachePlan planStartupCache(const CacheInputs& in, CacheFiles& files) {
     if (kind == CacheKind::AotCache)
       plan.state = "recording, built in the background after the program";
     else if (kind == CacheKind::ClassListArchive)
-      plan.state = "recording a class list, as the runtime has no " +
-                   in.defaultArchive.substr(in.defaultArchive.find_last_of("/\\") + 1) +
-                   " for a dynamic archive; built in the background after the program";
+      plan.state = "recording a class list, as the runtime has no default class-data archive " +
+                   base + " for a dynamic one; built in the background after the program";
     else
       plan.state = "recording, written at exit";
     return plan;

@@ -34,6 +34,9 @@ struct CacheFiles {
   // Makes the file, empty, or sets the time of the one there to now: false
   // when it cannot be written.
   virtual bool touch(const std::string& path) = 0;
+  // Makes the file, readable by the user alone, holding the text: false
+  // when there is one already or it cannot be written whole.
+  virtual bool writeNew(const std::string& path, const std::string& text) = 0;
   // Sets the last access time to now, and leaves the modified time (and
   // with it a finished cache's stamp) alone.
   virtual void markUsed(const std::string& path) = 0;
@@ -44,6 +47,13 @@ struct CacheFiles {
   // the user's own, not a link, that no one else may write to (any write
   // access of others is taken away).
   virtual bool ownFolder(const std::string& folder) = 0;
+  // Makes the folder, private, when it is missing; one that is there keeps
+  // its owner and mode whatever they are.
+  virtual void makeMissingFolder(const std::string& folder) = 0;
+  // A process of that id runs that had started by then (nanoseconds since
+  // 1970): one that has taken the id of an ended one since does not count.
+  // Where its start cannot be learnt, any process of the id counts.
+  virtual bool processRuns(uint32_t processId, int64_t startedBy) = 0;
   // Runs the program with the arguments, its standard handles on the null
   // device and no other handle of this process, and waits: true when it
   // ended with 0.
@@ -64,7 +74,8 @@ std::string startupCacheFolder(System& system, const std::string& productName,
 
 // Makes the application's folders below the user's cache folder (root)
 // where missing: true when each is the user's own, so that no one else can
-// have put a link or a cache there.
+// have put a link or a cache there. The root is the user's setting, and may
+// be shared (a group's folder, /tmp): it is only made when missing.
 bool makeOwnCacheFolders(CacheFiles& files, const std::string& root, const std::string& folder);
 
 // 16 hex digits over what a cache depends on.
@@ -80,9 +91,6 @@ struct CacheInputs {
   std::string releaseVersion;
   std::string vmVariant;     // JVM_VARIANT of the release file, "" when none
   std::string vmLibrary;
-  // The default archive the VM would map under a dynamic one, beside
-  // vmLibrary (defaultArchiveName).
-  std::string defaultArchive;
   std::string javaProgram;   // the runtime's java launcher, which builds a cache from a class list
   std::vector<std::string> options;  // the VM options, class path option included
   std::string launcherProgram;  // this executable, which also finishes an AOT cache
@@ -123,9 +131,12 @@ struct RealCacheFiles : CacheFiles {
   bool remove(const std::string& path) override;
   bool rename(const std::string& from, const std::string& to) override;
   bool touch(const std::string& path) override;
+  bool writeNew(const std::string& path, const std::string& text) override;
   void markUsed(const std::string& path) override;
   uint64_t freeSpace(const std::string& folder) override;
   bool ownFolder(const std::string& folder) override;
+  void makeMissingFolder(const std::string& folder) override;
+  bool processRuns(uint32_t processId, int64_t startedBy) override;
   bool runQuietly(const std::string& program, const std::vector<std::string>& arguments) override;
   bool startDetached(const std::string& program, const std::string& variable,
                      const std::string& value) override;

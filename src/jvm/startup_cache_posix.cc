@@ -15,6 +15,9 @@
 #include <cstring>
 #include <limits>
 
+#include "jvm/cache_folder.h"
+#include "os/file_bytes.h"
+
 extern char** environ;
 
 namespace tarn {
@@ -93,6 +96,19 @@ bool RealCacheFiles::touch(const std::string& path) {
   return set;
 }
 
+bool RealCacheFiles::writeNew(const std::string& path, const std::string& text) {
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  size_t done = 0;
+  while (done < text.size()) {
+    ssize_t written = write(fd, text.data() + done, text.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) break;
+    done += static_cast<size_t>(written);
+  }
+  return close(fd) == 0 && done == text.size();
+}
+
 void RealCacheFiles::markUsed(const std::string& path) {
   const timespec times[2] = {{0, UTIME_NOW}, {0, UTIME_OMIT}};
   utimensat(AT_FDCWD, path.c_str(), times, 0);
@@ -114,6 +130,21 @@ bool RealCacheFiles::ownFolder(const std::string& folder) {
   // leave them open to the user's own group.
   const mode_t open = S_IWGRP | S_IWOTH;
   return (status.st_mode & open) == 0 || chmod(folder.c_str(), status.st_mode & 07777 & ~open) == 0;
+}
+
+void RealCacheFiles::makeMissingFolder(const std::string& folder) { mkdir(folder.c_str(), 0700); }
+
+bool RealCacheFiles::processRuns(uint32_t processId, int64_t startedBy) {
+  const pid_t pid = static_cast<pid_t>(processId);
+  // EPERM: it runs, as another user.
+  if (pid <= 0 || static_cast<uint32_t>(pid) != processId || (kill(pid, 0) != 0 && errno != EPERM))
+    return false;
+  std::string processStat, systemStat;
+  int64_t started = 0;
+  return !readFileStart("/proc/" + std::to_string(pid) + "/stat", 4096, &processStat) ||
+         !readFileStart("/proc/stat", 1 << 20, &systemStat) ||
+         !processStartFromProc(processStat, systemStat, sysconf(_SC_CLK_TCK), &started) ||
+         started <= startedBy;
 }
 
 bool RealCacheFiles::runQuietly(const std::string& program,

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "config/testing_machine.h"
 #include "jvm/cache_finish.h"
 #include "jvm/cache_folder.h"
@@ -60,8 +62,7 @@ struct PlanFixture : ::testing::Test {
     in.runtimeHome = S + "jdk";
     in.releaseVersion = "17.0.15";
     in.vmLibrary = S + "jdk" + S + "libjvm";
-    in.defaultArchive = S + "jdk" + S + "classes.jsa";
-    in.javaProgram = S + "jdk" + S + "java";
+    in.javaProgram = javaProgramOf(in.runtimeHome);
     in.launcherProgram = S + "app" + S + "app";
     in.workingFolder = S + "app";
     in.options = {"-Djava.class.path=" + S + "app" + S + "a.jar" + L + "lib.jar", "-Xmx1g",
@@ -69,11 +70,16 @@ struct PlanFixture : ::testing::Test {
     in.processId = 42;
     in.now = files.now = 10 * kCacheDay;
     files.files[in.vmLibrary] = FileFacts{20000, 100, false};
-    files.files[in.defaultArchive] = FileFacts{9000, 100, false};
+    files.files[in.javaProgram] = files.files[in.runtimeHome + S + "release"] = FileFacts{};
+    files.files[S + "jdk" + S + "classes.jsa"] = FileFacts{20000, 100, false};
     files.files[S + "app" + S + "a.jar"] = FileFacts{300, 200, false};
     files.files[S + "app" + S + "lib.jar"] = FileFacts{400, 300, false};
   }
   std::string inFolder(const std::string& name) { return in.folder + S + name; }
+  // What the finisher reads: the plan file that the variable names.
+  bool told(const std::string& name, CachePlan* plan) {
+    return finisherPlan(in.folder, in.baseName, name, files.contents[inFolder(name)], files, plan);
+  }
   void later(int64_t nanoseconds) { in.now = files.now += nanoseconds; }
   // Runs the program once: plan, the VM writes what it was told, finish,
   // and the finisher where one was started.
@@ -83,12 +89,14 @@ struct PlanFixture : ::testing::Test {
       files.files[plan.pending] = FileFacts{writtenSize, in.now, false};
     files.detached.clear();
     finishStartupCache(plan, files);
-    CachePlan told;
+    CachePlan finisher;
     if (!files.detached.empty()) {
       const std::string& line = files.detached.back();
-      EXPECT_TRUE(finisherPlan(line.substr(line.find('=') + 1), &told)) << line;
-      EXPECT_EQ(told.assembleArguments, plan.assembleArguments);
-      assembleStartupCache(told, files);
+      const std::string name = line.substr(line.find('=') + 1);
+      EXPECT_TRUE(told(name, &finisher)) << line;
+      files.remove(inFolder(name));
+      EXPECT_EQ(finisher.assembleArguments, plan.assembleArguments);
+      assembleStartupCache(finisher, files);
     }
     return plan;
   }
@@ -98,6 +106,31 @@ struct PlanFixture : ::testing::Test {
   CacheInputs in;
   FakeCacheFiles files;
 };
+
+TEST_F(PlanFixture, DynamicArchiveOnlyOverTheDefaultArchiveTheHeapMaps) {
+  // A runtime linked without one: the VM would refuse to start with a
+  // dynamic archive's options, so the cache comes from a class list.
+  int starts = 0;
+  auto records = [&](const char* how) {
+    in.baseName = "app" + std::to_string(++starts);  // no attempt before it
+    std::vector<std::string> options = planStartupCache(in, files).options;
+    return !options.empty() && options.back().find(how) != std::string::npos;
+  };
+  const std::string base = S + "jdk" + S + "classes.jsa";
+  for (const char* version : {"17.0.15", "21.0.5"}) {
+    in.releaseVersion = version;
+    files.files[base] = FileFacts{20000, 100, false};
+    EXPECT_TRUE(records("SharedArchiveFile") || records("ArchiveClassesAtExit")) << version;
+    files.files.erase(base);
+    EXPECT_TRUE(records("DumpLoadedClassList")) << version;
+  }
+  in.releaseVersion = "17.0.15";
+  files.files[base] = FileFacts{20000, 100, false};
+  in.options.push_back("-Xmx48g");
+  EXPECT_TRUE(records("DumpLoadedClassList")) << "a heap without compressed pointers maps another";
+  files.files[S + "jdk" + S + "classes_nocoops.jsa"] = FileFacts{20000, 100, false};
+  EXPECT_TRUE(records("ArchiveClassesAtExit"));
+}
 
 TEST_F(PlanFixture, ArchiveAtExitTrainsThenUsesThenRemakesWhenDamaged) {
   CachePlan first = start();
@@ -152,17 +185,44 @@ TEST_F(PlanFixture, TheKeysUsedLastKeepTheirCachesAndOldOnesGo) {
   EXPECT_EQ(cacheFiles().size(), 7u);
 }
 
+// A pending file goes once untouched for an hour and its process (the id
+// in its name) has ended: a program that runs for days records all along.
 TEST_F(PlanFixture, PendingFilesOfOtherRunsStayUntilAbandoned) {
   CachePlan plan = planStartupCache(in, files);
-  std::string running = plan.target + ".p7.jsa";
-  std::string abandoned = plan.target + ".p8.jsa";
-  files.files[running] = FileFacts{10, in.now - 60LL * 1000000000LL, false};
-  files.files[abandoned] = FileFacts{10, in.now - 2LL * 3600 * 1000000000LL, false};
+  const int64_t hour = 3600LL * 1000000000LL;
+  const std::string fresh = plan.target + ".p7.jsa";
+  const std::string longRunning = plan.target + ".p8.classlist";
+  const std::string killed = plan.target + ".p9.classlist";
+  const std::string idTaken = plan.target + ".p10.classlist";
+  const std::string idTooLarge = plan.target + ".p4294967296.classlist";
+  files.files[fresh] = FileFacts{10, in.now - hour / 60, false};
+  for (const std::string& old : {longRunning, killed, idTaken, idTooLarge})
+    files.files[old] = FileFacts{10, in.now - 30 * hour, false};
+  files.processes = {{8, in.now - 31 * hour}, {10, in.now - 2 * hour}, {0, 0}};
   CachePlan meanwhile = planStartupCache(in, files);
-  EXPECT_TRUE(files.has(running));
-  EXPECT_FALSE(files.has(abandoned));
+  EXPECT_TRUE(files.has(fresh));
+  EXPECT_TRUE(files.has(longRunning));
+  EXPECT_FALSE(files.has(killed));
+  EXPECT_FALSE(files.has(idTaken)) << "a later process took the id";
+  EXPECT_FALSE(files.has(idTooLarge));
   EXPECT_EQ(meanwhile.state, "not ready yet, another start is making it");
   EXPECT_TRUE(meanwhile.options.empty());
+}
+
+// What tells a recording process from a later one that took its id.
+TEST(ProcessStart, FromTheSystemsOwnFigures) {
+  int64_t started = 0;
+  const std::string fields = " S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 250 19\n";
+  const std::string system = "cpu 1 2\nbtime 1700000000\nprocesses 5\n";
+  EXPECT_TRUE(processStartFromProc("42 (a) b)" + fields, system, 100, &started));
+  EXPECT_EQ(started, 1700000002500000000);
+  EXPECT_FALSE(processStartFromProc("42 (a) S 1 2", system, 100, &started));
+  EXPECT_FALSE(processStartFromProc("42 (a)" + fields, "cpu 1\n", 100, &started));
+  RealCacheFiles real;
+  const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                          std::chrono::system_clock::now().time_since_epoch()).count();
+  EXPECT_TRUE(real.processRuns(currentProcessId(), now));
+  EXPECT_FALSE(real.processRuns(currentProcessId(), now - kCacheDay)) << "started later";
 }
 
 TEST_F(PlanFixture, SimultaneousFirstStartsKeepOneFinishedCache) {
@@ -289,16 +349,39 @@ TEST_F(PlanFixture, AotCacheRecordsThenAFinisherAssemblesIt) {
   files.runs.clear();
   start(0);
   EXPECT_TRUE(files.runs.empty());
-  // A finisher acts on no text but a launcher's.
-  CachePlan told;
-  for (const char* text : {"", "/c/app-k\nx\n/jdk/java\n-cp", "/c/app-k\n42\n\n-cp"})
-    EXPECT_FALSE(finisherPlan(text, &told)) << text;
+}
+
+// The finisher acts on nothing but a plan a launch wrote in the cache's
+// folder for this executable's cache, and runs nothing but a runtime's java.
+TEST_F(PlanFixture, AFinisherActsOnNoPlanButALaunchersOwn) {
+  in.releaseVersion = "25.0.3";
+  CachePlan recorded = planStartupCache(in, files);
+  files.files[recorded.pending] = FileFacts{1000, in.now, false};
+  finishStartupCache(recorded, files);
+  const std::string name = planFile(recorded).substr(in.folder.size() + 1);
+  const std::string text = files.contents[inFolder(name)];
+  CachePlan plan;
+  for (const std::string& other : {std::string("1"), "other" + name.substr(3), name + ".plan",
+                                   ".." + S + name}) {
+    files.contents[inFolder(other)] = text;
+    EXPECT_FALSE(told(other, &plan)) << other;
+  }
+  const std::string java = in.javaProgram;
+  const std::string rest = text.substr(java.size());
+  for (const std::string& crafted : {text + "\n", rest, java + "\n-Xmx1g" + rest,
+                                     java + rest + "\nMain", S + "bin" + S + "sh" + rest}) {
+    files.contents[inFolder(name)] = crafted;
+    EXPECT_FALSE(told(name, &plan)) << crafted;
+  }
+  files.files.erase(in.runtimeHome + S + "release");
+  files.contents[inFolder(name)] = text;
+  EXPECT_FALSE(told(name, &plan)) << "no runtime folder";
 }
 
 // A runtime made with jlink may lack the default archive that a dynamic one
 // builds on, and the VM would not start: a class list makes a static one.
 TEST_F(PlanFixture, WithoutTheDefaultArchiveAClassListMakesAStaticOne) {
-  files.files.erase(in.defaultArchive);
+  files.files.erase(S + "jdk" + S + "classes.jsa");
   CachePlan first = start();
   EXPECT_EQ(first.options, (std::vector<std::string>{"-Xlog:cds*=off",
                                                      "-XX:DumpLoadedClassList=" + first.pending}));
@@ -330,12 +413,17 @@ TEST(StartupCacheFolder, ByProductOrByTheExecutablesPathAndTheUsersOwn) {
   EXPECT_EQ(startupCacheFolder(system, "Demo: Viewer/Pro*", "{0F1E}", exe, noLeadBytes), folder);
   MemoryCacheFiles files;
   EXPECT_TRUE(makeOwnCacheFolders(files, base, folder));
-  EXPECT_EQ(files.folders, (std::vector<std::string>{base, base + S + "Demo ViewerPro", folder}));
+  EXPECT_EQ(files.folders, (std::vector<std::string>{base + S + "Demo ViewerPro", folder}));
+  EXPECT_EQ(files.modes[base], 0700u) << "a missing root is made private";
   // Someone else's folder, or a link, at any level below the user's.
   files.foreign = {base + S + "Demo ViewerPro"};
   EXPECT_FALSE(makeOwnCacheFolders(files, base, folder));
+  // The root is the user's setting: a shared folder stays as shared as it was.
   files.foreign = {base};
-  EXPECT_TRUE(makeOwnCacheFolders(files, base, folder)) << "the user's cache folder is theirs";
+  files.modes = {{base, 01777}, {folder, 0775}};
+  EXPECT_TRUE(makeOwnCacheFolders(files, base, folder));
+  EXPECT_EQ(files.modes[base], 01777u);
+  EXPECT_EQ(files.modes[folder], 0755u) << "the application's own folders are kept private";
   // A name or code that would climb out of the folder is no name.
   EXPECT_EQ(startupCacheFolder(system, "Demo", "..", exe, noLeadBytes), base + S + "Demo");
   std::string own = startupCacheFolder(system, "..", "", exe, noLeadBytes);

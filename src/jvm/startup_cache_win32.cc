@@ -47,7 +47,9 @@ std::u16string environmentWith(const std::string& variable, const std::string& v
     for (const char16_t* at = reinterpret_cast<const char16_t*>(strings); *at;) {
       std::u16string one(at);
       at += one.size() + 1;
-      if (CompareStringOrdinal(wideChars(one), static_cast<int>(prefix.size()), wideChars(prefix),
+      // A shorter entry ("OS=Windows_NT") is compared no further than its end.
+      if (one.size() < prefix.size() ||
+          CompareStringOrdinal(wideChars(one), static_cast<int>(prefix.size()), wideChars(prefix),
                                static_cast<int>(prefix.size()), TRUE) != CSTR_EQUAL)
         block += one + u'\0';
     }
@@ -146,6 +148,17 @@ bool RealCacheFiles::touch(const std::string& path) {
   return set;
 }
 
+bool RealCacheFiles::writeNew(const std::string& path, const std::string& text) {
+  // The folder is the user's own, and so is what it inherits.
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool whole = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+               written == text.size();
+  return CloseHandle(file) && whole;
+}
+
 void RealCacheFiles::markUsed(const std::string& path) {
   HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -170,6 +183,23 @@ bool RealCacheFiles::ownFolder(const std::string& folder) {
   DWORD attributes = GetFileAttributesA(folder.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
          !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+void RealCacheFiles::makeMissingFolder(const std::string& folder) {
+  CreateDirectoryA(folder.c_str(), nullptr);
+}
+
+bool RealCacheFiles::processRuns(uint32_t processId, int64_t startedBy) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  // Another user's, or an elevated one: it runs, its start unknown.
+  if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
+  DWORD code = 0;
+  FILETIME created, exited, kernel, user;
+  bool runs = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+  if (runs && GetProcessTimes(process, &created, &exited, &kernel, &user))
+    runs = nanoseconds(created) <= startedBy;
+  CloseHandle(process);
+  return runs;
 }
 
 bool RealCacheFiles::runQuietly(const std::string& program,

@@ -44,13 +44,28 @@ struct MemoryCacheFiles : CacheFiles {
     files[path].modified = now;
     return true;
   }
+  bool writeNew(const std::string& path, const std::string& text) override {
+    if (!canWrite || files.count(path)) return false;
+    files[path] = FileFacts{text.size(), now, false};
+    contents[path] = text;
+    return true;
+  }
   void markUsed(const std::string& path) override {
     if (files.count(path)) files[path].used = now;
   }
   uint64_t freeSpace(const std::string&) override { return free; }
+  // Folders are made with mode 0700; an own one loses others' write access.
   bool ownFolder(const std::string& folder) override {
     folders.push_back(folder);
-    return !foreign.count(folder);
+    if (foreign.count(folder)) return false;
+    modes.emplace(folder, 0700);
+    modes[folder] &= ~022u;
+    return true;
+  }
+  void makeMissingFolder(const std::string& folder) override { modes.emplace(folder, 0700); }
+  bool processRuns(uint32_t processId, int64_t startedBy) override {
+    auto found = processes.find(processId);
+    return found != processes.end() && found->second <= startedBy;
   }
   bool runQuietly(const std::string& program, const std::vector<std::string>& arguments) override {
     runs.push_back(program);
@@ -69,6 +84,7 @@ struct MemoryCacheFiles : CacheFiles {
   bool has(const std::string& path) const { return files.count(path) != 0; }
 
   std::map<std::string, FileFacts> files;
+  std::map<std::string, std::string> contents;  // of the files writeNew made
   std::vector<std::string> removed;
   bool canWrite = true;
   bool assembles = true;
@@ -76,6 +92,8 @@ struct MemoryCacheFiles : CacheFiles {
   uint64_t free = UINT64_MAX;
   std::set<std::string> foreign;      // folders that are not the user's own
   std::vector<std::string> folders;   // asked of ownFolder
+  std::map<std::string, unsigned> modes;  // the folders there are
+  std::map<uint32_t, int64_t> processes;  // those running, with their start
   std::vector<std::string> runs;
   std::vector<std::string> runArguments;
   std::vector<std::string> detached;  // "<program> <variable>=<value>"

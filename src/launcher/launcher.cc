@@ -7,7 +7,9 @@
 #include "jvm/option_list.h"
 #include "jvm/launch_cache.h"
 #include "jvm/vm_platform.h"
+#include "process/desktop.h"
 #include "process/module_path.h"
+#include "report/messages.h"
 #include "report/trace.h"
 #include "runtime/selection.h"
 #include "service/service_host.h"
@@ -17,9 +19,11 @@
 namespace tarn {
 
 Launcher::~Launcher() {
-  // Teardown order matters: no hand-over may reach the VM once it goes; the
+  // Teardown order matters: the splash goes at once; no hand-over may reach the VM once it goes; the
   // VM next, since destroying it waits for the program's remaining threads;
   // then the channel's objects.
+  closeSplash(&splash);
+  setMessageHook(nullptr, nullptr);
   stopAcceptingHandOvers(channel);
   destroyJvm(jvm);
   closeSingleInstance(channel);
@@ -66,6 +70,38 @@ bool selectRuntime(Launcher& launcher) {
   return true;
 }
 
+// Before any message: no splash over it.
+void closeSplashFirst(void* context) { closeSplash(static_cast<Splash*>(context)); }
+
+// An identity Windows takes: at most 128 characters, no blanks.
+bool validAppUserModelId(const std::string& id) {
+  return id.size() <= 128 && id.find_first_of(" \t") == std::string::npos;
+}
+
+// Before any window, the launcher's or the program's, and before the VM
+// takes the standard handles as it starts.
+void applyDesktopSettings(const LauncherSettings& settings) {
+  const std::string& id = settings.appUserModelId;
+  if (!id.empty()) {
+    const char* result = !validAppUserModelId(id) ? "ignored, longer than 128 or with blanks"
+                         : setAppUserModelId(id)  ? "set"
+                                                  : "not set, the system has no such identity";
+    trace("App User Model ID %s: %s", id.c_str(), result);
+  }
+  if (!settings.attachConsole) return;
+  switch (attachParentConsole()) {
+    case ConsoleAttach::Attached:
+      showErrorsOnConsole();
+      trace("Attach Console: attached to the console the program was started from");
+      break;
+    case ConsoleAttach::AlreadyThere: trace("Attach Console: the program has a console"); break;
+    case ConsoleAttach::NoConsole: trace("Attach Console: not started from a console"); break;
+    case ConsoleAttach::NotOnThisSystem:
+      trace("Attach Console: ignored, a Windows setting");
+      break;
+  }
+}
+
 // On the Java main thread, just before the main method.
 void mainAboutToStart(void* context) {
   Launcher& launcher = *static_cast<Launcher*>(context);
@@ -92,6 +128,7 @@ void overrideWorkingDirectory(Launcher& launcher) {
 
 bool initialise(Launcher& launcher, const std::vector<std::string>& commandLine) {
   buildArgumentList(launcher, commandLine);
+  setMessageHook(closeSplashFirst, &launcher.splash);
   trace("program arguments: %d", static_cast<int>(launcher.arguments.size()));
   launcher.embeddedText = embeddedConfigurationText();
   ChannelLaunch channelLaunch{launcher.machine, &launcher.embeddedText, &launcher.arguments,
@@ -106,7 +143,10 @@ bool initialise(Launcher& launcher, const std::vector<std::string>& commandLine)
   if (!readSettings(*launcher.machine, launcher.embeddedText, &launcher.settings))
     return false;
   launcher.settings.singleInstance = launcher.channel.singleInstance;
+  applyDesktopSettings(launcher.settings);
   if (launcher.settings.overrideWorkingDir) overrideWorkingDirectory(launcher);
+  // Up while the runtime is chosen and the VM starts, drawn by its own thread.
+  startSplash(*launcher.machine, launcher.settings, &launcher.splash);
   return selectRuntime(launcher);
 }
 
@@ -123,6 +163,7 @@ int32_t run(Launcher& launcher) {
   useRuntimeDpiAwareness(launcher.jvm.traits.scalesForDpi);
   applyStartupCache(*launcher.machine, launcher.settings, launcher.jvm, &launcher.cache);
   uint32_t result = runJavaMain(launcher);
+  closeSplash(&launcher.splash);  // main has returned
   // A plain application ends with 0 after an uncaught exception; a service
   // that crashed says so, or the manager's recovery actions never fire.
   if (result == kMainThrew && launcher.settings.isService) {

@@ -11,6 +11,7 @@
 #include "jvm/jvm_host.h"
 #include "jvm/startup_cache.h"
 #include "os/machine.h"
+#include "splash/splash.h"
 
 namespace tarn {
 
@@ -27,6 +28,7 @@ struct Launcher {
   JvmHost jvm;
   SingleInstanceChannel channel;  // the single-instance handles
   CachePlan cache;                 // what the start-up cache left for the end
+  Splash splash;
 };
 
 // Arguments, single-instance set-up, settings, working folder, runtime.

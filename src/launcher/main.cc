@@ -13,21 +13,24 @@
 int main(int argc, char** argv) {
   tarn::keepCurrentFolderOutOfLibrarySearch();
   tarn::RealSystem system;
-  // Started again by a launch that recorded a start-up cache, to build it.
-  if (tarn::runStartupCacheFinisher(system)) return 0;
-#ifdef TARN_WINDOWED
-  tarn::startTrace(system, "tarnw");
-  tarn::showErrorsInWindows();
-#else
-  tarn::startTrace(system, "tarn");
-#endif
-  tarn::useSystemLocale();
   tarn::RealProfileFiles profiles;
   tarn::Machine machine;
   machine.system = &system;
   machine.profiles = &profiles;
   machine.lead = tarn::systemLeadByte;
-  int32_t exitCode = tarn::launch(machine, tarn::processArguments(argc, argv, machine.lead));
+#ifdef TARN_WINDOWED
+  tarn::startTrace(system, "tarnw");
+#else
+  tarn::startTrace(system, "tarn");
+#endif
+  // Started again by a launch that recorded a start-up cache, to build it.
+  int32_t exitCode = 0;
+  if (tarn::runStartupCacheFinisher(machine, &exitCode)) return exitCode;
+#ifdef TARN_WINDOWED
+  tarn::showErrorsInWindows();
+#endif
+  tarn::useSystemLocale();
+  exitCode = tarn::launch(machine, tarn::processArguments(argc, argv, machine.lead));
   tarn::trace("exit code %d", static_cast<int>(exitCode));
   return exitCode;
 }

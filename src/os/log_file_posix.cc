@@ -14,8 +14,10 @@ bool openLogFile(const std::string& path, LogFile* file) {
                       0600);
   if (fd < 0) return false;
   struct stat status;
+  // A second name is as good as a link: it may be another user's file,
+  // where hard links to it are not protected.
   if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != geteuid() ||
-      fcntl(fd, F_SETFL, O_APPEND) != 0) {
+      status.st_nlink != 1 || fcntl(fd, F_SETFL, O_APPEND) != 0) {
     close(fd);
     return false;
   }

@@ -77,7 +77,7 @@ bool openLogFile(const std::string& path, LogFile* file) {
   BY_HANDLE_FILE_INFORMATION information;
   if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &information) ||
       (information.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
-      !trustedOwner(handle, identity)) {
+      information.nNumberOfLinks != 1 || !trustedOwner(handle, identity)) {
     CloseHandle(handle);
     return false;
   }

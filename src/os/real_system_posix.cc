@@ -38,6 +38,10 @@ bool RealSystem::setEnvironment(const std::string& name, const std::string& valu
   return setenv(name.c_str(), value.c_str(), 1) == 0;
 }
 
+bool RealSystem::unsetEnvironment(const std::string& name) {
+  return unsetenv(name.c_str()) == 0;
+}
+
 bool RealSystem::fileExists(const std::string& path) {
   struct stat info;
   return !path.empty() && stat(path.c_str(), &info) == 0;

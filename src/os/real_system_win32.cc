@@ -49,6 +49,10 @@ bool RealSystem::setEnvironment(const std::string& name, const std::string& valu
   return SetEnvironmentVariableW(wideChars(wideText(name)), wideChars(wideText(value))) != 0;
 }
 
+bool RealSystem::unsetEnvironment(const std::string& name) {
+  return SetEnvironmentVariableW(wideChars(wideText(name)), nullptr) != 0;
+}
+
 bool RealSystem::fileExists(const std::string& path) {
   WIN32_FIND_DATAA data;
   HANDLE handle = FindFirstFileA(path.c_str(), &data);

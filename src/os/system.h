@@ -19,6 +19,8 @@ struct System {
   // Environment variables of the process; an unset variable reads as "".
   virtual bool getEnvironment(const std::string& name, std::string* value) = 0;
   virtual bool setEnvironment(const std::string& name, const std::string& value) = 0;
+  // Gone from the environment, not merely empty.
+  virtual bool unsetEnvironment(const std::string& name) = 0;
 
   // A file or folder of this exact name exists.
   virtual bool fileExists(const std::string& path) = 0;

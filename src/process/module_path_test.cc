@@ -14,6 +14,7 @@ struct FailingSystem : System {
   }
   bool getEnvironment(const std::string&, std::string*) override { return false; }
   bool setEnvironment(const std::string&, const std::string&) override { return false; }
+  bool unsetEnvironment(const std::string&) override { return false; }
   bool fileExists(const std::string&) override { return false; }
   bool fullPathExists(const std::string&) override { return false; }
   bool isDirectory(const std::string&) override { return false; }

@@ -1,5 +1,6 @@
 #include "report/messages.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 
@@ -20,8 +21,10 @@ std::string vformat(const char* format, ...) {
 
 // See showErrorsInWindows.
 struct ErrorOutput {
-  bool windows = false;
+  std::atomic<bool> windows{false};  // the single-instance thread may report meanwhile
   std::string title;
+  void (*hook)(void*) = nullptr;
+  void* hookContext = nullptr;
 };
 
 ErrorOutput& errorOutput() {
@@ -33,7 +36,19 @@ ErrorOutput& errorOutput() {
 
 void showErrorsInWindows() { errorOutput().windows = !standardOutputRedirected(); }
 
+void showErrorsOnConsole() { errorOutput().windows = false; }
+
 void setErrorTitle(const std::string& productName) { errorOutput().title = productName; }
+
+void setMessageHook(void (*hook)(void*), void* context) {
+  errorOutput().hook = hook;
+  errorOutput().hookContext = context;
+}
+
+void messageAppears() {
+  const ErrorOutput& output = errorOutput();
+  if (output.hook) output.hook(output.hookContext);
+}
 
 std::string errorBoxText(const std::string& line) {
   size_t end = line.find_last_not_of(" \n");
@@ -66,9 +81,16 @@ std::string formatMessage(int id, const std::string& first, const std::string& s
   return formatText(loadMessage(id), first, second);
 }
 
+std::string formatMessage(int id, const std::string& first, const std::string& second,
+                          const std::string& third, const std::string& fourth) {
+  return vformat(loadMessage(id).c_str(), first.c_str(), second.c_str(), third.c_str(),
+                 fourth.c_str());
+}
+
 void printError(const std::string& text) {
   // As "Error: %s \n" would print it: the text ends at a NUL byte.
   std::string line = "Error: " + std::string(text.c_str()) + " \n";
+  messageAppears();
   const ErrorOutput& output = errorOutput();
   // A box that cannot be shown (no desktop) still leaves the line on
   // standard output, wherever that leads.

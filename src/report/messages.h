@@ -18,6 +18,8 @@ std::string loadMessage(int id);
 std::string formatMessage(int id, const std::string& value);
 std::string formatMessage(int id, const std::string& value, int32_t number);
 std::string formatMessage(int id, const std::string& first, const std::string& second);
+std::string formatMessage(int id, const std::string& first, const std::string& second,
+                          const std::string& third, const std::string& fourth);
 
 // Formats a table-supplied format text (printf rules; %s and %d only).
 std::string formatText(const std::string& format, const std::string& value);
@@ -39,14 +41,26 @@ void reportError(int id, const std::string& first, const std::string& second);
 // output. The windowed one has no console: it calls showErrorsInWindows once
 // at start, before any other thread runs, and from then on each line is shown
 // in a message box, unless standard output was redirected to a file or pipe,
-// where the line goes exactly as the console launcher writes it. This one
-// process-wide choice is the only state of the message service.
+// where the line goes exactly as the console launcher writes it. This
+// process-wide choice (it changes at most once more, when the launcher
+// attaches to a console), the title and the hook below are the only state
+// of the message service.
 void showErrorsInWindows();
+// The windowed launcher once it attached to its starter's console: from
+// then on error lines go to standard output, as the console launcher's.
+void showErrorsOnConsole();
 
 // The boxes' title: the product name once the configuration names one,
 // else the executable's file name. Set on the main thread before the
 // threads that may report start.
 void setErrorTitle(const std::string& productName);
+
+// What must go before any message of the launcher's own reaches the user
+// (an error line or box, the runtime dialog): the splash. Set on the main
+// thread before other threads start; messageAppears calls it, from
+// whichever thread reports.
+void setMessageHook(void (*hook)(void*), void* context);
+void messageAppears();
 
 // The text a box shows for an error line: the line without its trailing
 // blanks and line feeds.

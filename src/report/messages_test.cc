@@ -69,5 +69,17 @@ TEST(Messages, ErrorLineEndsAtANulByte) {
   EXPECT_EQ("Error: a \n", testing::internal::GetCapturedStdout());
 }
 
+// The splash goes before the line is there: the hook runs first.
+TEST(Messages, TheHookRunsBeforeEachErrorLine) {
+  static const char mark[] = "hook|";
+  testing::internal::CaptureStdout();
+  setMessageHook([](void* context) { writeStandardOutput(static_cast<const char*>(context)); },
+                 const_cast<char*>(mark));
+  printError("first");
+  setMessageHook(nullptr, nullptr);
+  printError("second");
+  EXPECT_EQ("hook|Error: first \nError: second \n", testing::internal::GetCapturedStdout());
+}
+
 }  // namespace
 }  // namespace tarn

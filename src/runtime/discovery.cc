@@ -1,7 +1,6 @@
 #include "runtime/discovery.h"
 
 #include "report/trace.h"
-#include "runtime/runtime_verdict.h"
 
 namespace tarn {
 
@@ -35,7 +34,8 @@ bool probeVersionKey(Machine& machine, Registry& registry, const RuntimeRules& r
 
 void collectFromKey(Machine& machine, Registry& registry, const RuntimeRules& rules,
                     const std::string& key, std::vector<JreCandidate>* candidates,
-                    RuntimeFiles* files, uint16_t machineType) {
+                    RuntimeFiles* files, uint16_t machineType,
+                    std::vector<RuntimeRefusal>* refusals) {
   std::vector<std::string> names;
   if (!registry.subkeyNames(key, &names)) return;
   for (const std::string& name : names) {
@@ -51,12 +51,12 @@ void collectFromKey(Machine& machine, Registry& registry, const RuntimeRules& ru
                           machineType, *files,
                           chooseJvmDll(*machine.system, candidate.home, probeType(rules, key))))
       verdict = Verdict::ForeignArchitecture;
-    if (tracing()) {
+    if (tracing() || (refusals && verdict != Verdict::Accepted)) {
       std::string home = candidate.home;
       if (home.empty()) registeredFolder(machine, registry, key, name, &home);
-      traceRuntime(*machine.system, files, machineType, rules,
-                   std::string(registry.rootName()) + "\\" + key + name, key, home,
-                   candidate.version, verdict);
+      noteRuntime(*machine.system, files, machineType, rules,
+                  std::string(registry.rootName()) + "\\" + key + name, key, home,
+                  candidate.version, verdict, refusals);
     }
     if (verdict != Verdict::Accepted) continue;
     candidate.preferred = isPreferred(rules, key);

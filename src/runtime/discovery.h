@@ -12,6 +12,7 @@
 #include "os/machine.h"
 #include "runtime/registry.h"
 #include "runtime/runtime_home.h"
+#include "runtime/runtime_verdict.h"
 
 namespace tarn {
 
@@ -38,11 +39,13 @@ bool probeVersionKey(Machine& machine, Registry& registry, const RuntimeRules& r
                      const std::string& key, const std::string& subkey, std::string* home,
                      bool* serverVm);
 
-// Appends the runtimes registered under the key that the rules admit.
-// With files and a machine type, a runtime of another one is left out.
+// Appends the runtimes registered under the key that the rules admit, and
+// those it turns down to refusals when given. With files and a machine
+// type, a runtime of another one is left out.
 void collectFromKey(Machine& machine, Registry& registry, const RuntimeRules& rules,
                     const std::string& key, std::vector<JreCandidate>* candidates,
-                    RuntimeFiles* files = nullptr, uint16_t machineType = 0);
+                    RuntimeFiles* files = nullptr, uint16_t machineType = 0,
+                    std::vector<RuntimeRefusal>* refusals = nullptr);
 
 }  // namespace tarn
 

@@ -48,6 +48,7 @@ struct FakeSystem : System {
     environment[name] = value;
     return true;
   }
+  bool unsetEnvironment(const std::string& name) override { return environment.erase(name) != 0; }
   bool fileExists(const std::string& path) override { return files.count(path) != 0; }
   bool fullPathExists(const std::string& path) override { return fileExists(path); }
   bool isDirectory(const std::string& path) override { return fileExists(path); }

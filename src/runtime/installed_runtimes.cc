@@ -18,7 +18,8 @@ const char* const kCompiler = "bin/javac";
 
 void collectInstalled(System& system, const RuntimeRules& rules, const std::string& key,
                       const std::vector<InstalledRuntime>& installed,
-                      std::vector<JreCandidate>* candidates) {
+                      std::vector<JreCandidate>* candidates,
+                      std::vector<RuntimeRefusal>* refusals) {
   if (!isJavaSoftKey(key)) return;
   bool jdkKey = isJdkKey(key);
   for (const InstalledRuntime& runtime : installed) {
@@ -35,9 +36,8 @@ void collectInstalled(System& system, const RuntimeRules& rules, const std::stri
       if (chooseJvmDll(system, home, probeType(rules, key), &candidate.serverVm).empty())
         verdict = Verdict::NoVmLibrary;
     }
-    if (tracing())
-      traceRuntime(system, nullptr, 0, rules, runtime.origin, key, home, candidate.version,
-                   verdict);
+    noteRuntime(system, nullptr, 0, rules, runtime.origin, key, home, candidate.version, verdict,
+                refusals);
     if (verdict != Verdict::Accepted) continue;
     candidate.home = home;
     candidate.preferred = isPreferred(rules, key);
@@ -95,7 +95,8 @@ void listRegistered(System& system, Registry& registry, RuntimeFiles& releases, 
 void collectFurther(System& system, RuntimeFiles& files, LeadByteTest lead, uint16_t machineType,
                     const RuntimeRules& rules,
                     const std::vector<InstalledRuntime>& runtimes,
-                    std::vector<JreCandidate>* candidates) {
+                    std::vector<JreCandidate>* candidates,
+                    std::vector<RuntimeRefusal>* refusals) {
   for (const InstalledRuntime& runtime : runtimes) {
     const char* key = runtime.jdk ? kJavaSoftJdkKey : kJavaSoftJreKey;
     JreCandidate candidate;
@@ -119,9 +120,8 @@ void collectFurther(System& system, RuntimeFiles& files, LeadByteTest lead, uint
       else if (foreignArchitecture(machineType, files, library))
         verdict = Verdict::ForeignArchitecture;
     }
-    if (tracing())
-      traceRuntime(system, &files, machineType, rules, runtime.origin, key, home, candidate.version,
-                   verdict);
+    noteRuntime(system, &files, machineType, rules, runtime.origin, key, home, candidate.version,
+                verdict, refusals);
     if (verdict != Verdict::Accepted) continue;
     candidate.home = home;
     candidate.preferred = isPreferred(rules, key);

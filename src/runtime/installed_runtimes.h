@@ -26,7 +26,8 @@ struct InstalledRuntime {
 // the same rules as collectFromKey. They count as JavaSoft runtimes.
 void collectInstalled(System& system, const RuntimeRules& rules, const std::string& key,
                       const std::vector<InstalledRuntime>& installed,
-                      std::vector<JreCandidate>* candidates);
+                      std::vector<JreCandidate>* candidates,
+                      std::vector<RuntimeRefusal>* refusals = nullptr);
 
 // The runtime in the folder: its version from its release file, else the
 // fallback; a JDK when it has a compiler. False for an empty folder.
@@ -58,7 +59,8 @@ void listRegistered(System& system, Registry& registry, RuntimeFiles& releases, 
 void collectFurther(System& system, RuntimeFiles& files, LeadByteTest lead, uint16_t machineType,
                     const RuntimeRules& rules,
                     const std::vector<InstalledRuntime>& runtimes,
-                    std::vector<JreCandidate>* candidates);
+                    std::vector<JreCandidate>* candidates,
+                    std::vector<RuntimeRefusal>* refusals = nullptr);
 
 }  // namespace tarn
 

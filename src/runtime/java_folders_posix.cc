@@ -40,15 +40,17 @@ std::vector<InstalledRuntime> scanSystemFolders();
 struct InstalledSource : RuntimeSource {
   explicit InstalledSource(Machine& machine) : machine(machine) {}
   void collect(const RuntimeRules& rules, const std::string& key,
-               std::vector<JreCandidate>* candidates) override {
+               std::vector<JreCandidate>* candidates,
+               std::vector<RuntimeRefusal>* refusals) override {
     if (!scanned) {
       installed = scanSystemFolders();
       scanned = true;
     }
-    collectInstalled(*machine.system, rules, key, installed, candidates);
+    collectInstalled(*machine.system, rules, key, installed, candidates, refusals);
   }
   // JAVA_HOME after the system folders.
-  void collectOthers(const RuntimeRules& rules, std::vector<JreCandidate>* candidates) override {
+  void collectOthers(const RuntimeRules& rules, std::vector<JreCandidate>* candidates,
+                     std::vector<RuntimeRefusal>* refusals) override {
     std::string javaHome;
     InstalledRuntime runtime;
     if (!machine.system->getEnvironment("JAVA_HOME", &javaHome) ||
@@ -61,7 +63,8 @@ struct InstalledSource : RuntimeSource {
     }
     runtime.origin = "JAVA_HOME";
     DiskRuntimeFiles files;
-    collectFurther(*machine.system, files, machine.lead, 0, rules, {runtime}, candidates);
+    collectFurther(*machine.system, files, machine.lead, 0, rules, {runtime}, candidates,
+                   refusals);
   }
   Machine& machine;
   bool scanned = false;

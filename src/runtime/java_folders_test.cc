@@ -62,8 +62,9 @@ struct InstalledTreeSource : RuntimeSource {
   InstalledTreeSource(System& system, std::vector<InstalledRuntime> installed)
       : system(system), installed(std::move(installed)) {}
   void collect(const RuntimeRules& rules, const std::string& key,
-               std::vector<JreCandidate>* candidates) override {
-    collectInstalled(system, rules, key, installed, candidates);
+               std::vector<JreCandidate>* candidates,
+               std::vector<RuntimeRefusal>* refusals) override {
+    collectInstalled(system, rules, key, installed, candidates, refusals);
   }
 };
 

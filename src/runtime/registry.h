@@ -14,6 +14,7 @@
 namespace tarn {
 
 struct JreCandidate;
+struct RuntimeRefusal;
 
 // The registry view a launcher reads: on 64-bit Windows a 32-bit program's
 // keys live apart from a 64-bit one's, and each finds its own runtimes there.
@@ -44,13 +45,16 @@ struct Registry {
 };
 
 // The runtimes registered under one of the four vendor and kind keys,
-// appended to the list as candidates.
+// appended to the list as candidates, and those the rules turn down to
+// refusals.
 struct RuntimeSource {
   virtual ~RuntimeSource() = default;
   virtual void collect(const RuntimeRules& rules, const std::string& key,
-                       std::vector<JreCandidate>* candidates) = 0;
+                       std::vector<JreCandidate>* candidates,
+                       std::vector<RuntimeRefusal>* refusals) = 0;
   // The runtimes found elsewhere, appended after the four keys.
-  virtual void collectOthers(const RuntimeRules&, std::vector<JreCandidate>*) {}
+  virtual void collectOthers(const RuntimeRules&, std::vector<JreCandidate>*,
+                             std::vector<RuntimeRefusal>*) {}
 };
 
 // This platform's source of registered runtimes, as a launcher of the

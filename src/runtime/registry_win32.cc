@@ -82,12 +82,14 @@ struct RegistrySource : RuntimeSource {
         machine_wide(HKEY_LOCAL_MACHINE, architecture.registryView),
         user(HKEY_CURRENT_USER, architecture.registryView) {}
   void collect(const RuntimeRules& rules, const std::string& key,
-               std::vector<JreCandidate>* candidates) override {
-    collectFromKey(machine, machine_wide, rules, key, candidates, &files, machineType);
+               std::vector<JreCandidate>* candidates,
+               std::vector<RuntimeRefusal>* refusals) override {
+    collectFromKey(machine, machine_wide, rules, key, candidates, &files, machineType, refusals);
   }
   // Machine-wide registrations first, then the user's own installs, then
   // JAVA_HOME.
-  void collectOthers(const RuntimeRules& rules, std::vector<JreCandidate>* candidates) override {
+  void collectOthers(const RuntimeRules& rules, std::vector<JreCandidate>* candidates,
+                     std::vector<RuntimeRefusal>* refusals) override {
     System& system = *machine.system;
     std::vector<InstalledRuntime> runtimes;
     for (Registry* hive : {static_cast<Registry*>(&machine_wide), static_cast<Registry*>(&user)})
@@ -102,7 +104,8 @@ struct RegistrySource : RuntimeSource {
     } else {
       trace("JAVA_HOME: not set");
     }
-    collectFurther(system, files, machine.lead, machineType, rules, runtimes, candidates);
+    collectFurther(system, files, machine.lead, machineType, rules, runtimes, candidates,
+                   refusals);
   }
   Machine& machine;
   uint16_t machineType;

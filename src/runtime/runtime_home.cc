@@ -188,8 +188,27 @@ uint16_t peMachine(const std::string& bytes) {
   return readLittle16(reinterpret_cast<const unsigned char*>(&bytes[offset + 4]));
 }
 
+namespace {
+
+uint16_t elfMachine(const std::string& bytes) {
+  if (bytes.size() < 20 || bytes.compare(0, 4, "\x7f" "ELF") != 0 || bytes[5] != 1) return 0;
+  switch (readLittle16(reinterpret_cast<const unsigned char*>(&bytes[18]))) {
+    case 3: return 0x14c;
+    case 62: return 0x8664;
+    case 183: return 0xaa64;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+uint16_t imageMachine(const std::string& bytes) {
+  const uint16_t machine = peMachine(bytes);
+  return machine != 0 ? machine : elfMachine(bytes);
+}
+
 uint16_t libraryMachine(RuntimeFiles& files, const std::string& library) {
-  return peMachine(files.head(library, kHeadSize));
+  return imageMachine(files.head(library, kHeadSize));
 }
 
 TargetArchitecture launcherArchitecture() {

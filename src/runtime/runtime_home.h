@@ -64,12 +64,15 @@ struct DiskRuntimeFiles : RuntimeFiles {
 // The machine type in the header of a PE image; 0 when the bytes do not
 // hold one.
 uint16_t peMachine(const std::string& bytes);
+// The same, or an ELF image's machine in the PE numbers, for the messages.
+uint16_t imageMachine(const std::string& bytes);
 
 // The library is a PE image of another machine type than the given one. A
 // machine type that cannot be read does not count, nor does a given 0.
 bool foreignArchitecture(uint16_t machineType, RuntimeFiles& files, const std::string& library);
 
-// The machine type the library's image is built for; 0 when it cannot be read.
+// The machine type the library's image is built for (imageMachine); 0 when
+// it cannot be read.
 uint16_t libraryMachine(RuntimeFiles& files, const std::string& library);
 
 }  // namespace tarn

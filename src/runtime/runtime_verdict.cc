@@ -1,11 +1,17 @@
 #include "runtime/runtime_verdict.h"
 
+#include <algorithm>
+
+#include "report/messages.h"
 #include "report/trace.h"
 #include "runtime/discovery.h"
 
 namespace tarn {
 
 namespace {
+
+// At most this many runtimes turned down are listed; the trace has them all.
+const size_t kListedRefusals = 5;
 
 bool isAllZero(const JavaVersion& v) {
   for (int32_t part : v.parts)
@@ -22,53 +28,62 @@ const char* architectureName(uint16_t machine) {
   }
 }
 
-// Why keySearched is false for the key.
-const char* notSearchedReason(const RuntimeRules& rules, const std::string& key) {
-  const bool javaSoft = isJavaSoftKey(key);
-  if (javaSoft && !(rules.sunAllowed || rules.sunPreferred))
-    return "vendor JavaSoft not accepted by VM Provider";
-  if (!javaSoft && !(rules.jrockitAllowed || rules.jrockitPreferred))
-    return "vendor JRockit not accepted by VM Provider";
-  return isJdkKey(key) ? "JDKs not accepted by JVM Source" : "JREs not accepted by JVM Source";
+// The VM library's machine type, else the release file's OS_ARCH in the
+// same words.
+std::string runtimeArchitecture(RuntimeFiles& files, const std::string& home,
+                                const std::string& library) {
+  const uint16_t machine = library.empty() ? 0 : libraryMachine(files, library);
+  if (machine != 0) return architectureName(machine);
+  const std::string arch = home.empty() ? std::string() : releaseValue(files.read(home), "OS_ARCH");
+  if (arch == "amd64") return "x86_64";
+  if (arch == "i386" || arch == "i586" || arch == "i686") return "x86";
+  if (arch == "aarch64") return "arm64";
+  return arch.empty() ? loadMessage(IDS_UNKNOWN_ARCHITECTURE) : arch;
 }
 
-// The verdict in words, followed by *detail: the limit or names it failed on.
-const char* verdictText(System& system, RuntimeFiles* files, uint16_t machineType,
-                        const RuntimeRules& rules, const std::string& key, const std::string& home,
-                        const std::string& library, const JavaVersion& version, Verdict verdict,
-                        std::string* detail) {
+// Why keySearched is false for the key.
+std::string notSearchedReason(const RuntimeRules& rules, const std::string& key) {
+  const bool javaSoft = isJavaSoftKey(key);
+  if (javaSoft && !(rules.sunAllowed || rules.sunPreferred))
+    return formatMessage(IDS_VENDOR_NOT_ACCEPTED, "JavaSoft");
+  if (!javaSoft && !(rules.jrockitAllowed || rules.jrockitPreferred))
+    return formatMessage(IDS_VENDOR_NOT_ACCEPTED, "JRockit");
+  return formatMessage(IDS_KIND_NOT_ACCEPTED, isJdkKey(key) ? "JDKs" : "JREs");
+}
+
+// Why the runtime was turned down, with the limit or names it failed on;
+// "" when it was accepted.
+std::string verdictReason(System& system, RuntimeFiles& files, uint16_t machineType,
+                          const RuntimeRules& rules, const std::string& key,
+                          const std::string& home, const std::string& library,
+                          const JavaVersion& version, Verdict verdict) {
   switch (verdict) {
-    case Verdict::Accepted: return "accepted";
+    case Verdict::Accepted: return std::string();
     case Verdict::OutOfLimits:
-      if (compare(version, rules.minimum) < 0) {
-        *detail = format(rules.minimum);
-        return "turned down: below the minimum version ";
-      }
-      *detail = format(rules.maximum);
-      return "turned down: above the maximum version ";
+      if (compare(version, rules.minimum) < 0)
+        return formatMessage(IDS_BELOW_MINIMUM, format(rules.minimum));
+      return formatMessage(IDS_ABOVE_MAXIMUM, format(rules.maximum));
     case Verdict::NoVmLibrary: {
-      if (home.empty()) return "turned down: no folder registered";
+      if (home.empty()) return loadMessage(IDS_NO_FOLDER_REGISTERED);
       const size_t jre = std::char_traits<char>::length(kPrivateSubfolder);
       if (!system.isDirectory(home))
-        return isJdkKey(key) && home.size() > jre &&
-                       home.compare(home.size() - jre, jre, kPrivateSubfolder) == 0 &&
-                       system.isDirectory(home.substr(0, home.size() - jre))
-                   ? "turned down: a JDK without its jre folder"
-                   : "turned down: the folder does not exist";
+        return loadMessage(isJdkKey(key) && home.size() > jre &&
+                                   home.compare(home.size() - jre, jre, kPrivateSubfolder) == 0 &&
+                                   system.isDirectory(home.substr(0, home.size() - jre))
+                               ? IDS_JDK_WITHOUT_JRE
+                               : IDS_NO_SUCH_FOLDER);
       if (rules.jvmType == JvmType::Server && !chooseJvmDll(system, home, JvmType::Default).empty())
-        return "turned down: no server VM, which JVM Type=server asks for";
-      return "turned down: no VM library";
+        return loadMessage(IDS_NO_SERVER_VM);
+      return loadMessage(IDS_NO_VM_LIBRARY);
     }
     case Verdict::ForeignArchitecture:
-      *detail = architectureName(files ? libraryMachine(*files, library) : 0);
-      detail->append(", this launcher loads ").append(architectureName(machineType));
-      return "turned down: its VM library is built for ";
-    case Verdict::NotSearched:
-      *detail = notSearchedReason(rules, key);
-      return "turned down: ";
-    case Verdict::SameHome: return "turned down: the same folder as an earlier runtime";
+      return formatMessage(IDS_FOREIGN_ARCHITECTURE,
+                           architectureName(libraryMachine(files, library)),
+                           architectureName(machineType));
+    case Verdict::NotSearched: return notSearchedReason(rules, key);
+    case Verdict::SameHome: return loadMessage(IDS_SAME_FOLDER);
   }
-  return "";
+  return std::string();
 }
 
 }  // namespace
@@ -104,22 +119,58 @@ bool keySearched(const RuntimeRules& rules, const std::string& key) {
 void traceKeyNotSearched(const RuntimeRules& rules, const std::string& key) {
   if (!tracing()) return;
   trace("%s %ss: not searched, %s", isJavaSoftKey(key) ? "JavaSoft" : "JRockit",
-        isJdkKey(key) ? "JDK" : "JRE", notSearchedReason(rules, key));
+        isJdkKey(key) ? "JDK" : "JRE", notSearchedReason(rules, key).c_str());
 }
 
-void traceRuntime(System& system, RuntimeFiles* files, uint16_t machineType,
-                  const RuntimeRules& rules, const std::string& origin, const std::string& key,
-                  const std::string& home, const JavaVersion& version, Verdict verdict) {
+void noteRuntime(System& system, RuntimeFiles* files, uint16_t machineType,
+                 const RuntimeRules& rules, const std::string& origin, const std::string& key,
+                 const std::string& home, const JavaVersion& version, Verdict verdict,
+                 std::vector<RuntimeRefusal>* refusals) {
+  const bool listed = refusals && verdict != Verdict::Accepted && verdict != Verdict::SameHome;
+  if (!tracing() && !listed) return;
+  DiskRuntimeFiles disk;
+  RuntimeFiles& read = files ? *files : disk;
   std::string library;
   if (!home.empty()) library = chooseJvmDll(system, home, probeType(rules, key));
-  std::string detail;
-  const char* reason = verdictText(system, files, machineType, rules, key, home, library, version,
-                                   verdict, &detail);
+  const std::string reason =
+      verdictReason(system, read, machineType, rules, key, home, library, version, verdict);
+  // A folder of no known version without any VM library is no runtime (a
+  // distribution's documentation folder beside the real ones).
+  if (listed && (version.count > 0 ||
+                 (!home.empty() && !chooseJvmDll(system, home, JvmType::Default).empty())))
+    refusals->push_back({version, runtimeArchitecture(read, home, library), home, origin, reason});
   trace("runtime %s: home %s, version %s, %s %s, VM types %s, library %s: %s%s", origin.c_str(),
         home.empty() ? "unknown" : home.c_str(), format(version).c_str(),
         isJavaSoftKey(key) ? "JavaSoft" : "JRockit", isJdkKey(key) ? "JDK" : "JRE",
-        vmTypes(system, home).c_str(), library.empty() ? "none" : library.c_str(), reason,
-        detail.c_str());
+        vmTypes(system, home).c_str(), library.empty() ? "none" : library.c_str(),
+        reason.empty() ? "accepted" : "turned down: ", reason.c_str());
+}
+
+std::string refusalList(std::vector<RuntimeRefusal> refusals, LeadByteTest lead) {
+  std::stable_sort(refusals.begin(), refusals.end(),
+                   [](const RuntimeRefusal& a, const RuntimeRefusal& b) {
+                     return compare(a.version, b.version) > 0;
+                   });
+  // A runtime registered in several places is one runtime: its first,
+  // newest-sorted, entry stands for it.
+  std::vector<RuntimeRefusal> listed;
+  for (const RuntimeRefusal& refusal : refusals) {
+    bool seen = false;
+    for (const RuntimeRefusal& earlier : listed)
+      seen = seen || (!refusal.home.empty() && sameHome(earlier.home, refusal.home, lead));
+    if (!seen) listed.push_back(refusal);
+  }
+  if (listed.empty()) return loadMessage(IDS_NO_RUNTIME_FOUND);
+  std::string text = loadMessage(IDS_RUNTIMES_FOUND);
+  for (size_t i = 0; i < listed.size() && i < kListedRefusals; ++i) {
+    const RuntimeRefusal& refusal = listed[i];
+    text += "\n" + formatMessage(IDS_RUNTIME_FOUND, format(refusal.version), refusal.architecture,
+                                 refusal.home.empty() ? refusal.origin : refusal.home,
+                                 refusal.reason);
+  }
+  if (listed.size() > kListedRefusals)
+    text += "\n" + formatMessage(IDS_MORE_RUNTIMES, std::to_string(listed.size() - kListedRefusals));
+  return text;
 }
 
 }  // namespace tarn

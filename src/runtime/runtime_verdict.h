@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "config/java_version.h"
 #include "config/settings.h"
@@ -12,6 +13,16 @@
 #include "runtime/runtime_home.h"
 
 namespace tarn {
+
+// A runtime found that the rules turned down, as the message for no
+// fitting runtime lists it.
+struct RuntimeRefusal {
+  JavaVersion version;
+  std::string architecture;  // "x86_64", "x86", "arm64", or the release file's word
+  std::string home;          // "" when none was registered
+  std::string origin;        // where it was registered, named when there is no home
+  std::string reason;        // from the string table
+};
 
 // Why a runtime found was taken or not.
 enum class Verdict {
@@ -42,11 +53,17 @@ bool keySearched(const RuntimeRules& rules, const std::string& key);
 // The trace's line for a key that is not, with the reason.
 void traceKeyNotSearched(const RuntimeRules& rules, const std::string& key);
 
-// The trace's line for one runtime considered, its facts gathered here so
-// that nothing is looked at when the trace is off.
-void traceRuntime(System& system, RuntimeFiles* files, uint16_t machineType,
-                  const RuntimeRules& rules, const std::string& origin, const std::string& key,
-                  const std::string& home, const JavaVersion& version, Verdict verdict);
+// One runtime considered: the trace's line, and a runtime turned down (not
+// merely found twice) appended to refusals when given. Its facts are
+// gathered here, so that nothing is looked at when neither wants them.
+void noteRuntime(System& system, RuntimeFiles* files, uint16_t machineType,
+                 const RuntimeRules& rules, const std::string& origin, const std::string& key,
+                 const std::string& home, const JavaVersion& version, Verdict verdict,
+                 std::vector<RuntimeRefusal>* refusals);
+
+// The lines that list the runtimes turned down, newest first, a folder
+// once, at most a handful; or that none was found.
+std::string refusalList(std::vector<RuntimeRefusal> refusals, LeadByteTest lead);
 
 }  // namespace tarn
 

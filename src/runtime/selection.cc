@@ -72,15 +72,16 @@ size_t pickCandidate(const RuntimeRules& rules, const std::vector<JreCandidate>&
   return 0;
 }
 
-bool searchRegistry(const RuntimeRules& rules, RuntimeSource& source, JreCandidate* chosen) {
+bool searchRegistry(const RuntimeRules& rules, RuntimeSource& source, JreCandidate* chosen,
+                    std::vector<RuntimeRefusal>* refusals) {
   std::vector<JreCandidate> candidates;
   for (const char* key : {kJavaSoftJdkKey, kJavaSoftJreKey, kJrockitJreKey, kJrockitJdkKey}) {
     if (keySearched(rules, key))
-      source.collect(rules, key, &candidates);
+      source.collect(rules, key, &candidates, refusals);
     else
       traceKeyNotSearched(rules, key);
   }
-  source.collectOthers(rules, &candidates);
+  source.collectOthers(rules, &candidates, refusals);
   if (candidates.empty()) {
     trace("no installed runtime accepted");
     return false;
@@ -150,7 +151,8 @@ bool selectRuntimeWith(Machine& machine, const LauncherSettings& settings,
   // The registered runtime is loaded with the configured VM type, so a
   // public runtime picked under FavorServer gets its server VM if it has one.
   JreCandidate chosen;
-  if (searchRegistry(rules, source, &chosen)) {
+  std::vector<RuntimeRefusal> refusals;
+  if (searchRegistry(rules, source, &chosen, &refusals)) {
     jvmPath = chooseJvmDll(system, chosen.home, rules.jvmType);
     if (!jvmPath.empty()) return true;
     trace("runtime %s: no VM library of the JVM Type", chosen.home.c_str());
@@ -158,9 +160,10 @@ bool selectRuntimeWith(Machine& machine, const LauncherSettings& settings,
 
   std::string folder;
   std::string picked;
-  const std::string message = runtimeNotFoundMessage(rules);
-  trace("no runtime fits: message %d, %s", runtimeNotFoundId(rules), message.c_str());
-  int choice = chooser.choose(message, rules.jvmType, &folder, &picked);
+  const RuntimeNotFound notice{runtimeNotFoundMessage(rules), settings.downloadPage,
+                               refusalList(refusals, machine.lead)};
+  trace("no runtime fits: message %d, %s", runtimeNotFoundId(rules), notice.message.c_str());
+  int choice = chooser.choose(notice, rules.jvmType, &folder, &picked);
   if (choice != 1 || picked.empty()) {
     trace("no runtime folder picked");
     return false;

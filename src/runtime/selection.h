@@ -8,14 +8,22 @@
 #include "config/settings.h"
 #include "runtime/discovery.h"
 #include "runtime/registry.h"
+#include "runtime/runtime_verdict.h"
 
 namespace tarn {
+
+// What the user is told when no runtime fits.
+struct RuntimeNotFound {
+  std::string message;       // the requirement, ending in "from:"
+  std::string downloadPage;  // the address that follows it
+  std::string found;         // the runtimes turned down and why, or that there were none
+};
 
 // Asks the user for a runtime folder when nothing fits: 1 with the folder
 // (ending in the separator) and its VM library, 2 when the user cancelled.
 struct RuntimeChooser {
   virtual ~RuntimeChooser() = default;
-  virtual int choose(const std::string& message, JvmType type, std::string* folder,
+  virtual int choose(const RuntimeNotFound& notice, JvmType type, std::string* folder,
                      std::string* jvmPath) = 0;
 };
 
@@ -27,8 +35,10 @@ void sortCandidates(const RuntimeRules& rules, std::vector<JreCandidate>* candid
 // earliest matching preferred version, else the first. The list is not empty.
 size_t pickCandidate(const RuntimeRules& rules, const std::vector<JreCandidate>& candidates);
 
-// Collects from the keys the rules allow, sorts and picks.
-bool searchRegistry(const RuntimeRules& rules, RuntimeSource& source, JreCandidate* chosen);
+// Collects from the keys the rules allow, sorts and picks; the runtimes
+// turned down go to refusals when given.
+bool searchRegistry(const RuntimeRules& rules, RuntimeSource& source, JreCandidate* chosen,
+                    std::vector<RuntimeRefusal>* refusals = nullptr);
 
 // The message for no fitting runtime, with the version requirement.
 std::string runtimeNotFoundMessage(const RuntimeRules& rules);

@@ -102,9 +102,10 @@ TEST(PickCandidate, PreferredVersionsInListOrder) {
 struct FakeSource : RuntimeSource {
   FakeSource(Machine& machine, Registry& registry) : machine(machine), registry(registry) {}
   void collect(const RuntimeRules& rules, const std::string& key,
-               std::vector<JreCandidate>* candidates) override {
+               std::vector<JreCandidate>* candidates,
+               std::vector<RuntimeRefusal>* refusals) override {
     searched += key.substr(9, 2) + (key.find("Development") != std::string::npos ? "K " : "E ");
-    collectFromKey(machine, registry, rules, key, candidates);
+    collectFromKey(machine, registry, rules, key, candidates, nullptr, 0, refusals);
   }
   Machine& machine;
   Registry& registry;
@@ -315,11 +316,13 @@ struct ScriptedChooser : RuntimeChooser {
   std::string folder;
   std::string jvmPath;
   std::string shownMessage;
+  std::string shownFound;
   int calls = 0;
-  int choose(const std::string& message, JvmType, std::string* chosenFolder,
+  int choose(const RuntimeNotFound& notice, JvmType, std::string* chosenFolder,
              std::string* chosenPath) override {
     ++calls;
-    shownMessage = message;
+    shownMessage = notice.message;
+    shownFound = notice.found;
     *chosenFolder = folder;
     *chosenPath = jvmPath;
     return result;
@@ -412,6 +415,23 @@ TEST(SelectRuntime, MessageNamesTheRequirement) {
                                                  c.settings.rules.minimum,
                                                  c.settings.rules.maximum)),
             c.chooser.shownMessage);
+  EXPECT_EQ("Java runtimes found, and why none fits:\n- Java 1.6 (unknown architecture) in " +
+                native("/client-only/") + ": below the minimum version 1.7",
+            c.chooser.shownFound);
+}
+
+TEST(SelectRuntime, FoundListNewestFirstEachFolderOnceAHandful) {
+  EXPECT_EQ("No Java runtime was found on this computer.", refusalList({}, noLeadBytes));
+  std::vector<RuntimeRefusal> refusals;
+  for (const char* version : {"8", "11", "21", "17", "11", "9", "10", "1.6"})
+    refusals.push_back({JavaVersion(version), "x86", std::string("/j") + version + "/", "", "r"});
+  refusals[4].home = "";  // registered without a folder: named by its key
+  refusals[4].origin = "HKLM\\k";
+  refusals.push_back({JavaVersion("21"), "x86_64", "/j21/", "", "twice"});
+  EXPECT_EQ("Java runtimes found, and why none fits:\n- Java 21.0 (x86) in /j21/: r\n"
+            "- Java 17.0 (x86) in /j17/: r\n- Java 11.0 (x86) in /j11/: r\n"
+            "- Java 11.0 (x86) in HKLM\\k: r\n- Java 10.0 (x86) in /j10/: r\nand 3 more",
+            refusalList(refusals, noLeadBytes));
 }
 
 TEST(SelectRuntime, ConfirmedChoiceIsRemembered) {

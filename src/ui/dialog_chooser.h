@@ -13,7 +13,7 @@ namespace tarn {
 
 struct DialogChooser : RuntimeChooser {
   DialogChooser(Machine& machine, bool unattended) : machine(machine), unattended(unattended) {}
-  int choose(const std::string& message, JvmType type, std::string* folder,
+  int choose(const RuntimeNotFound& notice, JvmType type, std::string* folder,
              std::string* jvmPath) override;
   Machine& machine;
   bool unattended;

@@ -121,7 +121,7 @@ void HyperLinkControl::computeLinkRect() {
   HDC dc = GetDC(window);
   if (dc) {
     HGDIOBJ old = SelectObject(dc, linkFont ? linkFont : normalFont);
-    DrawTextA(dc, label.c_str(), -1, &box, DT_CALCRECT | DT_WORDBREAK | alignment());
+    DrawTextA(dc, label.c_str(), -1, &box, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | alignment());
     SelectObject(dc, old);
     ReleaseDC(window, dc);
   }
@@ -171,7 +171,7 @@ void HyperLinkControl::paint(HDC dc) {
   // narrower than the text it measured, which would cut the text's end.
   RECT box = linkRect;
   if (box.right < client.right) box.right = client.right;
-  DrawTextA(dc, label.c_str(), -1, &box, DT_WORDBREAK | alignment());
+  DrawTextA(dc, label.c_str(), -1, &box, DT_WORDBREAK | DT_NOPREFIX | alignment());
   SelectObject(dc, old);
   if (GetFocus() == window) DrawFocusRect(dc, &linkRect);
 }

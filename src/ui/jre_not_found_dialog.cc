@@ -12,8 +12,8 @@ bool JreNotFoundDialog::pickFolder(const std::string& path) {
   return !jvmPath.empty();
 }
 
-void printRuntimeNotFound(const std::string& message) {
-  printError(message + " " + TARN_JAVA_DOWNLOAD_ADDRESS);
+void printRuntimeNotFound(const RuntimeNotFound& notice) {
+  printError(notice.message + " " + notice.downloadPage + "\n" + notice.found);
 }
 
 }  // namespace tarn

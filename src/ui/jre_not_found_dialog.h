@@ -10,13 +10,14 @@
 
 #include "config/settings.h"
 #include "os/machine.h"
+#include "runtime/selection.h"
 
 namespace tarn {
 
 struct HyperLinkControl;
 
 struct JreNotFoundDialog {
-  JreNotFoundDialog(Machine& machine, std::string message, JvmType jvmType);
+  JreNotFoundDialog(Machine& machine, RuntimeNotFound notice, JvmType jvmType);
   ~JreNotFoundDialog();
   JreNotFoundDialog(const JreNotFoundDialog&) = delete;
   JreNotFoundDialog& operator=(const JreNotFoundDialog&) = delete;
@@ -29,16 +30,16 @@ struct JreNotFoundDialog {
   bool pickFolder(const std::string& path);
 
   Machine& machine;
-  std::string message;
+  RuntimeNotFound notice;
   JvmType jvmType;
   std::string folder;
   std::string jvmPath;
   std::unique_ptr<HyperLinkControl> link;  // Windows only
 };
 
-// The requirement and the download address as an error line: what is
-// shown where no one can answer the dialog.
-void printRuntimeNotFound(const std::string& message);
+// The requirement and the download address as an error line, then the
+// runtimes found: what is shown where no one can answer the dialog.
+void printRuntimeNotFound(const RuntimeNotFound& notice);
 
 // The process's active window, the dialog's owner (none on Linux).
 void* activeWindow();

@@ -42,13 +42,13 @@ struct TerminalConsole : PromptConsole {
 
 }  // namespace
 
-JreNotFoundDialog::JreNotFoundDialog(Machine& machine, std::string message, JvmType jvmType)
-    : machine(machine), message(std::move(message)), jvmType(jvmType) {}
+JreNotFoundDialog::JreNotFoundDialog(Machine& machine, RuntimeNotFound notice, JvmType jvmType)
+    : machine(machine), notice(std::move(notice)), jvmType(jvmType) {}
 
 JreNotFoundDialog::~JreNotFoundDialog() = default;
 
 int JreNotFoundDialog::show(void*) {
-  printRuntimeNotFound(message);
+  printRuntimeNotFound(notice);
   // Only a person at a terminal can answer; anything else ends the launch.
   if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) return 2;
   TerminalConsole console;

@@ -22,6 +22,7 @@ const int kBrowseButton = 202;
 const int kMessageText = 203;
 const int kErrorIcon = 204;
 const int kLinkText = 205;
+const int kFoundText = 207;
 
 const char kBindingProperty[] = "TarnJreNotFoundDialog";
 
@@ -48,6 +49,63 @@ void centre(HWND dialog) {
   else if (top + height > area.bottom)
     top = area.bottom - height;
   SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The height the static control needs for its text at its width, drawn as
+// a left-aligned static draws it.
+LONG neededHeight(HWND control) {
+  RECT box;
+  GetClientRect(control, &box);
+  const int length = GetWindowTextLengthA(control);
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  GetWindowTextA(control, &text[0], length + 1);
+  HDC dc = GetDC(control);
+  HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+  DrawTextA(dc, text.c_str(), -1, &box, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+  SelectObject(dc, previous);
+  ReleaseDC(control, dc);
+  return box.bottom - box.top;
+}
+
+struct Grow {
+  HWND dialog;
+  HWND grown;
+  LONG from;  // controls at or below this line move, those across it grow
+  LONG by;
+};
+
+BOOL CALLBACK growChild(HWND child, LPARAM context) {
+  const Grow& grow = *reinterpret_cast<const Grow*>(context);
+  if (child == grow.grown) return TRUE;
+  RECT box;
+  GetWindowRect(child, &box);
+  MapWindowPoints(nullptr, grow.dialog, reinterpret_cast<POINT*>(&box), 2);
+  if (box.top >= grow.from)
+    SetWindowPos(child, nullptr, box.left, box.top + grow.by, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  else if (box.bottom >= grow.from)
+    SetWindowPos(child, nullptr, 0, 0, box.right - box.left, box.bottom - box.top + grow.by,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return TRUE;
+}
+
+// Makes the text control as tall as its text: what lies below it moves
+// down, what surrounds it (the group box, the dialog) grows with it. In
+// pixels of the dialog's own font, so at any scaling.
+void fitText(HWND dialog, int id) {
+  HWND control = GetDlgItem(dialog, id);
+  RECT box;
+  GetWindowRect(control, &box);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&box), 2);
+  Grow grow{dialog, control, box.bottom, neededHeight(control) - (box.bottom - box.top)};
+  if (grow.by <= 0) return;
+  SetWindowPos(control, nullptr, 0, 0, box.right - box.left, box.bottom - box.top + grow.by,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EnumChildWindows(dialog, growChild, reinterpret_cast<LPARAM>(&grow));
+  RECT window;
+  GetWindowRect(dialog, &window);
+  SetWindowPos(dialog, nullptr, 0, 0, window.right - window.left,
+               window.bottom - window.top + grow.by, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 struct DialogWindow {
@@ -84,9 +142,13 @@ struct DialogWindow {
   }
 
   static void initialise(JreNotFoundDialog& dialog, HWND window) {
+    // The link takes its control's text as its address.
+    SetDlgItemTextA(window, kLinkText, dialog.notice.downloadPage.c_str());
     dialog.link = std::make_unique<HyperLinkControl>();
     dialog.link->attach(GetDlgItem(window, kLinkText));
-    SetDlgItemTextA(window, kMessageText, dialog.message.c_str());
+    SetDlgItemTextA(window, kMessageText, dialog.notice.message.c_str());
+    SetDlgItemTextA(window, kFoundText, dialog.notice.found.c_str());
+    for (int id : {kMessageText, kLinkText, kFoundText}) fitText(window, id);
     HICON icon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_ERROR));
     SendDlgItemMessageA(window, kErrorIcon, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
     EnableWindow(GetDlgItem(window, IDOK), FALSE);
@@ -116,8 +178,8 @@ struct DialogWindow {
 
 }  // namespace
 
-JreNotFoundDialog::JreNotFoundDialog(Machine& machine, std::string message, JvmType jvmType)
-    : machine(machine), message(std::move(message)), jvmType(jvmType) {}
+JreNotFoundDialog::JreNotFoundDialog(Machine& machine, RuntimeNotFound notice, JvmType jvmType)
+    : machine(machine), notice(std::move(notice)), jvmType(jvmType) {}
 
 JreNotFoundDialog::~JreNotFoundDialog() = default;
 
@@ -125,7 +187,7 @@ int JreNotFoundDialog::show(void* owner) {
   // A window station nobody sees (a service's) would keep the dialog
   // waiting forever.
   if (!onVisibleWindowStation()) {
-    printRuntimeNotFound(message);
+    printRuntimeNotFound(notice);
     return 2;
   }
   INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_WIN95_CLASSES};
@@ -143,7 +205,7 @@ int JreNotFoundDialog::show(void* owner) {
   if (SUCCEEDED(com)) OleUninitialize();
   // Without a desktop to show it on (no window station, a service), the
   // message still reaches the console instead of nothing at all.
-  if (result == -1 || result == 0) printRuntimeNotFound(message);
+  if (result == -1 || result == 0) printRuntimeNotFound(notice);
   return result == 1 ? 1 : 2;
 }
 

@@ -37,7 +37,7 @@ TEST(RuntimePrompt, AsksAgainUntilAFolderHoldsAUsableVm) {
   FakeMachine fake;
   fake.system.add(std::string("/client/") + kClientVm);
   fake.system.add(std::string("/good/") + kServerVm);
-  JreNotFoundDialog dialog(fake.machine, "message", JvmType::Server);
+  JreNotFoundDialog dialog(fake.machine, RuntimeNotFound{"message", "", ""}, JvmType::Server);
   ScriptedConsole console;
   console.lines = {native("/missing"), native("/client/"), native(" /good ")};
   EXPECT_EQ(1, promptForRuntime(dialog, console));
@@ -52,7 +52,7 @@ TEST(RuntimePrompt, AsksAgainUntilAFolderHoldsAUsableVm) {
 TEST(RuntimePrompt, RelativeFolderBecomesAbsolute) {
   FakeMachine fake;
   fake.system.add(std::string("/cwd/rt/") + kClientVm);
-  JreNotFoundDialog dialog(fake.machine, "message", JvmType::Default);
+  JreNotFoundDialog dialog(fake.machine, RuntimeNotFound{"message", "", ""}, JvmType::Default);
   ScriptedConsole console;
   console.lines = {"rt"};
   EXPECT_EQ(1, promptForRuntime(dialog, console));
@@ -62,7 +62,7 @@ TEST(RuntimePrompt, RelativeFolderBecomesAbsolute) {
 TEST(RuntimePrompt, EmptyLineOrEndOfInputCancels) {
   FakeMachine fake;
   fake.system.add(std::string("/good/") + kClientVm);
-  JreNotFoundDialog dialog(fake.machine, "message", JvmType::Default);
+  JreNotFoundDialog dialog(fake.machine, RuntimeNotFound{"message", "", ""}, JvmType::Default);
   ScriptedConsole console;
   console.lines = {native("/nothing"), "   "};
   EXPECT_EQ(2, promptForRuntime(dialog, console));
@@ -74,7 +74,7 @@ TEST(RuntimePrompt, EmptyLineOrEndOfInputCancels) {
 TEST(JreNotFoundDialog, TheLastPickedFolderDecides) {
   FakeMachine fake;
   fake.system.add(std::string("/good/") + kClientVm);
-  JreNotFoundDialog dialog(fake.machine, "message", JvmType::Default);
+  JreNotFoundDialog dialog(fake.machine, RuntimeNotFound{"message", "", ""}, JvmType::Default);
   EXPECT_TRUE(dialog.pickFolder(native("/good")));
   EXPECT_FALSE(dialog.pickFolder(native("/bad")));
   EXPECT_EQ("", dialog.jvmPath);

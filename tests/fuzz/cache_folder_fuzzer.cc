@@ -1,12 +1,15 @@
 // The start-up cache's folder as anyone may fill it: a release version on
 // the first line, then names of files found in the folder, each with a
 // size. Planning must remove only the application's own files (its name,
-// a key of 16 hex digits), and what it writes carries the current key.
+// a key of 16 hex digits), and what it writes carries the current key. The
+// same bytes stand for the system's process figures, as a program's name
+// in them is anyone's to choose.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "jvm/cache_finish.h"
+#include "jvm/cache_folder.h"
 #include "jvm/testing_cache_files.h"
 
 namespace {
@@ -21,6 +24,8 @@ const std::string kFolder = "/c";
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);
+  int64_t started = 0;
+  tarn::processStartFromProc(text, text, 100, &started);
   tarn::MemoryCacheFiles files;
   files.assembles = false;
   files.files["/jdk/libjvm"] = tarn::FileFacts{100, 1, false};

@@ -1,6 +1,7 @@
 // Configuration file names from arbitrary module paths and product names:
 // the folders of the path are kept whole and every name ends in ".ini";
-// a per-user folder from any variable value is absolute or none.
+// a per-user folder from any variable value is absolute or none, and the
+// application's folder below it is its own from any names.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -51,5 +52,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t half = size / 2;
   std::string xdg = tarn::xdgConfigFolderFor(text.substr(0, half), text.substr(half));
   check(xdg.empty() || xdg[0] == '/');
+  // One or two folder names of the application's own, none of them ".."
+  // or blank: nothing reaches the per-user folder itself or above it. (This
+  // target's separator, "/", is never a trail byte: its texts have none.)
+  std::string own = tarn::applicationFolder(text.substr(0, half), text.substr(half), text,
+                                            tarn::noLeadBytes);
+  size_t slash = own.find('/');
+  check(slash == std::string::npos || own.find('/', slash + 1) == std::string::npos);
+  for (const std::string& name : {own.substr(0, slash), slash == std::string::npos ? "x" : own.substr(slash + 1)})
+    check(name.find_first_not_of(". ") != std::string::npos);
   return 0;
 }

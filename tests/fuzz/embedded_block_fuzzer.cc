@@ -2,14 +2,19 @@
 // outside the bytes and gives either the empty text or one that encodes
 // back into a block decoding to the same text. The input is also taken as
 // a whole executable and as an INI file for tarn-pack, which must refuse or
-// produce a file whose block holds what the INI said.
+// produce a file whose block holds what the INI said; with a jar, a block
+// whose "Embedded Jar" the launcher reads as on.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "config/embedded_config.h"
+#include "config/ini_file.h"
+#include "config/testing_machine.h"
 #include "ini_text.h"
+#include "os/text.h"
+#include "os/unicode.h"
 #include "pack.h"
 
 namespace {
@@ -52,6 +57,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(output.size() == input.launcher.size());
     check(tarn::embeddedTextFromIni(bytes, &embedded, &error));
     check(tarn::decodeEmbeddedBlock(&output[64], output.size() - 64) == embedded);
+    // With a jar, the launcher reads "Embedded Jar" as on, or the packing is refused.
+    if (tarn::withEmbeddedJar(&embedded, true, &error)) {
+      tarn::testing_machine::FakeProfileFiles none;
+      tarn::IniFile ini(none, "none.ini", tarn::utf16ToUtf8(embedded), tarn::noLeadBytes);
+      check(tarn::equalsIgnoringCase(ini.lookup("Application", "Embedded Jar"), "yes"));
+    }
   }
   return 0;
 }

@@ -1,11 +1,13 @@
 // Number lists, stack sizes and memory shares on arbitrary text and
 // arbitrary memory figures: no overflow, no negative size, a share always
-// comes out as a decimal count of kilobytes.
+// comes out as a decimal count of kilobytes; a heap size picks one of the
+// two default class-data archives.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
 
+#include "jvm/cache_options.h"
 #include "jvm/memory_share.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -21,6 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tarn::NumberList list = tarn::parseNumberList(text);
   if (list.start > text.size()) __builtin_trap();
   if (tarn::parseStackSize(text) < 0) __builtin_trap();
+
+  for (const char* prefix : {"-Xmx", "-XX:MaxHeapSize="}) {
+    std::string archive = tarn::baseArchiveName({prefix + text});
+    if (archive != "classes.jsa" && archive != "classes_nocoops.jsa") __builtin_trap();
+  }
 
   for (const char* prefix : {"-Xmx", "-Xss"}) {
     for (char unit : {'P', 't'}) {

@@ -157,14 +157,17 @@ for home in "${homes[@]}"; do
   export XDG_CACHE_HOME=$work/cache
 
   # Off, or the user's own choice, or a folder that someone else's link
-  # takes: nothing written, nothing added.
+  # takes in a shared cache folder: nothing written, nothing added, and the
+  # shared folder's mode kept.
   rm -rf "$XDG_CACHE_HOME"
   mkdir -p "$XDG_CACHE_HOME" "$work/elsewhere"
+  chmod 1777 "$XDG_CACHE_HOME"
   ln -s "$work/elsewhere" "$XDG_CACHE_HOME/Cache Test $feature"
   chown -h nobody "$XDG_CACHE_HOME/Cache Test $feature"
   configure "Startup Cache=yes"
   run_app "$app" exit
   expect_status 5
+  [ "$(stat -c %a "$XDG_CACHE_HOME")" = 1777 ] || fail "the shared cache folder's mode changed"
   for own in "" "-Xshare:off" "-XX:SharedArchiveFile=$work/own.jsa"; do
     rm -rf "$XDG_CACHE_HOME"
     if [ -z "$own" ]; then

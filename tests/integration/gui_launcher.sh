@@ -1,7 +1,8 @@
 # The windowed launcher under Wine: its error lines in message boxes (read
 # back from the window under Xvfb), the runtime dialog as the console
 # launcher shows it, lines on a redirected standard output instead of a box,
-# and no hang when no box can be shown at all.
+# no hang when no box can be shown at all, and a Swing program's window on
+# each real runtime (Java 17 and 25), found in a screenshot.
 # gui_launcher.sh <tarn.exe> <tarnw.exe> <dialog_probe.exe>
 source "$(dirname "$0")/lib.sh"
 windowed=${2:?usage: gui_launcher.sh <tarn.exe> <tarnw.exe> <dialog_probe.exe>}
@@ -91,4 +92,34 @@ set -e
 sed 's/\r$//' "$work/out.raw" >"$work/out"
 expect_status "$console_status"
 expect_output "$line210"$'\n'
+
+# The window fills with one colour (tests/java/WindowProbe.java): the
+# screenshot holds a patch of it about the window's size.
+need_windows_runtimes
+need_java_classes
+for home in "${windows_runtimes[@]}"; do
+  title="Tarn window $(basename "$home")"
+  echo "a Swing window through the windowed launcher on $(basename "$home")"
+  rm -f "$work/close" "$work/status"
+  printf '[Java Runtime Environment]\r\nMain Class=WindowProbe\r\nJRE Path=%s\r\n[Class Path]\r\nClass Path=%s\r\n[Application]\r\nCmd=%s "%s"\r\n' \
+    "$(winpath "$home")" "$(winpath "$classes")" "$(winpath "$work/close")" "$title" >"$work/app/viewer.ini"
+  (set +e; cd "$work"; wine "$app" >"$work/out.raw" 2>"$work/err"; echo $? >"$work/status") &
+  patch=0
+  for _ in $(seq 120); do
+    if xdotool search --name "^$title\$" >/dev/null 2>&1; then
+      import -window root "$work/shot.png"
+      patch=$(convert "$work/shot.png" -fill white -opaque '#12A45E' -fill black +opaque white \
+                -format '%[fx:round(mean*w*h)]' info:)
+      [ "$patch" -ge 40000 ] && break
+    fi
+    [ -f "$work/status" ] && break
+    sleep 0.5
+  done
+  [ "$patch" -ge 40000 ] || fail "no window in the screenshot (a patch of $patch pixels)"
+  touch "$work/close"
+  wait_app
+  sed 's/\r$//' "$work/out.raw" >"$work/out"
+  expect_status 0
+  expect_output $'window shown\n'
+done
 echo ok

@@ -29,16 +29,20 @@ for home in "${homes[@]}"; do
   ini=$app_dir/probe.ini
   cd "$app_dir"
 
-  # Arguments, "Cmd", environment, paths, resolved shares and the main
-  # thread's stack, in one launch.
+  # Arguments, "Cmd", environment, paths (a "\" in them read as "/", as
+  # Windows reads "/"), resolved shares and the main thread's stack, in one launch.
   write_ini "$ini" \
-    "[Java Runtime Environment]" "Main Class=Probe" "JRE Path=$home" \
+    "[Java Runtime Environment]" "Main Class=Probe" "JRE Path=${home//\//\\}" \
     "Virtual Machine Parameters=-Xint  -Xmx50P \"-Dprobe.value=%PROBE_VAR% q\" -Xss64m -Dprobe.stack=67108864 -Dprobe.none=%NO_SUCH_VAR%" \
-    "Library Path=/opt/lib1;/opt/lib2" "System Path=/opt/sys1;/opt/sys2" \
-    "[Class Path]" "Class Path=missing.jar;." \
+    "Library Path=\\opt\\lib1;/opt/lib2" "System Path=/opt/sys1;\\opt\\sys2" \
+    "[Class Path]" "Class Path=sub\\missing.jar;." \
     "[Application]" "Cmd=x \"y z\" \"\"  \"%PROBE_VAR%\" %PROBE_VAR%"
-  PROBE_VAR="v 1" LD_LIBRARY_PATH= LC_ALL=C.UTF-8 run_app "$app" alpha "beta gamma" "" "é"
+  # The cache's finisher variable with a value no launch writes: a launch
+  # as any other, and the program does not see it.
+  PROBE_VAR="v 1" LD_LIBRARY_PATH= LC_ALL=C.UTF-8 TARN_CACHE_FINISHER=1 \
+    run_app "$app" alpha "beta gamma" "" "é"
   expect_status 0
+  expect_line "$work/out" "env TARN_CACHE_FINISHER=<unset>"
   out=$work/out
   [ "$(lines_with "$out" "arg ")" = "$(printf '%s\n' 'arg 0 alpha' 'arg 1 beta gamma' 'arg 2 ' \
       'arg 3 \u00E9' 'arg 4 x' 'arg 5 y z' 'arg 6 v 1' \
@@ -47,7 +51,7 @@ for home in "${homes[@]}"; do
   expect_line "$out" "env TARN_JVM_HOME=$home"
   expect_line "$out" "env PATH=/opt/sys1:/opt/sys2:$PATH:$home/bin"
   expect_line "$out" "prop java.library.path=/opt/lib1:/opt/lib2:$app_dir/:.:$home/lib"
-  expect_line "$out" "prop java.class.path=missing.jar:."
+  expect_line "$out" "prop java.class.path=sub/missing.jar:."
   expect_line "$out" "prop probe.value=v 1 q"
   expect_line "$out" "vmarg -Xmx$(( physical_kb / 2 ))K"
   expect_line "$out" "vmarg -Xss64m"
@@ -99,15 +103,15 @@ for home in "${homes[@]}"; do
   write_ini "$ini" \
     "[Java Runtime Environment]" "Main Class=Probe" "JRE Path=$home" \
     "Virtual Machine Parameters=-Dprobe.throw=1" "[Class Path]" "Class Path=." \
-    "[Application]" "Failure Check=Yes" "Output File=%PROBE_DIR%/out.log" \
-    "Error File=logs/err.log"
+    "[Application]" "Failure Check=Yes" "Output File=%PROBE_DIR%\\out.log" \
+    "Error File=logs\\err.log"
   PROBE_DIR=$app_dir/logs run_app "$app"
   expect_status 0
   [ ! -s "$work/out" ] || fail "standard output should be in the file"
   expect_line "$app_dir/logs/out.log" "args 0"
   expect_no_line "$app_dir/logs/out.log" "stale"
   expect_line "$app_dir/logs/err.log" "to-err"
-  expect_text "$app_dir/logs/err.log" "java.lang.IllegalStateException: probe failure"
+  expect_line "$app_dir/logs/err.log" 'Exception in thread "main" java.lang.IllegalStateException: probe failure'
   expect_text "$app_dir/logs/err.log" "at Probe.main"
   expect_no_text "$work/err" "IllegalStateException"
 

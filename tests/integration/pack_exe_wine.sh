@@ -2,7 +2,7 @@
 # an icon and version information into the same bytes as the Linux tool,
 # whatever form the paths take (either separator, drive letter, UNC, the
 # extended form, names outside the ANSI code page, longer than MAX_PATH);
-# the result runs; an existing output is replaced whole or kept; it refuses
+# the results run on the real runtimes; an existing output is replaced whole or kept; it refuses
 # bad input with the Linux tool's messages; its version is the project's.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/jvm_lib.sh"
@@ -10,10 +10,11 @@ source "$(dirname "$0")/pack_lib.sh"
 
 pack_exe=${2:?tarn-pack.exe}
 host_pack=${3:?tarn-pack for Linux}
-testvm=${4:?test VM library}
-probe=${5:?resource_probe.exe}
-version=${6:?project version}
-windowed=${7:?tarnw.exe}
+probe=${4:?resource_probe.exe}
+version=${5:?project version}
+windowed=${6:?tarnw.exe}
+need_windows_runtimes
+need_java_classes
 
 # Runs tarn-pack.exe; its outputs go to $work/exe.out and $work/exe.err.
 pack() {
@@ -24,13 +25,10 @@ pack() {
 }
 packs() { pack "$@"; [ "$status" = 0 ] || fail "tarn-pack.exe $*: $status, $(cat "$work/exe.err")"; }
 
-use_test_vm "$testvm"
 cd "$work"
-mkdir -p jar/app
-echo "inside" >jar/app/data.txt
-make_jar "$work/app.jar" "$work/jar" app/data.txt
+make_jar "$work/app.jar" "$classes" Probe.class
 cp "$launcher" tarn.exe
-printf '%s\r\n' "[Java Runtime Environment]" "Main Class=app.Main" "JRE Path=$(winpath "$jre")" \
+printf '%s\r\n' "[Java Runtime Environment]" "Main Class=Probe" "JRE Path=$(winpath "${windows_runtimes[0]}")" \
   "[Application]" "Embedded Jar=yes" >app.ini
 convert -size 16x16 xc:red small.png
 icotool -c -o app.ico small.png
@@ -44,21 +42,23 @@ cmp -s dist/viewer.exe viewer.exe || fail "tarn-pack.exe and tarn-pack wrote dif
 expect_clean_zip dist/viewer.exe
 run_app dist/viewer.exe one
 expect_status 0
-sed -i 's/\r$//' "$record"
-expect_line "$record" "class app/Main"
-expect_line "$record" "option -Djava.class.path=$(winpath "$work/dist/viewer.exe")"
+expect_line "$work/out" "prop java.class.path=$(winpath "$work/dist/viewer.exe")"
+expect_line "$work/out" "arg 0 one"
+expect_line "$work/out" "main done"
 wine "$probe" dist/viewer.exe | tr -d '\r' >probe.txt
 expect_line probe.txt "fixed 1.4.2.0 1.4.2.0"
 expect_line probe.txt "string ProductName=Viewer"
 expect_line probe.txt "string OriginalFilename=viewer.exe"
 expect_line probe.txt "icon 16 1 16"
 
-# The window launcher the same way: it runs, and shows the new identity.
+# The window launcher the same way: it runs, on the other runtime that an
+# INI beside it names, and shows the new identity.
 packs "$windowed" app.ini app.jar --icon app.ico "${identity[@]}" -o dist/viewerw.exe
-rm -f "$record"
+printf '[Java Runtime Environment]\r\nJRE Path=%s\r\n' "$(winpath "${windows_runtimes[-1]}")" >dist/viewerw.ini
 run_app dist/viewerw.exe
 expect_status 0
-grep -qxF "class app/Main" <(tr -d '\r' <"$record") || fail "tarnw.exe packed: $(cat "$record")"
+expect_line "$work/out" "prop java.version=$(runtime_version "${windows_runtimes[-1]}")"
+expect_line "$work/out" "prop java.class.path=$(winpath "$work/dist/viewerw.exe")"
 wine "$probe" dist/viewerw.exe | tr -d '\r' >probe.txt
 expect_line probe.txt "fixed 1.4.2.0 1.4.2.0"
 expect_line probe.txt "string OriginalFilename=viewerw.exe"

@@ -78,6 +78,8 @@ make_jar "$work/second.jar" "$work/jar" second.txt
 "$pack" out again.ini second.jar -o repacked
 [ "$(stat -c %s repacked)" = $(( $(stat -c %s launcher) + $(stat -c %s second.jar) )) ] ||
   fail "the old jar was kept"
-[ "$("$pack" --print repacked)" = $'[Application]\r\nCmd=again' ] || fail "--print after repacking"
+# The jar makes the configuration embed it.
+[ "$("$pack" --print repacked)" = $'[Application]\r\nEmbedded Jar=Yes\r\nCmd=again' ] ||
+  fail "--print after repacking"
 expect_clean_zip repacked
 echo ok

@@ -1,14 +1,14 @@
 # tarn.exe packed with an icon and version information: the resources read
 # back with wrestool and objdump hold the new icon and version strings and
-# still the string table, dialogs and manifest; the executable starts
-# under Wine against the test VM; packing the same input twice gives the
-# same bytes; a packed file packs again.
+# still the string table, dialogs and manifest, whose execution level alone
+# changes when asked; the executable starts under Wine and the real runtimes
+# load the main class from it; packing the same input twice gives the same
+# bytes; a packed file packs again.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/jvm_lib.sh"
 source "$(dirname "$0")/pack_lib.sh"
 
 pack=${2:?tarn-pack}
-testvm=${3:?test VM library}
 # A 32-bit launcher is read with its own objdump and not started: this
 # machine's Wine runs 64-bit programs only.
 objdump=x86_64-w64-mingw32-objdump
@@ -21,11 +21,15 @@ for tool in wrestool icotool convert "$objdump"; do
   command -v "$tool" >/dev/null || fail "$tool is missing (icoutils, imagemagick, mingw-w64)"
 done
 
-use_test_vm "$testvm"
-mkdir -p "$work/jar/app" "$work/one" "$work/two"
-echo "inside" >"$work/jar/app/data.txt"
-make_jar "$work/app.jar" "$work/jar" app/data.txt
-printf '%s\r\n' "[Java Runtime Environment]" "Main Class=app.Main" "JRE Path=$(winpath "$jre")" \
+runtime=""
+if [ "$starts" = yes ]; then
+  need_windows_runtimes
+  runtime=$(winpath "${windows_runtimes[0]}")
+fi
+need_java_classes
+mkdir -p "$work/one" "$work/two"
+make_jar "$work/app.jar" "$classes" Probe.class
+printf '%s\r\n' "[Java Runtime Environment]" "Main Class=Probe" "JRE Path=$runtime" \
   "[Application]" "Embedded Jar=yes" >"$work/app.ini"
 
 # An icon of two images, one of them larger than the launcher's whole
@@ -100,6 +104,7 @@ string ProductName=Viewer
 string ProductVersion=2.5
 icon 16 1 16
 icon 64 2 64
+manifest level asInvoker
 "
 fi
 
@@ -111,14 +116,11 @@ grep -qE "^CheckSum[[:space:]]+0*[1-9a-f]" "$work/objdump" || fail "objdump: the
 
 # The packed executable starts and reads its configuration and jar.
 if [ "$starts" = yes ]; then
-  rm -f "$record"
-  touch "$record"
   run_app "$app" one
-  sed -i 's/\r$//' "$record"
   expect_status 0
-  expect_line "$record" "option -Djava.class.path=$(winpath "$app")"
-  expect_line "$record" "class app/Main"
-  expect_line "$record" "arg 0 one"
+  expect_line "$work/out" "prop java.class.path=$(winpath "$app")"
+  expect_line "$work/out" "arg 0 one"
+  expect_line "$work/out" "main done"
 fi
 
 # Packed again with another version only: the icon stays, the jar moves
@@ -129,10 +131,25 @@ wrestool -x -t3 -n2 --raw "$work/again.exe" | cmp -s - "$work/image" || fail "th
 wrestool -x -t16 --raw "$work/again.exe" | iconv -f UTF-16LE -t UTF-8 | tr -c '[:print:]' '\n' |
   grep -qxF "3.0.1" || fail "the new version is missing"
 if [ "$starts" = yes ]; then
-  rm -f "$record"
-  touch "$record"
+  # On the other runtime, named by an INI beside it.
+  printf '[Java Runtime Environment]\r\nJRE Path=%s\r\n' "$(winpath "${windows_runtimes[-1]}")" \
+    >"$work/again.ini"
   run_app "$work/again.exe"
   expect_status 0
+  expect_line "$work/out" "prop java.version=$(runtime_version "${windows_runtimes[-1]}")"
+  expect_line "$work/out" "main done"
+fi
+
+# An execution level changes that word of the manifest and nothing else.
+"$pack" "$app" "$work/app.ini" --execution-level requireAdministrator -o "$work/elevated.exe"
+wrestool -x -t24 -n1 --raw "$launcher" | sed 's/level="asInvoker"/level="requireAdministrator"/' \
+  >"$work/manifest.expected"
+wrestool -x -t24 -n1 --raw "$work/elevated.exe" | cmp -s - "$work/manifest.expected" ||
+  fail "manifest: $(wrestool -x -t24 -n1 --raw "$work/elevated.exe")"
+if [ "$starts" = yes ]; then
+  wine "$probe" "$(winpath "$work/elevated.exe")" | tr -d '\r' >"$work/probe.txt"
+  expect_line "$work/probe.txt" "manifest level requireAdministrator"
+  expect_line "$work/probe.txt" "icon 64 2 64"
 fi
 
 # The launcher without a console window, when built, stays one when packed.
@@ -144,12 +161,9 @@ if [ -f "$gui" ]; then
   grep -qE "^Subsystem[[:space:]]+0*2[[:space:]]" "$work/objdump" || fail "gui.exe is no GUI program any more"
   wrestool -x -t3 -n2 --raw "$work/gui.exe" | cmp -s - "$work/image" || fail "gui.exe lacks the icon"
   if [ "$starts" = yes ]; then
-    rm -f "$record"
-    touch "$record"
     run_app "$work/gui.exe" two
-    sed -i 's/\r$//' "$record"
     expect_status 0
-    expect_line "$record" "arg 0 two"
+    expect_line "$work/out" "arg 0 two"
   fi
 fi
 
@@ -165,4 +179,5 @@ refuse() {
 refuse "$work/small.png: the icon is not usable" --icon "$work/small.png"
 refuse "the version \"1.x\"" --file-version 1.x
 refuse "--company needs a value that is not empty" --company ""
+refuse "the execution level \"admin\" is not asInvoker" --execution-level admin
 echo ok

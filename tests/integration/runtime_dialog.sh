@@ -1,7 +1,8 @@
 # The JRE Not Found dialog in a real window under Xvfb: its texts, OK
 # disabled until a folder with a VM is picked, Cancel ending the launch
-# without a console line, and a folder picked in the shell's browser that
-# the next start takes from the remembered "JRE Path".
+# without a console line, the runtimes found listed in a dialog grown to fit
+# at 100 % and 200 % (read back from screenshots), and a folder picked in
+# the shell's browser that the next start takes from the remembered "JRE Path".
 # runtime_dialog.sh <launcher> <dialog_probe.exe>
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/runtime_lib.sh"
@@ -62,7 +63,7 @@ expect_control 2 "1|Cancel"
 expect_control 202 "1|Browse..."
 expect_control 201 "1|"
 expect_control 203 "1|The Java Runtime Environment (JRE) was not found. Please  download and install a JRE (minimum version 99.0) from:"
-expect_control 205 "1|https://www.java.com/download/"
+expect_control 205 "1|https://adoptium.net/marketplace/"
 expect_control 206 "1|If you have a JRE installed you can browse for it below:"
 grep -q '^-1|Static|1|.*|JRE Path:$' "$work/controls" || fail "JRE Path label"
 grep -q '^-1|Button|1|.*|Missing JRE$' "$work/controls" || fail "group box"
@@ -71,6 +72,59 @@ wait_app
 expect_status 255
 expect_output ""
 
+# The share of dark pixels in the box l,t,r,b of the screenshot.
+ink() {
+  convert "$work/shot$dpi.png" -crop "$(($3 - $1))x$(($4 - $2))+$1+$2" +repage -threshold 50% -negate \
+    -format '%[fx:mean]' info:
+}
+box() { control "$1" | cut -d'|' -f4 | tr , ' '; }
+log_pixels() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+  wineserver -w
+}
+
+echo "three runtimes found: listed below the link in a dialog grown to fit, at 100 % and 200 %"
+registry_begin
+for runtime in JRE/1.8.0_401 JDK/11.0.22 JDK/21.0.2; do
+  make_runtime "$work/rt/$runtime" server
+  register_value HKEY_LOCAL_MACHINE "JavaSoft/$runtime" JavaHome "$work/rt/$runtime"
+done
+printf 'MZ%058d\x40\0\0\0PE\0\0\x4c\x01%018d' 0 0 | tr 0 '\0' >"$work/rt/JDK/21.0.2/bin/server/jvm.dll"
+registry_apply
+# A dialog left open would keep the server waiting: it goes first.
+trap 'wineserver -k 2>/dev/null; log_pixels 96; registry_clear; wineserver -k 2>/dev/null || true
+      kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
+sed -i 's/^Minimum Version=99/Minimum Version=17/' "$work/app/viewer.ini"
+printf '%s\n' "Java runtimes found, and why none fits:" \
+  "- Java 21.0.2 (x86) in $(winpath "$work/rt/JDK/21.0.2/"): its VM library is built for x86, this launcher loads x86_64" \
+  "- Java 11.0.22 (unknown architecture) in $(winpath "$work/rt/JDK/11.0.22/"): below the minimum version 17.0" \
+  "- Java 1.8.0.401 (unknown architecture) in $(winpath "$work/rt/JRE/1.8.0_401/"): below the minimum version 17.0" \
+  >"$work/found.expected"
+for dpi in 96 192; do
+  log_pixels $dpi
+  start_app
+  controls "JRE Not Found"
+  import -window root "$work/shot$dpi.png"
+  # The list's text runs over several lines of the probe's output.
+  awk '/^207\|/ {on = 1} on && /^-?[0-9]+\|[A-Za-z]+\|/ && !/^207\|/ {on = 0} on' "$work/controls" |
+    sed -E '1s/^([^|]*\|){4}//' | cmp -s "$work/found.expected" - || fail "the list at $dpi dpi"
+  read -r l t r b <<<"$(box 207)"
+  read -r _ next _ line <<<"$(box 206)"  # a text of one line
+  read -r _ _ _ cancel <<<"$(box 2)"
+  read -r left _ right bottom <<<"$(control window | cut -d'|' -f2 | tr , ' ')"
+  # Four lines of text at least, and everything below them still inside.
+  [ $((b - t)) -ge $((4 * (line - next))) ] && [ "$b" -le "$next" ] && [ "$cancel" -le "$bottom" ] ||
+    fail "the dialog did not grow at $dpi dpi: $(cat "$work/controls")"
+  width[$dpi]=$((right - left))
+  # Text down to the list's last line, none between it and the next text.
+  all=$(ink $l $t $r $b) last=$(ink $l $((b - (b - t) / 5)) $r $b) gap=$(ink $l $b $r $next)
+  awk "BEGIN { exit !($all > 0.05 && $last > 0.05 && $gap < 0.005) }" ||
+    fail "the list's pixels at $dpi dpi: all $all, last line $last, below it $gap"
+  wine "$probe" "JRE Not Found" --click 2
+  wait_app
+done
+awk "BEGIN { exit !(${width[192]} > 1.8 * ${width[96]} && ${width[192]} < 2.2 * ${width[96]}) }" ||
+  fail "200 % is not twice as wide: ${width[96]} and ${width[192]} pixels"
 
 echo "a folder picked in the browser is taken and remembered"
 make_runtime "$work/pick/rt" client

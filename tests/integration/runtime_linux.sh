@@ -51,12 +51,19 @@ if [ "$(wc -l <"$installed")" -gt 1 ]; then
   expect_line "$work/out" "env TARN_JVM_PATH=$second/lib/server/libjvm.so"
 fi
 
-message="Error: The Java Runtime Environment (JRE) was not found. Please  download and install a JRE (minimum version 999.0) from: https://www.java.com/download/ "
-echo "nothing fits and no terminal: the message, then -1"
+echo "nothing fits and no terminal: the message with each runtime found and why, then -1"
 settings "Minimum Version=999"
 run_app "$app" </dev/null
 expect_status 255
-expect_output "$message"$'\n'
+[ "$(sed -n 1,2p "$work/out")" = "Error: The Java Runtime Environment (JRE) was not found. Please  download \
+and install a JRE (minimum version 999.0) from: https://adoptium.net/marketplace/
+Java runtimes found, and why none fits:" ] || fail "message: $(cat "$work/out")"
+arch=$(uname -m | sed 's/^aarch64$/arm64/')
+while read -r _ home; do
+  grep -qE "^- Java [0-9.]+ \($arch\) in $home/: below the minimum version 999\.0 ?\$" "$work/out" ||
+    fail "no line for $home: $(cat "$work/out")"
+done < <(head -n 5 "$installed")
+message=$(cat "$work/out")
 
 echo "the terminal prompt: re-asks, an empty line cancels"
 prompt="If you have a JRE installed, enter its folder (an empty line cancels): "

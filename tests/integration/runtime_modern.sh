@@ -1,8 +1,10 @@
 # Runtimes 9 and later under Wine: the JavaSoft JDK and JRE keys and the
 # installers' own keys in both hives, JAVA_HOME, duplicates, mixed with the
-# classic keys, and VM libraries of the other architecture.
+# classic keys, and VM libraries of the other architecture; then the real
+# runtimes (Java 17 and 25) registered as their installers register them.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/runtime_lib.sh"
+source "$(dirname "$0")/jvm_lib.sh"
 trap 'registry_clear; rm -rf "$work"' EXIT
 unset DISPLAY JAVA_HOME
 
@@ -80,4 +82,27 @@ JAVA_HOME=$(winpath "$rt/unzipped")
 launch
 expect_vm "$rt/unzipped/bin/server/jvm.dll"
 unset JAVA_HOME
+
+# Temurin's installer keys for 17, with the folder's trailing backslash,
+# and the JavaSoft JRE key that an installer's "JavaSoft keys" option
+# writes for 25: the newest runs, a limit picks the other.
+echo "real runtimes in the registry"
+need_windows_runtimes
+need_java_classes
+old=${windows_runtimes[0]}
+new=${windows_runtimes[-1]}
+registry_begin
+register_value $LM "Eclipse Adoptium/JRE/$(runtime_version "$old").0/hotspot/MSI" Path "$old/"
+register_value $LM "JavaSoft/JRE/$(runtime_version "$new")" JavaHome "$new"
+registry_apply
+for limit in "" "Maximum Version=$(runtime_version "$old" | cut -d. -f1).9"; do
+  printf '[Java Runtime Environment]\r\nMain Class=Probe\r\n%s\r\n[Class Path]\r\nClass Path=%s\r\n' \
+    "$limit" "$(winpath "$classes")" >"$ini"
+  run_app "$app"
+  expect_status 0
+  home=$new
+  [ -n "$limit" ] && home=$old
+  expect_line "$work/out" "prop java.version=$(runtime_version "$home")"
+  expect_line "$work/out" "env TARN_JVM_PATH=$(winpath "$home")\\bin\\server\\jvm.dll"
+done
 echo ok

@@ -1,9 +1,10 @@
 # Runtime selection under Wine: registered runtimes in the prefix's
-# registry, the configured folder, the private runtime, and the message when
-# nothing fits (without a display the dialog cannot open, so the message
-# reaches the console).
+# registry, the configured folder, the private runtime (a real one, Java 17,
+# that runs), and the message when nothing fits (without a display the
+# dialog cannot open, so the message reaches the console).
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/runtime_lib.sh"
+source "$(dirname "$0")/jvm_lib.sh"
 trap 'registry_clear; rm -rf "$work"' EXIT
 unset DISPLAY JAVA_HOME
 
@@ -49,7 +50,10 @@ expect_vm "$rt/jdk16/jre/bin/server/jvm.dll"
 echo "server: only server VMs"
 launch "JVM Type=server" "Maximum Version=1.6.0_20"
 expect_status 255
-expect_output "Error: $(printf '%s' "The Java Runtime Environment (JRE) was not found. Please  download and install a JRE with a server JVM (maximum version 1.6.0.20) from:") https://www.java.com/download/ "$'\n'
+[ "$(head -n 1 "$work/out")" = "Error: The Java Runtime Environment (JRE) was not found. Please  download and install a JRE with a server JVM (maximum version 1.6.0.20) from: https://adoptium.net/marketplace/" ] ||
+  fail "message: $(cat "$work/out")"
+grep -qxF -- "- Java 1.5.0.22 (unknown architecture) in $(winpath "$rt/jdk15/jre/"): no server VM, which JVM Type=server asks for" \
+  "$work/out" || fail "the runtimes found: $(cat "$work/out")"
 echo "favor_JDK: JavaSoft JDKs first"
 launch "JVM Source=favor_JDK"
 expect_vm "$rt/jdk16/jre/bin/client/jvm.dll"
@@ -67,7 +71,8 @@ expect_vm "$rt/jrockit18/bin/jrockit/jvm.dll"
 echo "only_JDK never takes a registered JRE"
 launch "JVM Source=only_JDK" "Minimum Version=1.6.0_22"
 expect_status 255
-expect_output "Error: The Java Runtime Environment (JRE) was not found. Please  download and install a JRE (minimum version 1.6.0.22) from: https://www.java.com/download/ "$'\n'
+[ "$(head -n 1 "$work/out")" = "Error: The Java Runtime Environment (JRE) was not found. Please  download and install a JRE (minimum version 1.6.0.22) from: https://adoptium.net/marketplace/" ] ||
+  fail "message: $(cat "$work/out")"
 echo "preferred versions in list order"
 launch "Preferred versions=1.5;1.6"
 expect_vm "$rt/jdk15/jre/bin/client/jvm.dll"
@@ -83,13 +88,18 @@ expect_vm "$rt/jre15/bin/client/jvm.dll"
 launch "JRE Path=$(winpath "$rt/nothing")"
 expect_vm "$rt/jre17/bin/client/jvm.dll"
 
-echo "the private runtime beside the executable, then its jre folder"
+echo "the private runtime beside the executable, whatever its version, then its own folder"
+need_windows_runtimes
+need_java_classes
 private=$(make_app "$work/private" viewer)
-printf '[Java Runtime Environment]\r\nMain Class=a.Main\r\nMinimum Version=9\r\n' >"$work/private/viewer.ini"
-make_runtime "$work/private/jre" server
-: >"$work/private/jre/bin/java.dll"
+printf '[Java Runtime Environment]\r\nMain Class=Probe\r\nMinimum Version=99\r\n[Class Path]\r\nClass Path=%s\r\n' \
+  "$(winpath "$classes")" >"$work/private/viewer.ini"
+ln -s "${windows_runtimes[0]}" "$work/private/jre"
 run_app "$private"
-expect_vm "$work/private/jre/bin/server/jvm.dll"
+expect_status 0
+expect_line "$work/out" "env TARN_JVM_HOME=$(winpath "$work/private/jre")"
+expect_line "$work/out" "main done"
+rm "$work/private/jre"
 make_runtime "$work/private" hotspot
 : >"$work/private/bin/java.dll"
 run_app "$private"
@@ -101,5 +111,6 @@ make_runtime "$work/cwd" client
 cd "$work/cwd"
 launch "Minimum Version=1.5"
 expect_status 255
-expect_output "Error: The Java Runtime Environment (JRE) was not found. Please  download and install a JRE (minimum version 1.5) from: https://www.java.com/download/ "$'\n'
+expect_output "Error: The Java Runtime Environment (JRE) was not found. Please  download and install a JRE (minimum version 1.5) from: https://adoptium.net/marketplace/
+No Java runtime was found on this computer. "$'\n'
 echo ok

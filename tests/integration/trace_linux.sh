@@ -18,7 +18,7 @@ cp "$classes"/Probe.class "$app_dir/"
 ini=$app_dir/probe.ini
 write_ini "$ini" "[Java Runtime Environment]" "Main Class=Probe" "JRE Path=$home" \
   "Virtual Machine Parameters=-Xmx64m -Dprobe.value=%PROBE_VAR%" \
-  "[Class Path]" "Class Path=$app_dir" "[Application]" "Cmd=x"
+  "[Class Path]" "Class Path=$app_dir" "[Application]" "Cmd=x" "Splash Image=splash.png"
 export PROBE_VAR=v
 
 # Runs the launcher plainly and then with TARN_TRACE=$1; both must end alike,
@@ -47,6 +47,7 @@ expect_line "$trace" "tarn: VM library loaded: $home/lib/server/libjvm.so"
 expect_line "$trace" "tarn: VM option 1: -Djava.class.path=$app_dir"
 expect_line "$trace" "tarn: VM option 3: -Dprobe.value=v"
 expect_line "$trace" "tarn: Main Class=Probe"
+expect_line "$trace" "tarn: splash: Splash Image=splash.png ignored: the splash screen is a Windows feature"
 expect_line "$trace" "tarn: calling Probe.main, arguments: 3"
 [ "$(tail -n 1 "$trace")" = "tarn: exit code 0" ] || fail "the trace does not end with the exit code"
 
@@ -66,7 +67,8 @@ echo "the trace file: never through a link, never another user's, new ones priva
 echo "tarn: the link's target" >"$work/target.log"
 ln -s "$work/target.log" "$work/link.log"
 ln -s "$work/absent.log" "$work/dangling.log"
-for name in link dangling; do
+ln "$work/target.log" "$work/hard.log"
+for name in link dangling hard; do
   compare_with_trace "$work/$name.log"
   [ ! -s "$trace" ] || fail "trace lines on standard error"
 done

@@ -2,14 +2,7 @@
 // until "end" exists, so that its first instance takes a while to end.
 public class InstanceHook {
     public static void main(String[] args) throws Exception {
-        Runtime.getRuntime().addShutdownHook(new Thread(() -> {
-            TestState.append("hook", "running");
-            try {
-                TestState.waitFor("end");
-            } catch (InterruptedException e) {
-                Thread.currentThread().interrupt();
-            }
-        }));
+        TestState.holdShutdownUntilEnd();
         TestState.runMain("InstanceHook", args);
     }
 }

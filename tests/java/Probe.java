@@ -29,10 +29,21 @@ public class Probe {
         return depth;
     }
 
+    // The machine's memory as the system reports it to the VM.
+    static long physicalMemory() {
+        try {
+            return ((com.sun.management.OperatingSystemMXBean)
+                    ManagementFactory.getOperatingSystemMXBean()).getTotalPhysicalMemorySize();
+        } catch (Throwable e) {
+            return -1;
+        }
+    }
+
     public static void main(String[] args) throws Exception {
         System.out.println("args " + args.length);
         for (int i = 0; i < args.length; i++) System.out.println("arg " + i + " " + escape(args[i]));
-        for (String name : new String[] {"TARN_JVM_PATH", "TARN_JVM_HOME", "PATH", "PROBE_VAR"}) {
+        for (String name : new String[] {"TARN_JVM_PATH", "TARN_JVM_HOME", "PATH", "PROBE_VAR",
+                                                  "TARN_CACHE_FINISHER"}) {
             String value = System.getenv(name);
             System.out.println("env " + name + "=" + (value == null ? "<unset>" : escape(value)));
         }
@@ -43,6 +54,10 @@ public class Probe {
         for (String option : ManagementFactory.getRuntimeMXBean().getInputArguments())
             System.out.println("vmarg " + escape(option));
         System.out.println("daemon " + Thread.currentThread().isDaemon());
+        for (String name : new String[] {"user.dir", "java.version"})
+            System.out.println("prop " + name + "=" + escape(System.getProperty(name)));
+        System.out.println("memory max " + Runtime.getRuntime().maxMemory());
+        System.out.println("memory physical " + physicalMemory());
         System.err.println("to-err");
 
         String stack = System.getProperty("probe.stack");
@@ -68,6 +83,9 @@ public class Probe {
             });
             worker.start();
         }
+        if (System.getProperty("probe.handler") != null)
+            Thread.setDefaultUncaughtExceptionHandler(
+                (thread, e) -> System.out.println("handler " + thread.getName() + " " + e));
         String exit = System.getProperty("probe.exit");
         if (exit != null) System.exit(Integer.parseInt(exit));
         if (System.getProperty("probe.throw") != null) throw new IllegalStateException("probe failure");

@@ -35,6 +35,19 @@ final class TestState {
         while (!Files.exists(file(name))) Thread.sleep(20);
     }
 
+    // A shutdown hook that says it runs and keeps the VM's end waiting until
+    // "end" exists.
+    static void holdShutdownUntilEnd() {
+        Runtime.getRuntime().addShutdownHook(new Thread(() -> {
+            append("hook", "running");
+            try {
+                waitFor("end");
+            } catch (InterruptedException e) {
+                Thread.currentThread().interrupt();
+            }
+        }));
+    }
+
     // main: records its arguments, says it runs, and waits for "quit" unless
     // its first argument is "once".
     static void runMain(String program, String[] args) throws InterruptedException {

@@ -6,7 +6,7 @@
    TESTVM_SCRIPT steers it, as comma-separated words:
      create=<n>   JNI_CreateJavaVM returns n
      stack=<n>    the default Java stack size the VM reports
-     main=return|throw|exit:<n>|nomain|noclass
+     main=return|exit:<n>
      jni=<hex>    the newest JNI version it knows (default 0x150000, Java 21)
      load=<name>  loads a library by name, as a program's native code would
    A VM built to need testvm_dependency.dll records where it came from.
@@ -98,11 +98,6 @@ static const char* scripted(const char* key) {
   return NULL;
 }
 
-static int mainIs(const char* what) {
-  const char* value = scripted("main");
-  return value && strncmp(value, what, strlen(what)) == 0;
-}
-
 static Object* newObject(int kind, const char* name) {
   Object* object = (Object*)calloc(1, sizeof(Object));
   object->kind = kind;
@@ -115,15 +110,6 @@ static void utf8Of(const WCHAR* text, jsize length, char* out, int size) {
   out[n > 0 ? n : 0] = 0;
 }
 
-static jstring stringOf(const char* utf8) {
-  Object* s = newObject(KIND_STRING, "java/lang/String");
-  int n = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, NULL, 0);
-  s->text = (WCHAR*)calloc((size_t)n + 1, sizeof(WCHAR));
-  MultiByteToWideChar(CP_UTF8, 0, utf8, -1, s->text, n);
-  s->length = n - 1;
-  return (jstring)s;
-}
-
 static void trap(void) {
   record("unexpected JNI call");
   ExitProcess(99);
@@ -134,10 +120,6 @@ static jclass JNICALL findClass(JNIEnv* env, const char* name) {
   if (strncmp(name, "java/", 5) != 0) {
     record("class %s", name);
     lstrcpynA(mainClass, name, sizeof mainClass);
-    if (mainIs("noclass")) {
-      exceptionPending = 1;
-      return NULL;
-    }
   }
   return (jclass)newObject(KIND_CLASS, name);
 }
@@ -159,10 +141,7 @@ static jmethodID JNICALL getMethodID(JNIEnv* env, jclass clazz, const char* name
 static jmethodID JNICALL getStaticMethodID(JNIEnv* env, jclass clazz, const char* name,
                                            const char* signature) {
   (void)env;
-  if (strcmp(name, "main") == 0) {
-    record("method %s %s", name, signature);
-    if (mainIs("nomain")) return NULL;
-  }
+  if (strcmp(name, "main") == 0) record("method %s %s", name, signature);
   return method(clazz, name, signature);
 }
 
@@ -272,7 +251,6 @@ static void runMain(Object* arguments) {
     if (exitHook) exitHook(atoi(action + 5));
     ExitProcess((UINT)atoi(action + 5));
   }
-  if (action && strcmp(action, "throw") == 0) exceptionPending = 1;
   record("main returned");
 }
 
@@ -297,35 +275,6 @@ static void JNICALL callStaticVoidMethod(JNIEnv* env, jclass clazz, jmethodID id
   va_start(args, id);
   callStaticVoidMethodV(env, clazz, id, args);
   va_end(args);
-}
-
-static void JNICALL callVoidMethodV(JNIEnv* env, jobject object, jmethodID id, va_list args) {
-  (void)env; (void)object; (void)args;
-  record("call %s", ((Method*)id)->name);
-  /* printStackTrace itself throws, as a failing stream would make it. */
-  exceptionPending = 1;
-}
-
-static void JNICALL callVoidMethod(JNIEnv* env, jobject object, jmethodID id, ...) {
-  va_list args;
-  va_start(args, id);
-  callVoidMethodV(env, object, id, args);
-  va_end(args);
-}
-
-static jobject JNICALL callObjectMethodV(JNIEnv* env, jobject object, jmethodID id,
-                                         va_list args) {
-  (void)env; (void)object; (void)args;
-  record("call %s", ((Method*)id)->name);
-  return (jobject)stringOf("testvm stack trace");
-}
-
-static jobject JNICALL callObjectMethod(JNIEnv* env, jobject object, jmethodID id, ...) {
-  va_list args;
-  va_start(args, id);
-  jobject result = callObjectMethodV(env, object, id, args);
-  va_end(args);
-  return result;
 }
 
 static jint JNICALL destroyJavaVM(JavaVM* vm) {
@@ -363,10 +312,6 @@ static void install(void) {
   functions.NewObjectV = newObjectV;
   functions.CallStaticVoidMethod = callStaticVoidMethod;
   functions.CallStaticVoidMethodV = callStaticVoidMethodV;
-  functions.CallVoidMethod = callVoidMethod;
-  functions.CallVoidMethodV = callVoidMethodV;
-  functions.CallObjectMethod = callObjectMethod;
-  functions.CallObjectMethodV = callObjectMethodV;
   invocation.DestroyJavaVM = destroyJavaVM;
   invocation.DetachCurrentThread = detachCurrentThread;
 }

@@ -45,7 +45,63 @@ std::u16string embeddedLine(const std::u16string& raw, std::string* section) {
   return spelled(key, knownKeyName(*section, utf16ToUtf8(key))) + u"=" + value;
 }
 
+// The launcher's test of a yes/no key: ASCII letters in any case.
+bool isYes(const std::u16string& value) {
+  const char16_t* yes = u"yes";
+  if (value.size() != 3) return false;
+  for (size_t i = 0; i < 3; ++i) {
+    char16_t c = value[i];
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    if (c != yes[i]) return false;
+  }
+  return true;
+}
+
+// Whether the launcher may take the line for a section header: it skips
+// bytes above 127 around one as blanks, and every character beyond ASCII
+// becomes such a byte or "?" in its code page.
+bool mayBeHeader(const std::u16string& line) {
+  auto blank = [](char16_t c) { return (c >= 1 && c <= 32) || c >= 128; };
+  size_t first = 0, last = line.size();
+  while (first < last && blank(line[first])) ++first;
+  while (last > first && blank(line[last - 1])) --last;
+  return last - first >= 2 && line[first] == u'[' && line[last - 1] == u']';
+}
+
 }  // namespace
+
+bool withEmbeddedJar(std::u16string* text, bool given, std::string* error) {
+  static const std::u16string kSection = u"[Application]", kKey = u"Embedded Jar=";
+  // Lines of the embedded form: a header is "[name]", any other line "key=value".
+  size_t header = std::u16string::npos;
+  for (size_t start = 0; start < text->size();) {
+    size_t end = text->find(u"\r\n", start);
+    if (end == std::u16string::npos) end = text->size();
+    const std::u16string line = text->substr(start, end - start);
+    start = end + 2;
+    if (header == std::u16string::npos) {
+      if (line == kSection) header = end;
+      continue;
+    }
+    if (mayBeHeader(line)) break;
+    if (line.compare(0, kKey.size(), kKey) != 0) continue;
+    const std::u16string value = line.substr(kKey.size());
+    if (isYes(value)) return true;
+    if (value.empty()) break;  // the first of a key counts: one put in front of it wins
+    *error = "the configuration sets \"Embedded Jar=" + utf16ToUtf8(value) + "\", so the " +
+             (given ? "jar would never be used; leave the key out or set it to Yes, or give no jar"
+                    : "jar of the earlier packing would never be used; leave the key out or set it "
+                      "to Yes, or pack the plain launcher");
+    return false;
+  }
+  if (header != std::u16string::npos) {
+    text->insert(header, u"\r\n" + kKey + u"Yes");
+  } else {
+    if (!text->empty()) *text += u"\r\n";
+    *text += kSection + u"\r\n" + kKey + u"Yes";
+  }
+  return true;
+}
 
 bool embeddedTextFromIni(const std::vector<unsigned char>& ini, std::u16string* text,
                          std::string* error) {

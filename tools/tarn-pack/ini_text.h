@@ -20,6 +20,15 @@ namespace tarn {
 bool embeddedTextFromIni(const std::vector<unsigned char>& ini, std::u16string* text,
                          std::string* error);
 
+// The embedded text of an executable that carries a jar. That jar is the
+// program's, so where the text leaves "Embedded Jar" unset or empty, the
+// line "Embedded Jar=Yes" goes first into its first "Application" section
+// (added at the end when there is none). False with *error when the text
+// sets the key to anything the launcher reads as off: the jar would never be
+// used. `given` says whether the jar comes with this packing or stays from
+// an earlier one.
+bool withEmbeddedJar(std::u16string* text, bool given, std::string* error);
+
 }  // namespace tarn
 
 #endif

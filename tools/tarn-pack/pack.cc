@@ -6,9 +6,11 @@
 #include "config/embedded_config.h"
 #include "icon_file.h"
 #include "ini_text.h"
+#include "manifest.h"
 #include "os/little_endian.h"
 #include "os/unicode.h"
 #include "pe_resources.h"
+#include "splash/splash_image.h"
 #include "version_info.h"
 #include "zip_directory.h"
 
@@ -121,6 +123,42 @@ bool replaceVersion(const Identity& identity, ResourceTree* tree, std::string* e
   return true;
 }
 
+bool isSplash(const Resource& resource) {
+  return resource.type == resourceId(kRtRcdata) && resource.name == resourceId(TARN_SPLASH_ID);
+}
+
+// The image goes into a resource of its own as it is: the launcher decodes
+// it with the system's own decoder.
+bool replaceSplash(const Bytes& file, ResourceTree* tree, std::string* error) {
+  SplashImageInfo info;
+  if (!readSplashImageInfo(file.data(), file.size(), &info, error)) {
+    *error = "the splash image is not usable: " + *error;
+    return false;
+  }
+  auto& all = tree->resources;
+  all.erase(std::remove_if(all.begin(), all.end(), isSplash), all.end());
+  Resource splash;
+  splash.type = resourceId(kRtRcdata);
+  splash.name = resourceId(TARN_SPLASH_ID);
+  splash.language = kUsEnglish;
+  splash.data = file;
+  all.push_back(std::move(splash));
+  return true;
+}
+
+bool replaceExecutionLevel(const std::string& level, ResourceTree* tree, std::string* error) {
+  if (!isExecutionLevel(level)) {
+    *error = "the execution level \"" + level +
+             "\" is not asInvoker, highestAvailable or requireAdministrator";
+    return false;
+  }
+  bool set = false;
+  for (Resource& resource : tree->resources)
+    if (resource.type == resourceId(kRtManifest)) set = setExecutionLevel(&resource.data, level) || set;
+  if (!set) *error = "the launcher's manifest names no execution level to replace";
+  return set;
+}
+
 // The Windows path with an identity: the resource tree is read, changed and
 // written back, the configuration going into its own resource.
 bool packWithResources(const PackInput& input, Bytes* output, std::string* error) {
@@ -154,8 +192,13 @@ bool packWithResources(const PackInput& input, Bytes* output, std::string* error
     *error = "the launcher has no space reserved for a configuration: not a Tarn launcher";
     return false;
   }
+  // Whatever follows the image must be the jar of an earlier packing (checked
+  // below); it stays unless a new one replaces it.
+  const size_t imageEnd = peImageEnd(launcher);
   std::u16string text;
   if (!embeddedTextFromIni(input.ini, &text, error)) return false;
+  if ((input.hasJar || imageEnd < launcher.size()) && !withEmbeddedJar(&text, input.hasJar, error))
+    return false;
   // The resource grows to fit a larger text; it never shrinks below the
   // reserved room, which a later packing without an identity writes into.
   if (text.size() * 2 > kMostEmbeddedText) {
@@ -168,11 +211,13 @@ bool packWithResources(const PackInput& input, Bytes* output, std::string* error
     block->data.resize(kEmbeddedHeaderSize + text.size() * 2);
   encodeEmbeddedBlock(text, block->data.data(), block->data.size());
   if (input.identity.hasIcon && !replaceIcon(input.identity.icon, &tree, error)) return false;
+  if (input.identity.hasSplash && !replaceSplash(input.identity.splash, &tree, error)) return false;
   if (input.identity.hasVersion() && !replaceVersion(input.identity, &tree, error)) return false;
+  if (!input.identity.executionLevel.empty() &&
+      !replaceExecutionLevel(input.identity.executionLevel, &tree, error))
+    return false;
 
-  // Whatever follows the image must be the jar of an earlier packing; it
-  // moves behind the new resources unless a new one replaces it.
-  const size_t imageEnd = peImageEnd(launcher);
+  // The jar of an earlier packing moves behind the new resources.
   Bytes jar;
   if (imageEnd < launcher.size()) {
     ZipDirectory previous;
@@ -248,9 +293,13 @@ bool pack(const PackInput& input, Bytes* output, std::string* error) {
     *error = "the launcher is neither a Windows (PE) nor a Linux (ELF) executable";
     return false;
   }
+  if (input.identity.hasSplash && kind != ExecutableKind::Pe) {
+    *error = "the launcher is a Linux executable, which shows no splash image";
+    return false;
+  }
   if (input.identity.any()) {
     if (kind != ExecutableKind::Pe) {
-      *error = "the launcher is a Linux executable, which carries no icon or version information";
+      *error = "the launcher is a Linux executable, which carries no icon, version information or manifest";
       return false;
     }
     return packWithResources(input, output, error);
@@ -277,26 +326,24 @@ bool pack(const PackInput& input, Bytes* output, std::string* error) {
   }
   const size_t room = read32(launcher, block + 8);
 
+  // A launcher packed before carries its jar at the end: a new jar replaces
+  // it, so the launcher part ends where the old archive begins.
+  ZipDirectory previous;
+  std::string ignored;
+  const bool packedBefore = readZipDirectory(launcher.data(), launcher.size(), &previous, &ignored) &&
+                            previous.firstRecord >= block + kEmbeddedHeaderSize + room;
   std::u16string text;
   if (!embeddedTextFromIni(input.ini, &text, error)) return false;
+  if ((input.hasJar || packedBefore) && !withEmbeddedJar(&text, input.hasJar, error)) return false;
   if (text.size() * 2 > room) {
     *error = "the configuration takes " + std::to_string(text.size() * 2) +
              " bytes as embedded text, but the launcher reserves only " + std::to_string(room);
     return false;
   }
 
-  // A launcher packed before carries its jar at the end: a new jar replaces
-  // it, so the launcher part ends where the old archive begins.
-  size_t launcherEnd = launcher.size();
+  const size_t launcherEnd = input.hasJar && packedBefore ? previous.firstRecord : launcher.size();
   Bytes jar;
-  if (input.hasJar) {
-    ZipDirectory previous;
-    std::string ignored;
-    if (readZipDirectory(launcher.data(), launcher.size(), &previous, &ignored) &&
-        previous.firstRecord >= block + kEmbeddedHeaderSize + room)
-      launcherEnd = previous.firstRecord;
-    if (!appendableJar(input.jar, &jar, error)) return false;
-  }
+  if (input.hasJar && !appendableJar(input.jar, &jar, error)) return false;
 
   Bytes result(launcher.begin(), launcher.begin() + static_cast<long>(launcherEnd));
   encodeEmbeddedBlock(text, &result[block], kEmbeddedHeaderSize + room);
@@ -317,6 +364,19 @@ bool embeddedTextOf(const Bytes& file, std::string* text, std::string* error) {
   }
   *text = utf16ToUtf8(decodeEmbeddedBlock(&file[markers[0]], file.size() - markers[0]));
   return true;
+}
+
+bool splashImageOf(const Bytes& file, Bytes* image) {
+  ResourceTree tree;
+  std::string ignored;
+  if (executableKind(file) != ExecutableKind::Pe || !readImageResources(file, &tree, &ignored))
+    return false;
+  for (const Resource& resource : tree.resources) {
+    if (!isSplash(resource)) continue;
+    *image = resource.data;
+    return true;
+  }
+  return false;
 }
 
 }  // namespace tarn

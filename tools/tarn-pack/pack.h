@@ -25,18 +25,21 @@ size_t peChecksumField(const Bytes& file);
 // The PE checksum of file, its CheckSum field counted as zero.
 uint32_t peChecksum(const Bytes& file, size_t checksumField);
 
-// What makes a Windows executable look like the application's own: its
-// icon and its version information. Empty texts are left out; the product
-// version defaults to the file version and the other way round, the
-// description to the product name.
+// What makes a Windows executable the application's own: its icon, its
+// version information and the execution level its manifest asks for. Empty
+// texts are left out; the product version defaults to the file version and
+// the other way round, the description to the product name.
 struct Identity {
   bool hasIcon = false;
   Bytes icon;  // the .ico file
+  bool hasSplash = false;
+  Bytes splash;  // the PNG, GIF or BMP file the launcher shows while Java starts
   std::string fileVersion, productVersion;  // "1.2" means 1.2.0.0
   std::string productName, company, description, copyright, originalName;  // UTF-8
+  std::string executionLevel;  // "" keeps the launcher's, asInvoker
 
   bool hasVersion() const;
-  bool any() const { return hasIcon || hasVersion(); }
+  bool any() const { return hasIcon || hasSplash || hasVersion() || !executionLevel.empty(); }
 };
 
 struct PackInput {
@@ -51,15 +54,19 @@ struct PackInput {
 // the launcher is not one, the configuration does not fit or the jar is no
 // zip the tool can move. An executable packed before may serve as the
 // launcher: its configuration is replaced, and so is its jar when a new
-// one is given (without one, the old jar stays). An identity, for a
-// Windows launcher only, rebuilds the resource section with the new icon
-// and version and the configuration in its resource; everything else in
-// it is kept.
+// one is given (without one, the old jar stays). The configuration of an
+// executable that carries a jar says "Embedded Jar=Yes" (withEmbeddedJar).
+// An identity, for a Windows launcher only, rebuilds the resource section
+// with the new icon, version and execution level and the configuration in
+// its resource; everything else in it is kept.
 bool pack(const PackInput& input, Bytes* output, std::string* error);
 
 // The configuration an executable carries, as UTF-8; false when it is not
 // a launcher.
 bool embeddedTextOf(const Bytes& file, std::string* text, std::string* error);
+
+// The splash image packed into a Windows executable; false when it has none.
+bool splashImageOf(const Bytes& file, Bytes* image);
 
 }  // namespace tarn
 

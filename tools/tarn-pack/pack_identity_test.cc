@@ -116,7 +116,7 @@ TEST(PackIdentity, IconVersionAndConfigurationInTheResources) {
   const Resource* block = find(tree, kRtRcdata, 250);
   ASSERT_NE(nullptr, block);
   EXPECT_EQ(kEmbeddedHeaderSize + 200, block->data.size());
-  EXPECT_EQ(u"[Java Runtime Environment]\r\nMain Class=app.Main",
+  EXPECT_EQ(u"[Java Runtime Environment]\r\nMain Class=app.Main\r\n[Application]\r\nEmbedded Jar=Yes",
             decodeEmbeddedBlock(block->data.data(), block->data.size()));
   EXPECT_EQ(1u, findMarkers(output).size());
   // The jar behind the image, the checksum recomputed.
@@ -164,7 +164,7 @@ TEST(PackIdentity, RepackingKeepsOrReplacesTheJar) {
   ASSERT_TRUE(pack(input, &third, &error)) << error;
   std::string shown;
   ASSERT_TRUE(embeddedTextOf(third, &shown, &error)) << error;
-  EXPECT_EQ("[A]\r\nk=third", shown);
+  EXPECT_EQ("[A]\r\nk=third\r\n[Application]\r\nEmbedded Jar=Yes", shown);
   ASSERT_TRUE(readZipDirectory(third.data(), third.size(), &directory, &error)) << error;
   EXPECT_EQ(1u, directory.offsetFields.size());
 }
@@ -215,6 +215,26 @@ TEST(PackIdentity, ALargerConfigurationGrowsItsResource) {
   EXPECT_NE(std::string::npos, error.find("reserves only")) << error;
 }
 
+TEST(PackIdentity, TheSplashImageGoesIntoAResourceAndStaysWhenPackedAgain) {
+  PackInput input = identityInput();
+  const Bytes gif = bytes(std::string("GIF89a\x03\0\x01\0\0\0\0;", 14));
+  input.identity.hasSplash = true;
+  input.identity.splash = gif;
+  Bytes first, second, shown;
+  std::string error;
+  ASSERT_TRUE(pack(input, &first, &error)) << error;
+  ASSERT_TRUE(splashImageOf(first, &shown));
+  EXPECT_EQ(gif, shown);
+
+  input.launcher = first;
+  input.identity = Identity();
+  input.identity.fileVersion = "2";
+  ASSERT_TRUE(pack(input, &second, &error)) << error;
+  ASSERT_TRUE(splashImageOf(second, &shown));
+  EXPECT_EQ(gif, shown);
+  EXPECT_FALSE(splashImageOf(identityInput().launcher, &shown));
+}
+
 TEST(PackIdentity, Refusals) {
   Bytes output = bytes("untouched");
   std::string error;
@@ -240,6 +260,17 @@ TEST(PackIdentity, Refusals) {
   refused(input, "CompanyName");
 
   input = identityInput();
+  input.identity.hasSplash = true;
+  input.identity.splash = bytes("\xff\xd8\xff JPEG");
+  refused(input, "the splash image is not usable: it is no PNG, GIF or BMP file");
+
+  input = identityInput();
+  input.identity.executionLevel = "administrator";
+  refused(input, "the execution level \"administrator\" is not");
+  input.identity.executionLevel = "requireAdministrator";
+  refused(input, "manifest names no execution level");
+
+  input = identityInput();
   input.launcher.insert(input.launcher.end(), {'j', 'u', 'n', 'k'});
   refused(input, "data after its image");
 
@@ -248,6 +279,9 @@ TEST(PackIdentity, Refusals) {
   std::memcpy(elf.data(), "\x7f" "ELF", 4);
   input.launcher = elf;
   refused(input, "Linux executable");
+  input.identity = Identity();
+  input.identity.hasSplash = true;
+  refused(input, "the launcher is a Linux executable, which shows no splash image");
 
   ResourceTree noBlock = launcherTree();
   noBlock.resources.pop_back();

@@ -11,11 +11,14 @@ const char kPackUsage[] =
     "\n"
     "Writes OUTPUT: a copy of LAUNCHER (tarn or tarn.exe) carrying CONFIG.ini as its\n"
     "embedded configuration and, when given, APP.jar appended so that the executable\n"
-    "itself serves as that jar (set \"Embedded Jar=Yes\" in the configuration).\n"
-    "--print shows the configuration an executable carries.\n"
+    "itself serves as that jar (the configuration then says \"Embedded Jar=Yes\").\n"
+    "An INI file beside OUTPUT, named like it with its extension replaced by .ini,\n"
+    "wins over the embedded values.\n"
+    "--print shows the configuration an executable carries, and its splash image.\n"
     "\n"
     "IDENTITY, for a Windows launcher (tarn.exe, tarnw.exe):\n"
     "  --icon FILE.ico            the executable's icon, every image of the file\n"
+    "  --splash FILE              a PNG, GIF or BMP image shown while Java starts\n"
     "  --file-version 1.2.3.4     file version (\"1.2\" means 1.2.0.0)\n"
     "  --product-version 1.2      product version (default: the file version)\n"
     "  --product-name TEXT        product name\n"
@@ -23,6 +26,9 @@ const char kPackUsage[] =
     "  --description TEXT         file description (default: the product name)\n"
     "  --copyright TEXT           legal copyright\n"
     "  --original-name NAME       original file name (default: OUTPUT's name)\n"
+    "  --execution-level LEVEL    asInvoker (default), highestAvailable or\n"
+    "                             requireAdministrator: whether Windows asks to\n"
+    "                             run the program as administrator\n"
     "Any of the version options replaces the launcher's version information.\n";
 
 namespace {
@@ -45,6 +51,7 @@ PackCommand parsePackArguments(const std::vector<std::string>& arguments) {
   Identity& identity = command.identity;
   const std::pair<const char*, std::string*> valued[] = {
       {"--icon", &command.iconPath},
+      {"--splash", &command.splashPath},
       {"--file-version", &identity.fileVersion},
       {"--product-version", &identity.productVersion},
       {"--product-name", &identity.productName},
@@ -52,6 +59,7 @@ PackCommand parsePackArguments(const std::vector<std::string>& arguments) {
       {"--description", &identity.description},
       {"--copyright", &identity.copyright},
       {"--original-name", &identity.originalName},
+      {"--execution-level", &identity.executionLevel},
   };
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
@@ -85,7 +93,7 @@ PackCommand parsePackArguments(const std::vector<std::string>& arguments) {
 
   if (print) {
     if (command.inputs.size() != 1 || !command.output.empty() || identity.any() ||
-        !command.iconPath.empty())
+        !command.iconPath.empty() || !command.splashPath.empty())
       return refuseWithUsage();
     command.action = PackCommand::Action::Print;
     return command;

@@ -20,7 +20,8 @@ struct PackCommand {
   std::vector<std::string> inputs;
   std::string output;
   std::string iconPath;
-  Identity identity;  // without the icon's bytes, which the caller reads
+  std::string splashPath;
+  Identity identity;  // without the icon's and splash's bytes, which the caller reads
   int exitCode = 0;
   std::string message;
 };

@@ -9,12 +9,13 @@ using Action = PackCommand::Action;
 
 TEST(PackOptions, PackWithIdentityAndOutput) {
   const PackCommand command = parsePackArguments(
-      {"tarnw.exe", "--icon", "app.ico", "app.ini", "--file-version", "1.2", "app.jar",
+      {"tarnw.exe", "--icon", "app.ico", "--splash", "splash.png", "app.ini", "--file-version", "1.2", "app.jar",
        "--product-name", "Viewer", "-o", "dist/viewer.exe"});
   ASSERT_EQ(command.action, Action::Pack);
   EXPECT_EQ(command.inputs, (std::vector<std::string>{"tarnw.exe", "app.ini", "app.jar"}));
   EXPECT_EQ(command.output, "dist/viewer.exe");
   EXPECT_EQ(command.iconPath, "app.ico");
+  EXPECT_EQ(command.splashPath, "splash.png");
   EXPECT_EQ(command.identity.fileVersion, "1.2");
   EXPECT_EQ(command.identity.productName, "Viewer");
   EXPECT_FALSE(command.identity.hasIcon);  // the caller reads the icon
@@ -55,7 +56,8 @@ TEST(PackOptions, Refusals) {
                                              {"--print"},
                                              {"--print", "a", "b"},
                                              {"--print", "a", "-o", "out"},
-                                             {"--print", "a", "--company", "X"}}) {
+                                             {"--print", "a", "--company", "X"},
+                                             {"--print", "a", "--splash", "s.png"}}) {
     command = parsePackArguments(arguments);
     EXPECT_EQ(command.action, Action::Refuse);
     EXPECT_EQ(command.exitCode, 2);

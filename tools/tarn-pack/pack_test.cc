@@ -101,7 +101,8 @@ TEST(Pack, RepackingReplacesConfigurationAndJar) {
   ASSERT_TRUE(pack(input, &second, &error)) << error;
   const size_t launcherSize = first.size() - makeZip({{"Old.class", "old old old"}}).size();
   ASSERT_EQ(launcherSize + input.jar.size(), second.size());
-  EXPECT_EQ(u"[A]\r\nk=second", decodeEmbeddedBlock(&second[4096], second.size() - 4096));
+  EXPECT_EQ(u"[A]\r\nk=second\r\n[Application]\r\nEmbedded Jar=Yes",
+            decodeEmbeddedBlock(&second[4096], second.size() - 4096));
   ZipDirectory directory;
   ASSERT_TRUE(readZipDirectory(second.data(), second.size(), &directory, &error)) << error;
   ASSERT_EQ(1u, directory.offsetFields.size());
@@ -113,6 +114,48 @@ TEST(Pack, RepackingReplacesConfigurationAndJar) {
   ASSERT_TRUE(pack(input, &second, &error)) << error;
   EXPECT_EQ(first.size(), second.size());
   EXPECT_TRUE(readZipDirectory(second.data(), second.size(), &directory, &error)) << error;
+}
+
+// A jar, given or kept from an earlier packing, is the program's: the
+// configuration says so, and one that says otherwise is refused.
+TEST(Pack, AJarIsEmbeddedByTheConfiguration) {
+  PackInput input;
+  input.launcher = elfLauncher();
+  input.hasJar = true;
+  input.jar = makeZip({{"app/Main.class", "main"}});
+  const Bytes plain = input.launcher;
+  Bytes packed, output;
+  std::string error;
+  ASSERT_TRUE(pack(input, &packed, &error)) << error;
+  struct Case {
+    const Bytes* launcher;
+    bool jar;
+    const char* ini;
+    const char16_t* text;  // null: refused
+  } const cases[] = {
+      {&plain, true, "[A]\nk=v\n", u"[A]\r\nk=v\r\n[Application]\r\nEmbedded Jar=Yes"},
+      {&plain, true, "[application]\nCmd=x\n[B]\n", u"[Application]\r\nEmbedded Jar=Yes\r\nCmd=x\r\n[B]"},
+      {&plain, true, "[Application]\nembedded jar = \n", u"[Application]\r\nEmbedded Jar=Yes\r\nEmbedded Jar="},
+      {&plain, true, "[Application]\nEmbedded Jar=yES\n", u"[Application]\r\nEmbedded Jar=yES"},
+      // A key line the launcher may read as a header ends the section; only
+      // the first section of a name is read from an embedded text.
+      {&plain, true, "[Application]\n\xC3\xA9[x=]\nEmbedded Jar=Yes\n",
+       u"[Application]\r\nEmbedded Jar=Yes\r\n\u00e9[x=]\r\nEmbedded Jar=Yes"},
+      {&plain, true, "[Application]\n[Application]\nEmbedded Jar=No\n",
+       u"[Application]\r\nEmbedded Jar=Yes\r\n[Application]\r\nEmbedded Jar=No"},
+      {&plain, true, "[Application]\nEmbedded Jar=no\n", nullptr},
+      // The jar of an earlier packing stays and counts.
+      {&packed, false, "[A]\nk=w\n", u"[A]\r\nk=w\r\n[Application]\r\nEmbedded Jar=Yes"},
+      {&packed, false, "[Application]\nEmbedded Jar=false\n", nullptr},
+  };
+  for (const Case& c : cases) {
+    input.launcher = *c.launcher;
+    input.hasJar = c.jar;
+    input.ini = bytes(c.ini);
+    EXPECT_EQ(c.text != nullptr, pack(input, &output, &error)) << c.ini;
+    if (c.text == nullptr) EXPECT_NE(std::string::npos, error.find("would never be used")) << error;
+    else EXPECT_EQ(c.text, decodeEmbeddedBlock(&output[4096], output.size() - 4096)) << c.ini;
+  }
 }
 
 TEST(Pack, ConfigurationMustFitTheRoom) {

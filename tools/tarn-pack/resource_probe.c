@@ -6,8 +6,10 @@
      string KEY=VALUE            each version string the shell shows
      icon SIZE ID WIDTH          the image of icon group 1 chosen for SIZE
                                  pixels, and its width once loaded
+     manifest level LEVEL        the execution level manifest 1 asks for
    Exit code 1 when the file cannot be read at all. */
 #include <stdio.h>
+#include <string.h>
 #include <wchar.h>
 #include <windows.h>
 
@@ -78,6 +80,19 @@ int wmain(int argc, wchar_t** argv) {
       printf("icon %d %d %ld\n", sizes[i], id, (long)bitmap.bmWidth);
     else
       printf("icon %d none\n", sizes[i]);
+  }
+  HRSRC manifest = FindResourceW(module, MAKEINTRESOURCEW(1), (LPCWSTR)RT_MANIFEST);
+  HGLOBAL loaded = manifest ? LoadResource(module, manifest) : NULL;
+  if (loaded != NULL) {
+    DWORD length = SizeofResource(module, manifest);
+    char* text = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, length + 1);
+    memcpy(text, LockResource(loaded), length);
+    const char* element = strstr(text, "<requestedExecutionLevel");
+    const char* level = element ? strstr(element, " level=\"") : NULL;
+    if (level != NULL)
+      printf("manifest level %.*s\n", (int)strcspn(level + 8, "\""), level + 8);
+    else
+      printf("manifest level none\n");
   }
   FreeLibrary(module);
   return 0;

@@ -1,5 +1,6 @@
 package dev.tarn.maven;
 
+import dev.tarn.pack.ExecutionLevel;
 import dev.tarn.pack.Identity;
 import dev.tarn.pack.PackException;
 import dev.tarn.pack.PackFiles;
@@ -8,6 +9,7 @@ import java.io.File;
 import java.io.IOException;
 import java.util.ArrayList;
 import java.util.List;
+import java.util.Map;
 import java.util.jar.JarFile;
 import java.util.jar.Manifest;
 import java.util.regex.Matcher;
@@ -20,6 +22,8 @@ import org.apache.maven.plugins.annotations.Component;
 import org.apache.maven.plugins.annotations.Parameter;
 import org.apache.maven.project.MavenProject;
 import org.apache.maven.project.MavenProjectHelper;
+import org.apache.maven.settings.Settings;
+import org.apache.maven.settings.crypto.SettingsDecrypter;
 
 /** What both goals share: the launchers, the configuration and the version information. */
 abstract class AbstractTarnMojo extends AbstractMojo {
@@ -62,6 +66,12 @@ abstract class AbstractTarnMojo extends AbstractMojo {
   String productName;
   @Parameter(property = "tarn.productCode")
   String productCode;
+  /** The taskbar's identity of the program's windows: at most 128 characters, no blanks. */
+  @Parameter(property = "tarn.appUserModelId")
+  String appUserModelId;
+  /** The http or https address that the no-runtime message offers. */
+  @Parameter(property = "tarn.downloadPage")
+  String downloadPage;
 
   /** Any further keys; the parameters above win over the file's values. */
   @Parameter(property = "tarn.iniFile")
@@ -84,6 +94,15 @@ abstract class AbstractTarnMojo extends AbstractMojo {
   /** An .ico file for the Windows executables. */
   @Parameter(property = "tarn.icon")
   File icon;
+  /** A PNG, GIF or BMP image the Windows executables show while Java starts. */
+  @Parameter(property = "tarn.splash")
+  File splash;
+  /**
+   * The Windows executables' manifest: asInvoker (the default), highestAvailable or
+   * requireAdministrator.
+   */
+  @Parameter(property = "tarn.executionLevel")
+  String executionLevel;
 
   /** Attach each output to the project, classified by its launcher id. */
   @Parameter(property = "tarn.attach", defaultValue = "true")
@@ -91,6 +110,16 @@ abstract class AbstractTarnMojo extends AbstractMojo {
 
   @Parameter(property = "tarn.skip", defaultValue = "false")
   boolean skip;
+
+  /** Signs the Windows executables (README, "Signing in the build"). */
+  @Parameter
+  Signing sign;
+
+  @Parameter(defaultValue = "${settings}", readonly = true)
+  Settings settings;
+
+  @Component
+  SettingsDecrypter settingsDecrypter;
 
   @Parameter(defaultValue = "${project.build.outputTimestamp}")
   String outputTimestamp;
@@ -112,12 +141,61 @@ abstract class AbstractTarnMojo extends AbstractMojo {
       if (!chosen.contains(launcher)) chosen.add(launcher);
     }
     if (chosen.isEmpty()) throw bad("launchers", "is empty; name at least one of " + LauncherImage.ids());
-    if (name.isEmpty() || name.matches(".*[/\\\\:*?\"<>|].*"))
-      throw bad("name", "\"" + name + "\" is no file name; give one without / \\ : * ? \" < > |");
+    checkName(name, chosen);
     run(chosen);
   }
 
+  /** Refuses a name that is no file's, or whose executable would read itself as its INI file. */
+  static void checkName(String name, List<LauncherImage> chosen) throws MojoFailureException {
+    if (name.isEmpty() || name.equals(".") || name.equals("..") || name.matches(".*[/\\\\:*?\"<>|].*"))
+      throw bad("name", "\"" + name + "\" is no file name; give one without / \\ : * ? \" < > |,"
+          + " other than . and ..");
+    for (LauncherImage launcher : chosen) {
+      String executable = launcher.executableName(name);
+      if (executable.equalsIgnoreCase(launcher.iniName(name)))
+        throw bad("name", "\"" + name + "\" makes the " + launcher.id + " executable " + executable + ", which"
+            + " the launcher would read as its own INI file (the executable's name with its extension"
+            + " replaced by .ini); choose a name that does not end in .ini");
+    }
+  }
+
   abstract void run(List<LauncherImage> chosen) throws MojoExecutionException, MojoFailureException;
+
+  /** Deletes what the goal writes for the launcher; false when nothing was there. */
+  abstract boolean removeOutputs(LauncherImage launcher) throws IOException;
+
+  /**
+   * With {@code <sign>}, replaces each Windows executable by its signed bytes, all before the first
+   * file is written. When signing fails those launchers' outputs go too, so that no unsigned file
+   * of this build or an earlier one stays where a signed one belongs.
+   */
+  void signWindows(Map<LauncherImage, byte[]> executables) throws MojoFailureException {
+    if (sign == null) return;
+    try {
+      // Loaded only here: a build that does not sign never touches jsign.
+      Signer signer = Signer.open(sign, sign.passwords(settings, settingsDecrypter, System.getenv()),
+          productName(), project.getUrl(), project.getBasedir());
+      if (!signer.timestamps())
+        getLog().warn("<sign> names no tsaurl: the signatures carry no timestamp and are valid only while the"
+            + " certificate is");
+      for (Map.Entry<LauncherImage, byte[]> entry : executables.entrySet()) {
+        LauncherImage launcher = entry.getKey();
+        if (launcher.windows()) entry.setValue(signer.sign(entry.getValue(), launcher.id + "/" + launcher.executableName(name)));
+      }
+    } catch (MojoFailureException e) {
+      for (LauncherImage launcher : executables.keySet()) {
+        if (!launcher.windows()) continue;
+        try {
+          if (removeOutputs(launcher))
+            getLog().warn("Removed the last build's output for " + launcher.id + ", as this build cannot sign it");
+        } catch (IOException removal) {
+          getLog().error("The last build's output for " + launcher.id + " cannot be removed: "
+              + PackFiles.describe(removal));
+        }
+      }
+      throw e;
+    }
+  }
 
   static MojoFailureException bad(String parameter, String message) {
     return new MojoFailureException("<" + parameter + "> " + message);
@@ -152,6 +230,8 @@ abstract class AbstractTarnMojo extends AbstractMojo {
       {IniSettings.APPLICATION, "Single Instance", yesNo(singleInstance, "yes"), "singleInstance"},
       {IniSettings.PRODUCT, "Product Name", productName, "productName"},
       {IniSettings.PRODUCT, "Product Code", productCode, "productCode"},
+      {IniSettings.APPLICATION, "App User Model ID", appUserModelId, "appUserModelId"},
+      {IniSettings.RUNTIME, "Download Page", downloadPage, "downloadPage"},
     };
     for (Object[] value : values) {
       String text = (String) value[2];
@@ -161,6 +241,11 @@ abstract class AbstractTarnMojo extends AbstractMojo {
     }
     if (jvmType != null && !jvmType.equals("server") && !jvmType.equals("favor_server"))
       throw bad("jvmType", "\"" + jvmType + "\" is neither server nor favor_server");
+    if (appUserModelId != null && (appUserModelId.length() > 128 || appUserModelId.matches(".*\\s.*")))
+      throw bad("appUserModelId", "\"" + appUserModelId + "\" is longer than 128 characters or holds a blank,"
+          + " which Windows refuses; give one such as Example.Viewer");
+    if (downloadPage != null && !downloadPage.matches("(?i)https?://.+"))
+      throw bad("downloadPage", "\"" + downloadPage + "\" is no http or https address");
     if (applicationType != null && !applicationType.equals("service"))
       throw bad("applicationType", "\"" + applicationType + "\" is not service, the one type there is"
           + " besides a plain application (leave it out for that)");
@@ -212,9 +297,15 @@ abstract class AbstractTarnMojo extends AbstractMojo {
     }
     identity.company = text("companyName", companyName);
     identity.description = text("fileDescription", fileDescription);
-    identity.productName = text("productName", productName != null ? productName : project.getName());
+    identity.productName = text("productName", productName());
     identity.copyright = text("copyright", copyright);
     identity.originalName = fileName;
+    if (executionLevel != null) {
+      if (!ExecutionLevel.isLevel(executionLevel))
+        throw bad("executionLevel", "\"" + executionLevel + "\" is not asInvoker, highestAvailable or"
+            + " requireAdministrator");
+      identity.executionLevel = executionLevel;
+    }
     if (icon != null) {
       try {
         identity.icon = PackFiles.read(icon.getPath());
@@ -222,7 +313,19 @@ abstract class AbstractTarnMojo extends AbstractMojo {
         throw bad("icon", e.getMessage() + "; give an .ico file");
       }
     }
+    if (splash != null) {
+      try {
+        identity.splash = PackFiles.read(splash.getPath());
+      } catch (PackException e) {
+        throw bad("splash", e.getMessage() + "; give a PNG, GIF or BMP file");
+      }
+    }
     return identity;
+  }
+
+  /** The version information's product name, and the signature's program name. */
+  private String productName() {
+    return productName != null ? productName : project.getName();
   }
 
   private static String text(String parameter, String value) throws MojoFailureException {
@@ -257,6 +360,8 @@ abstract class AbstractTarnMojo extends AbstractMojo {
       switch (e.input()) {
         case ICON:
           throw bad("icon", icon + ": " + e.getMessage() + "; give an .ico file of PNG or bitmap images");
+        case SPLASH:
+          throw bad("splash", splash + ": " + e.getMessage() + "; give a PNG, GIF or BMP file of at most 4096 x 4096 pixels");
         case JAR:
           throw bad("jar", jar + ": " + e.getMessage() + "; give a jar (zip) file");
         case CONFIGURATION:

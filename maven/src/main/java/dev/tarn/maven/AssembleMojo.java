@@ -4,8 +4,6 @@ import dev.tarn.pack.Identity;
 import dev.tarn.pack.PackFiles;
 import java.io.File;
 import java.io.IOException;
-import java.io.InputStream;
-import java.io.OutputStream;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.LinkOption;
@@ -21,12 +19,15 @@ import java.util.Set;
 import java.util.stream.Collectors;
 import java.util.stream.Stream;
 import org.apache.maven.artifact.Artifact;
+import org.apache.maven.execution.MavenSession;
 import org.apache.maven.plugin.MojoExecutionException;
 import org.apache.maven.plugin.MojoFailureException;
+import org.apache.maven.plugins.annotations.Component;
 import org.apache.maven.plugins.annotations.LifecyclePhase;
 import org.apache.maven.plugins.annotations.Mojo;
 import org.apache.maven.plugins.annotations.Parameter;
 import org.apache.maven.plugins.annotations.ResolutionScope;
+import org.apache.maven.toolchain.ToolchainManager;
 
 /**
  * One folder ready to ship per launcher, and a zip of it: the launcher named after the
@@ -40,6 +41,29 @@ public class AssembleMojo extends AbstractTarnMojo {
   @Parameter(property = "tarn.runtime")
   File runtime;
 
+  /** Links a runtime of the modules the program needs with jlink, as the private runtime. */
+  @Parameter(property = "tarn.linkRuntime", defaultValue = "false")
+  boolean linkRuntime;
+  /** Modules linked beside those found; elements of any name, or separated by commas. */
+  @Parameter(property = "tarn.addModules")
+  List<String> addModules;
+  @Parameter(property = "tarn.excludeModules")
+  List<String> excludeModules;
+  /** Exactly the modules to link, in place of those found. */
+  @Parameter(property = "tarn.modules")
+  List<String> modules;
+  /** The JDK (with jmods/) per launcher id whose system is not the build JDK's. */
+  @Parameter
+  Map<String, String> runtimeJdks;
+  /** Keeps the class-data archive for heaps of 32 GB and more. */
+  @Parameter(property = "tarn.largeHeapArchive", defaultValue = "false")
+  boolean largeHeapArchive;
+
+  @Component
+  ToolchainManager toolchainManager;
+  @Parameter(defaultValue = "${session}", readonly = true)
+  MavenSession session;
+
   /** What one launcher's folder holds, all checked before anything is written. */
   private static final class Plan {
     LauncherImage launcher;
@@ -50,19 +74,26 @@ public class AssembleMojo extends AbstractTarnMojo {
   @Override
   void run(List<LauncherImage> chosen) throws MojoExecutionException, MojoFailureException {
     File projectJar = projectJar();
-    Map<String, File> lib = new LinkedHashMap<>();
-    lib.put(projectJar.getName(), projectJar);
-    for (Artifact dependency : runtimeDependencies()) {
-      String file = dependency.getFile().getName();
-      lib.put(lib.containsKey(file) ? dependency.getGroupId() + "-" + file : file, dependency.getFile());
-    }
-    List<Plan> plans = new ArrayList<>();
+    LibJars lib = new LibJars(projectJar);
+    for (Artifact dependency : runtimeDependencies()) lib.add(dependency);
     for (LauncherImage launcher : chosen) {
       checkRuntime(launcher);
+      String executable = launcher.executableName(name);
+      for (String folder : new String[] {"lib", "jre"})
+        if (executable.equalsIgnoreCase(folder))
+          throw bad("name", "\"" + name + "\" makes the " + launcher.id + " executable " + executable
+              + ", the name of the folder " + folder + "/ beside it; choose another name");
+    }
+    FolderTree runtimeTree = runtime == null ? null : runtimeTree();
+    for (String skipped : lib.skipped()) getLog().warn("Left out: " + skipped);
+    List<Plan> plans = new ArrayList<>();
+    String minimum = null;
+    for (LauncherImage launcher : chosen) {
       IniSettings settings = settings(projectJar);
+      minimum = settings.get(IniSettings.RUNTIME, "Minimum Version");
       // Relative entries resolve against the executable's folder, wherever it is started from.
       StringBuilder classPath = new StringBuilder();
-      for (String file : lib.keySet())
+      for (String file : lib.names())
         classPath.append(classPath.length() > 0 ? ";" : "").append("lib").append(launcher.windows() ? '\\' : '/').append(file);
       String more = settings.get(IniSettings.CLASS_PATH, "Class Path");
       if (more != null && !more.isEmpty()) classPath.append(';').append(more);
@@ -76,8 +107,47 @@ public class AssembleMojo extends AbstractTarnMojo {
       plan.executable = pack(launcher, new byte[0], null, null, identity);
       plans.add(plan);
     }
+    LinkedRuntimes linking = linkRuntime ? linking(chosen, minimum) : null;
+    Map<LauncherImage, byte[]> executables = new LinkedHashMap<>();
+    for (Plan plan : plans) executables.put(plan.launcher, plan.executable);
+    signWindows(executables);
+    for (Plan plan : plans) plan.executable = executables.get(plan.launcher);
     Instant when = Timestamps.outputInstant(outputTimestamp);
-    for (Plan plan : plans) write(plan, lib, when);
+    File scratch = new File(outputDirectory, ".tarn-link");
+    try {
+      Map<LauncherImage, FolderTree> linked = linking == null ? new LinkedHashMap<>()
+          : linking.link(LinkedRuntimes.jars(projectJar, runtimeDependencies()), scratch, getLog());
+      for (Plan plan : plans)
+        write(plan, lib, linked.containsKey(plan.launcher) ? linked.get(plan.launcher) : runtimeTree, when);
+    } finally {
+      try {
+        deleteTree(scratch.toPath());
+      } catch (IOException e) {
+        getLog().warn("Cannot remove " + scratch + ": " + PackFiles.describe(e));
+      }
+    }
+  }
+
+  private LinkedRuntimes linking(List<LauncherImage> chosen, String minimum) throws MojoFailureException {
+    if (runtime != null)
+      throw bad("linkRuntime", "and <runtime> both fill jre/; leave out one of them");
+    LinkedRuntimes linking = new LinkedRuntimes(this);
+    linking.check(chosen, minimum);
+    return linking;
+  }
+
+  /** The runtime's files, read once before anything is written. */
+  private FolderTree runtimeTree() throws MojoExecutionException, MojoFailureException {
+    FolderTree tree;
+    try {
+      tree = FolderTree.read(runtime.toPath());
+    } catch (FolderTree.Cycle e) {
+      throw bad("runtime", e.getMessage() + "; remove the link or name a runtime without it");
+    } catch (IOException e) {
+      throw new MojoExecutionException("Cannot read the runtime " + runtime + ": " + PackFiles.describe(e), e);
+    }
+    for (String skipped : tree.skipped) getLog().warn("Left out of the runtime: " + skipped);
+    return tree;
   }
 
   private void checkRuntime(LauncherImage launcher) throws MojoFailureException {
@@ -91,12 +161,12 @@ public class AssembleMojo extends AbstractTarnMojo {
         + launcher.id + "; name the folder of a runtime for that system");
   }
 
-  private void write(Plan plan, Map<String, File> lib, Instant when) throws MojoExecutionException {
+  private void write(Plan plan, LibJars lib, FolderTree runtimeTree, Instant when) throws MojoExecutionException {
     LauncherImage launcher = plan.launcher;
-    String folderName = name + "-" + project.getVersion();
+    String folderName = folderName();
     Path parent = outputFolder(launcher).toPath();
-    Path folder = parent.resolve(folderName);
-    Path zip = parent.resolve(folderName + "-" + launcher.id + ".zip");
+    Path folder = folder(launcher);
+    Path zip = zip(launcher);
     // Built beside their places and moved there when whole.
     Path staging = parent.resolve(".tarn-assemble-" + folderName);
     Path zipStaging = parent.resolve(".tarn-assemble-" + folderName + ".zip");
@@ -108,12 +178,11 @@ public class AssembleMojo extends AbstractTarnMojo {
       Files.write(staging.resolve(executable), plan.executable);
       if (!staging.resolve(executable).toFile().setExecutable(true, false))
         throw new IOException(executable + " cannot be made executable");
-      Files.write(staging.resolve(name + ".ini"), plan.ini);
-      for (Map.Entry<String, File> file : lib.entrySet())
-        Files.copy(file.getValue().toPath(), staging.resolve("lib").resolve(file.getKey()));
-      if (runtime != null) copyTree(runtime.toPath(), staging.resolve("jre"));
+      Files.write(staging.resolve(launcher.iniName(name)), plan.ini);
+      lib.writeTo(staging.resolve("lib"), when);
+      if (runtimeTree != null) runtimeTree.copyTo(staging.resolve("jre"));
       try (ZipWriter out = new ZipWriter(Files.newOutputStream(zipStaging), when)) {
-        zipTree(out, staging, folderName, executable);
+        FolderTree.read(staging).zip(out, folderName, (relative, file) -> isExecutable(file, relative, executable));
       }
       deleteTree(folder);
       Files.move(staging, folder, StandardCopyOption.ATOMIC_MOVE);
@@ -131,14 +200,23 @@ public class AssembleMojo extends AbstractTarnMojo {
     attach(zip.toFile(), "zip", launcher);
   }
 
-  private static void copyTree(Path from, Path to) throws IOException {
-    try (Stream<Path> files = Files.walk(from)) {
-      for (Path file : files.collect(Collectors.toList())) {
-        Path target = to.resolve(from.relativize(file).toString());
-        if (Files.isDirectory(file)) Files.createDirectories(target);
-        else Files.copy(file, target, StandardCopyOption.COPY_ATTRIBUTES);
-      }
-    }
+  @Override
+  boolean removeOutputs(LauncherImage launcher) throws IOException {
+    boolean folder = Files.exists(folder(launcher), LinkOption.NOFOLLOW_LINKS);
+    deleteTree(folder(launcher));
+    return Files.deleteIfExists(zip(launcher)) || folder;
+  }
+
+  private String folderName() {
+    return name + "-" + project.getVersion();
+  }
+
+  private Path folder(LauncherImage launcher) {
+    return outputFolder(launcher).toPath().resolve(folderName());
+  }
+
+  private Path zip(LauncherImage launcher) {
+    return outputFolder(launcher).toPath().resolve(folderName() + "-" + launcher.id + ".zip");
   }
 
   private static void deleteTree(Path tree) throws IOException {
@@ -146,30 +224,6 @@ public class AssembleMojo extends AbstractTarnMojo {
     try (Stream<Path> files = Files.walk(tree)) {
       List<Path> all = files.collect(Collectors.toList());
       for (int i = all.size() - 1; i >= 0; --i) Files.delete(all.get(i));
-    }
-  }
-
-  /** The folder's files under top/, sorted by name, so that one build gives the same bytes. */
-  private static void zipTree(ZipWriter out, Path folder, String top, String launcher) throws IOException {
-    List<String> names = new ArrayList<>();
-    try (Stream<Path> files = Files.walk(folder)) {
-      for (Path file : files.collect(Collectors.toList())) {
-        String relative = folder.relativize(file).toString().replace(File.separatorChar, '/');
-        names.add(Files.isDirectory(file) ? relative + "/" : relative);
-      }
-    }
-    names.sort(null);
-    for (String relative : names) {
-      if (relative.equals("/")) {
-        out.folder(top);
-      } else if (relative.endsWith("/")) {
-        out.folder(top + "/" + relative.substring(0, relative.length() - 1));
-      } else {
-        Path file = folder.resolve(relative);
-        try (InputStream in = Files.newInputStream(file)) {
-          out.file(top + "/" + relative, in, isExecutable(file, relative, launcher));
-        }
-      }
     }
   }
 

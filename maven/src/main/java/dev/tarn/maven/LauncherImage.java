@@ -32,6 +32,16 @@ enum LauncherImage {
     return windows() ? name + ".exe" : name;
   }
 
+  /**
+   * The INI file the launcher reads beside that executable: the executable's name with its
+   * extension replaced, so that a Linux "my.app" reads "my.ini".
+   */
+  String iniName(String name) {
+    String executable = executableName(name);
+    int dot = executable.lastIndexOf('.');
+    return (dot < 0 ? executable : executable.substring(0, dot)) + ".ini";
+  }
+
   static LauncherImage byId(String id) {
     for (LauncherImage launcher : values()) if (launcher.id.equals(id)) return launcher;
     return null;

@@ -3,7 +3,9 @@ package dev.tarn.maven;
 import dev.tarn.pack.PackException;
 import dev.tarn.pack.PackFiles;
 import java.io.File;
+import java.io.IOException;
 import java.nio.charset.StandardCharsets;
+import java.nio.file.Files;
 import java.util.ArrayList;
 import java.util.LinkedHashMap;
 import java.util.List;
@@ -55,9 +57,10 @@ public class PackMojo extends AbstractTarnMojo {
     Map<LauncherImage, byte[]> packed = new LinkedHashMap<>();
     for (LauncherImage launcher : chosen)
       packed.put(launcher, pack(launcher, ini, embedded, jarBytes, identity(launcher, launcher.executableName(name))));
+    signWindows(packed);
     for (Map.Entry<LauncherImage, byte[]> entry : packed.entrySet()) {
       LauncherImage launcher = entry.getKey();
-      File output = new File(outputFolder(launcher), launcher.executableName(name));
+      File output = output(launcher);
       try {
         PackFiles.replaceFile(output.getPath(), entry.getValue(), null);
       } catch (PackException e) {
@@ -66,5 +69,14 @@ public class PackMojo extends AbstractTarnMojo {
       getLog().info("Packed " + output);
       attach(output, launcher.windows() ? "exe" : "bin", launcher);
     }
+  }
+
+  @Override
+  boolean removeOutputs(LauncherImage launcher) throws IOException {
+    return Files.deleteIfExists(output(launcher).toPath());
+  }
+
+  private File output(LauncherImage launcher) {
+    return new File(outputFolder(launcher), launcher.executableName(name));
   }
 }

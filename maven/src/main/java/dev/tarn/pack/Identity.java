@@ -1,12 +1,14 @@
 package dev.tarn.pack;
 
 /**
- * What makes a Windows executable look like the application's own: its icon (the bytes of an
- * .ico file) and its version information. Empty texts are left out; the product version
+ * What makes a Windows executable the application's own: its icon (the bytes of an .ico file),
+ * its version information, its splash image and the execution level its manifest asks for. Empty texts are left out; the product version
  * defaults to the file version and the other way round, the description to the product name.
  */
 public final class Identity {
   public byte[] icon;
+  /** A PNG, GIF or BMP file that the launcher shows while Java starts. */
+  public byte[] splash;
   /** One to four numbers with dots between: "1.2" means 1.2.0.0. */
   public String fileVersion = "";
   /** Numbers as the file version, unless {@link #productVersionNumbers} gives them. */
@@ -21,6 +23,8 @@ public final class Identity {
   public String description = "";
   public String copyright = "";
   public String originalName = "";
+  /** asInvoker, highestAvailable or requireAdministrator; empty keeps the launcher's, asInvoker. */
+  public String executionLevel = "";
 
   /** "1" to "1.2.3.4", each number up to 65535: a version the resource can hold. */
   public static boolean isVersionNumber(String text) {
@@ -37,7 +41,11 @@ public final class Identity {
         || !originalName.isEmpty();
   }
 
+  public boolean hasSplash() {
+    return splash != null;
+  }
+
   public boolean any() {
-    return hasIcon() || hasVersion();
+    return hasIcon() || hasSplash() || hasVersion() || !executionLevel.isEmpty();
   }
 }

@@ -51,6 +51,68 @@ public final class IniText {
     return text.toString();
   }
 
+  /**
+   * The embedded text of an executable that carries a jar. That jar is the program's, so where
+   * the text leaves "Embedded Jar" unset or empty, the line "Embedded Jar=Yes" goes first into its
+   * first "Application" section (added at the end when there is none); a text that sets the key
+   * to anything the launcher reads as off is refused, as the jar would never be used.
+   *
+   * @param given whether the jar comes with this packing or stays from an earlier one
+   */
+  static String withEmbeddedJar(String text, boolean given) throws PackException {
+    String section = "[Application]";
+    String key = "Embedded Jar=";
+    int header = -1;
+    for (int start = 0; start < text.length(); ) {
+      int end = text.indexOf("\r\n", start);
+      if (end < 0) end = text.length();
+      String line = text.substring(start, end);
+      start = end + 2;
+      if (header < 0) {
+        if (line.equals(section)) header = end;
+        continue;
+      }
+      if (mayBeHeader(line)) break;
+      if (!line.startsWith(key)) continue;
+      String value = line.substring(key.length());
+      if (isYes(value)) return text;
+      if (value.isEmpty()) break;  // the first of a key counts: one put in front of it wins
+      throw refusal("the configuration sets \"Embedded Jar=" + value + "\", so the "
+          + (given ? "jar would never be used; leave the key out or set it to Yes, or give no jar"
+              : "jar of the earlier packing would never be used; leave the key out or set it to Yes,"
+                  + " or pack the plain launcher"));
+    }
+    if (header >= 0) return text.substring(0, header) + "\r\n" + key + "Yes" + text.substring(header);
+    return text + (text.isEmpty() ? "" : "\r\n") + section + "\r\n" + key + "Yes";
+  }
+
+  /** The launcher's test of a yes/no key: ASCII letters in any case, nothing else folded. */
+  private static boolean isYes(String value) {
+    if (value.length() != 3) return false;
+    for (int i = 0; i < 3; ++i) {
+      char c = value.charAt(i);
+      if (c >= 'A' && c <= 'Z') c = (char) (c - 'A' + 'a');
+      if (c != "yes".charAt(i)) return false;
+    }
+    return true;
+  }
+
+  /**
+   * Whether the launcher may take the line for a section header: it skips bytes above 127 around
+   * one as blanks, and every character beyond ASCII becomes such a byte or "?" in its code page.
+   */
+  private static boolean mayBeHeader(String line) {
+    int first = 0;
+    int last = line.length();
+    while (first < last && isHeaderBlank(line.charAt(first))) ++first;
+    while (last > first && isHeaderBlank(line.charAt(last - 1))) --last;
+    return last - first >= 2 && line.charAt(first) == '[' && line.charAt(last - 1) == ']';
+  }
+
+  private static boolean isHeaderBlank(char c) {
+    return (c >= 1 && c <= 32) || c >= 128;
+  }
+
   /** UTF-8 that refuses overlong forms, surrogates and anything above U+10FFFF. */
   static String strictUtf8(byte[] bytes, int from, int length) throws CharacterCodingException {
     return StandardCharsets.UTF_8.newDecoder()

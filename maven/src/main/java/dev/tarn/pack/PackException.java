@@ -13,7 +13,8 @@ public final class PackException extends Exception {
     CONFIGURATION,
     JAR,
     ICON,
-    /** A version number or text of the identity. */
+    SPLASH,
+    /** A version number or text, or the execution level, of the identity. */
     VERSION,
     /** A file as a whole: it cannot be read or written, or it is one of the inputs. */
     FILE

@@ -27,24 +27,33 @@ import java.util.Set;
 public final class PackFiles {
   private PackFiles() {}
 
+  /** Packs as {@link #pack(String, String, String, String, String, Identity, String)} without a splash. */
+  public static void pack(String launcher, String ini, String jar, String icon, Identity identity,
+      String output) throws PackException {
+    pack(launcher, ini, jar, icon, null, identity, output);
+  }
+
   /**
-   * Packs as {@code tarn-pack LAUNCHER INI [JAR] [--icon ICON] ... -o OUTPUT} does.
+   * Packs as {@code tarn-pack LAUNCHER INI [JAR] [--icon ICON] [--splash IMAGE] ... -o OUTPUT} does.
    *
    * @param jar the jar to append, or null
    * @param icon the .ico file, or null
-   * @param identity the version texts (its icon is read from icon), or null; the original
-   *     name defaults to the output's file name
+   * @param splash the splash image, or null
+   * @param identity the version texts (its icon and splash are read from the files), or null; the
+   *     original name defaults to the output's file name
    */
-  public static void pack(String launcher, String ini, String jar, String icon, Identity identity,
-      String output) throws PackException {
+  public static void pack(String launcher, String ini, String jar, String icon, String splash,
+      Identity identity, String output) throws PackException {
     String[] inputs = jar == null ? new String[] {launcher, ini} : new String[] {launcher, ini, jar};
     for (String input : inputs) refuseSame(input, output);
     if (icon != null) refuseSame(icon, output);
+    if (splash != null) refuseSame(splash, output);
     byte[] launcherBytes = read(launcher);
     byte[] iniBytes = read(ini);
     byte[] jarBytes = jar == null ? null : read(jar);
     Identity chosen = identity == null ? new Identity() : identity;
     if (icon != null) chosen.icon = read(icon);
+    if (splash != null) chosen.splash = read(splash);
     if (chosen.hasVersion() && chosen.originalName.isEmpty())
       chosen.originalName = fileNameOf(output, File.separatorChar == '\\');
     byte[] packed;
@@ -63,6 +72,9 @@ public final class PackFiles {
           break;
         case ICON:
           culprit = icon;
+          break;
+        case SPLASH:
+          culprit = splash;
           break;
         default:
           culprit = launcher;

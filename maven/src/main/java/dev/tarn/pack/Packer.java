@@ -41,7 +41,8 @@ public final class Packer {
    * The application's executable. An executable packed before may serve as the launcher: its
    * configuration is replaced, and so is its jar when a new one is given (without one, the old
    * jar stays). An identity, for a Windows launcher only, rebuilds the resource section with the
-   * new icon and version and the configuration in its resource; everything else in it is kept.
+   * new icon, version and execution level and the configuration in its resource; everything else
+   * in it is kept.
    *
    * @param jar the jar to append, or null
    * @param identity the icon and version information, or null
@@ -51,10 +52,12 @@ public final class Packer {
     Kind kind = kind(launcher);
     if (kind == Kind.UNKNOWN)
       throw new PackException(Input.LAUNCHER, "the launcher is neither a Windows (PE) nor a Linux (ELF) executable");
+    if (identity != null && identity.hasSplash() && kind != Kind.PE)
+      throw new PackException(Input.LAUNCHER, "the launcher is a Linux executable, which shows no splash image");
     if (identity != null && identity.any()) {
       if (kind != Kind.PE)
         throw new PackException(Input.LAUNCHER,
-            "the launcher is a Linux executable, which carries no icon or version information");
+            "the launcher is a Linux executable, which carries no icon, version information or manifest");
       return packWithResources(launcher, ini, jar, identity);
     }
     List<Integer> markers = findMarkers(launcher);
@@ -71,25 +74,24 @@ public final class Packer {
       throw signed();
     int room = (int) read32(launcher, block + 8);
 
+    // A launcher packed before carries its jar at the end: a new jar replaces it, so the
+    // launcher part ends where the old archive begins.
+    int previousJar = -1;
+    try {
+      ZipDirectory previous = ZipDirectory.read(launcher);
+      if (previous.firstRecord >= (long) block + EmbeddedBlock.HEADER_SIZE + room)
+        previousJar = previous.firstRecord;
+    } catch (ZipDirectory.Unusable e) {
+      // no jar of an earlier packing
+    }
     String text = IniText.embeddedText(ini);
+    if (jar != null || previousJar >= 0) text = IniText.withEmbeddedJar(text, jar != null);
     if ((long) text.length() * 2 > room)
       throw new PackException(Input.CONFIGURATION, "the configuration takes " + text.length() * 2L
           + " bytes as embedded text, but the launcher reserves only " + room);
 
-    // A launcher packed before carries its jar at the end: a new jar replaces it, so the
-    // launcher part ends where the old archive begins.
-    int launcherEnd = launcher.length;
-    byte[] appended = new byte[0];
-    if (jar != null) {
-      try {
-        ZipDirectory previous = ZipDirectory.read(launcher);
-        if (previous.firstRecord >= (long) block + EmbeddedBlock.HEADER_SIZE + room)
-          launcherEnd = previous.firstRecord;
-      } catch (ZipDirectory.Unusable e) {
-        // no jar of an earlier packing
-      }
-      appended = appendableJar(jar);
-    }
+    int launcherEnd = jar != null && previousJar >= 0 ? previousJar : launcher.length;
+    byte[] appended = jar != null ? appendableJar(jar) : new byte[0];
     byte[] result = Arrays.copyOf(launcher, launcherEnd + appended.length);
     EmbeddedBlock.encode(text, result, block, EmbeddedBlock.HEADER_SIZE + room);
     System.arraycopy(appended, 0, result, launcherEnd, appended.length);
@@ -150,6 +152,21 @@ public final class Packer {
     tree.resources.add(new Resource(Key.id(ResourceTree.RT_GROUP_ICON), groupName, language, icon.group));
   }
 
+  private static boolean isSplash(Resource resource) {
+    return resource.type.equals(Key.id(ResourceTree.RT_RCDATA)) && resource.name.equals(Key.id(SplashImage.RESOURCE_ID));
+  }
+
+  /** The image goes into a resource of its own as it is: the launcher decodes it with the system's decoder. */
+  private static void replaceSplash(byte[] file, ResourceTree tree) throws PackException {
+    try {
+      SplashImage.size(file);
+    } catch (SplashImage.Unusable e) {
+      throw new PackException(Input.SPLASH, "the splash image is not usable: " + e.getMessage());
+    }
+    tree.resources.removeIf(Packer::isSplash);
+    tree.resources.add(new Resource(Key.id(ResourceTree.RT_RCDATA), Key.id(SplashImage.RESOURCE_ID), US_ENGLISH, file));
+  }
+
   private static int[] versionNumber(String text) throws PackException {
     int[] parts = VersionInfo.parseNumber(text);
     if (parts == null)
@@ -184,6 +201,21 @@ public final class Packer {
     }
     tree.resources.removeIf(r -> r.type.equals(Key.id(ResourceTree.RT_VERSION)));
     tree.resources.add(new Resource(Key.id(ResourceTree.RT_VERSION), Key.id(1), US_ENGLISH, info.encode()));
+  }
+
+  private static void replaceExecutionLevel(String level, ResourceTree tree) throws PackException {
+    if (!ExecutionLevel.isLevel(level))
+      throw new PackException(Input.VERSION,
+          "the execution level \"" + level + "\" is not asInvoker, highestAvailable or requireAdministrator");
+    boolean set = false;
+    for (Resource resource : tree.resources) {
+      if (!resource.type.equals(Key.id(ResourceTree.RT_MANIFEST))) continue;
+      byte[] edited = ExecutionLevel.set(resource.data, level);
+      if (edited != null) resource.data = edited;
+      set |= edited != null;
+    }
+    if (!set)
+      throw new PackException(Input.LAUNCHER, "the launcher's manifest names no execution level to replace");
   }
 
   /** No lone surrogate: the text has a UTF-8 form. */
@@ -225,7 +257,11 @@ public final class Packer {
     if (block == null || block.data.length < EmbeddedBlock.HEADER_SIZE
         || !EmbeddedBlock.startsWithMarker(block.data, 0))
       throw new PackException(Input.LAUNCHER, "the launcher has no space reserved for a configuration: not a Tarn launcher");
+    // Whatever follows the image must be the jar of an earlier packing (checked below); it stays
+    // unless a new one replaces it.
+    int imageEnd = PeImage.imageEnd(launcher);
     String text = IniText.embeddedText(ini);
+    if (jar != null || imageEnd < launcher.length) text = IniText.withEmbeddedJar(text, jar != null);
     // The resource grows to fit a larger text; it never shrinks below the reserved room, which
     // a later packing without an identity writes into.
     long textBytes = text.length() * 2L;
@@ -236,11 +272,11 @@ public final class Packer {
       block.data = Arrays.copyOf(block.data, EmbeddedBlock.HEADER_SIZE + (int) textBytes);
     EmbeddedBlock.encode(text, block.data, 0, block.data.length);
     if (identity.hasIcon()) replaceIcon(identity.icon, tree);
+    if (identity.hasSplash()) replaceSplash(identity.splash, tree);
     if (identity.hasVersion()) replaceVersion(identity, tree);
+    if (!identity.executionLevel.isEmpty()) replaceExecutionLevel(identity.executionLevel, tree);
 
-    // Whatever follows the image must be the jar of an earlier packing; it moves behind the new
-    // resources unless a new one replaces it.
-    int imageEnd = PeImage.imageEnd(launcher);
+    // The jar of an earlier packing moves behind the new resources.
     byte[] appended = new byte[0];
     if (imageEnd < launcher.length) {
       ZipDirectory previous = null;

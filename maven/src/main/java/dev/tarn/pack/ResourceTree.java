@@ -21,6 +21,7 @@ final class ResourceTree {
   static final int RT_RCDATA = 10;
   static final int RT_GROUP_ICON = 14;
   static final int RT_VERSION = 16;
+  static final int RT_MANIFEST = 24;
 
   private static final long HIGH_BIT = 0x80000000L;
   private static final int DIRECTORY_SIZE = 16;

@@ -27,6 +27,7 @@ public final class SettingNames {
     {RUNTIME, "Library Path"},
     {RUNTIME, "Startup Cache"},
     {RUNTIME, "Virtual Machine Parameters"},
+    {RUNTIME, "Download Page"},
     {APPLICATION, "Application Type"},
     {APPLICATION, "Failure Check"},
     {APPLICATION, "Override WorkingDir"},
@@ -35,6 +36,10 @@ public final class SettingNames {
     {APPLICATION, "Output File"},
     {APPLICATION, "Error File"},
     {APPLICATION, "Cmd"},
+    {APPLICATION, "Attach Console"},
+    {APPLICATION, "App User Model ID"},
+    {APPLICATION, "Splash Image"},
+    {APPLICATION, "Splash Timeout"},
     {CLASS_PATH, "Class Path"},
   };
 

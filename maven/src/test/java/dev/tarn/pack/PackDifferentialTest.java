@@ -51,14 +51,22 @@ class PackDifferentialTest {
         + UNICODE + "'\nno equals sign\n");
     byte[] utf16 = ("[Application]\r\nCmd=" + UNICODE).getBytes(StandardCharsets.UTF_16LE);
     write("utf16.ini", concat(new byte[] {(byte) 0xFF, (byte) 0xFE}, utf16));
+    write("plain.ini", "[Java Runtime Environment]\nMain Class=app.Main\n");
+    write("unused.ini", "[application]\nembedded jar = NO\n");
     // 8182 characters fill the reserved room exactly; one more only fits a resource.
-    write("full.ini", "[A]\r\nB=" + repeat('x', 8182 - 7));
+    write("full.ini", "[Application]\r\nEmbedded Jar=Yes\r\n[A]\r\nB=" + repeat('x', 8182 - 40));
     write("over.ini", "[A]\r\nB=" + repeat('x', 8182 - 6));
     write("latin1.ini", new byte[] {'C', 'm', 'd', '=', (byte) 0xFC});
     write("app.jar", jar("app/Main.class", "app/data.txt"));
     write("other.jar", jar("other/Other.class"));
     write("text.txt", "plain text\n");
     write("app.ico", icon());
+    write("splash.gif", new byte[] {'G', 'I', 'F', '8', '9', 'a', 3, 0, 1, 0, 0, 0, 0, ';'});
+    // 2 x 2, top-down.
+    write("splash.bmp", concat(new byte[] {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, -2, -1,
+        -1, -1}, new byte[44]));
+    write("huge.png", concat(new byte[] {(byte) 0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13, 'I', 'H',
+        'D', 'R', 0, 0, 0x10, 1, 0, 0, 0, 1}, new byte[5]));
   }
 
   @Test
@@ -81,6 +89,14 @@ class PackDifferentialTest {
       same(l, "app.ini", "app.jar", "--icon", "app.ico", version);
       same(l, "unicode.ini", "app.jar", unicode);
       same(l, "app.ini", longest);
+      same(l, "app.ini", "app.jar", "--splash", "splash.gif", "--icon", "app.ico");
+      same(l, "app.ini", "--splash", "splash.bmp");
+      // A jar makes the configuration embed it, or is refused where the configuration says no.
+      same(l, "plain.ini", "app.jar");
+      same(l, "plain.ini", "app.jar", version);
+      same(l, "unused.ini", "app.jar");
+      same(l, "app.ini", "--execution-level", "requireAdministrator");
+      same(l, "app.ini", "app.jar", "--execution-level", "highestAvailable", version);
       // Packed again: the configuration, the jar, the icon and the version replaced or kept.
       for (String[] identity : new String[][] {{}, version}) {
         same(l, "app.ini", "app.jar", identity);
@@ -89,14 +105,20 @@ class PackDifferentialTest {
         same("packed", "unicode.ini");
         same("packed", "unicode.ini", "other.jar", "--file-version", "4");
         same("packed", "app.ini", "--icon", "app.ico");
+        same("packed", "app.ini", "--splash", "splash.gif");
+        same("packed", "unused.ini");
+        same("packed", "app.ini", "--execution-level", "asInvoker");
       }
       // Refusals.
       same(l, "latin1.ini");
       same(l, "app.ini", "text.txt");
       same(l, "app.ini", "--icon", "text.txt");
+      same(l, "app.ini", "--splash", "text.txt");
+      same(l, "app.ini", "--splash", "huge.png");
       same(l, "app.ini", "--file-version", "1.x");
       same(l, "app.ini", "--product-version", "65536");
       same(l, "app.ini", "--copyright", repeat('c', 4001));
+      same(l, "app.ini", "--execution-level", "requireadministrator");
       same("text.txt", "app.ini");
       outputIsInput(l);
     }
@@ -134,7 +156,7 @@ class PackDifferentialTest {
   void damagedInputsAsTheNativeTool() throws Exception {
     Random random = new Random(20261209);
     String[][] inputs = {{"windows-x64-tarn.exe", "0"}, {"windows-x86-window-tarnw.exe", "0"}, {"app.jar", "2"},
-        {"app.ico", "4"}};
+        {"app.ico", "4"}, {"splash.bmp", "8"}};
     for (int i = 0; i < 160; ++i) {
       String[] input = inputs[i % inputs.length];
       byte[] bytes = read(input[0]);
@@ -145,7 +167,8 @@ class PackDifferentialTest {
         if (at < bytes.length) bytes[at] = (byte) random.nextInt(256);
       }
       write("damaged", bytes);
-      String[] arguments = {"windows-x64-tarn.exe", "app.ini", "app.jar", "--icon", "app.ico", "--file-version", "1"};
+      String[] arguments = {"windows-x64-tarn.exe", "app.ini", "app.jar", "--icon", "app.ico", "--file-version", "1",
+        "--splash", "splash.bmp"};
       arguments[Integer.parseInt(input[1])] = "damaged";
       same((Object[]) arguments);
       if (input[1].equals("0")) same("damaged", "app.ini", "app.jar");
@@ -215,7 +238,8 @@ class PackDifferentialTest {
     List<String> command = new ArrayList<>();
     command.add(System.getProperty("tarn.pack"));
     for (int i = 0; i < arguments.length; ++i) {
-      boolean value = i > 0 && arguments[i - 1].startsWith("--") && !arguments[i - 1].equals("--icon");
+      boolean value = i > 0 && arguments[i - 1].startsWith("--") && !arguments[i - 1].equals("--icon")
+          && !arguments[i - 1].equals("--splash");
       command.add(value || arguments[i].startsWith("--") ? arguments[i] : resolve(arguments[i]));
     }
     command.add("-o");
@@ -229,10 +253,12 @@ class PackDifferentialTest {
     List<String> files = new ArrayList<>();
     Identity identity = new Identity();
     String icon = null;
+    String splash = null;
     for (int i = 0; i < arguments.length; ++i) {
       String value = i + 1 < arguments.length ? arguments[i + 1] : "";
       switch (arguments[i]) {
         case "--icon": icon = resolve(value); break;
+        case "--splash": splash = resolve(value); break;
         case "--file-version": identity.fileVersion = value; break;
         case "--product-version": identity.productVersion = value; break;
         case "--product-name": identity.productName = value; break;
@@ -240,12 +266,14 @@ class PackDifferentialTest {
         case "--description": identity.description = value; break;
         case "--copyright": identity.copyright = value; break;
         case "--original-name": identity.originalName = value; break;
+        case "--execution-level": identity.executionLevel = value; break;
         default: files.add(resolve(arguments[i])); continue;
       }
       ++i;
     }
     try {
-      PackFiles.pack(files.get(0), files.get(1), files.size() > 2 ? files.get(2) : null, icon, identity, output);
+      PackFiles.pack(files.get(0), files.get(1), files.size() > 2 ? files.get(2) : null, icon, splash, identity,
+          output);
       return "";
     } catch (PackException e) {
       return "tarn-pack: " + e.getMessage() + "\n";

@@ -1,0 +1,28 @@
+# A first instance whose program ends through System.exit (its shutdown
+# hook still runs) refuses a second start, although the launch's teardown
+# never comes: that start then runs main itself once the first has gone.
+# Before the exit, hand-overs reach secondaryMain as ever.
+source "$(dirname "$0")/instance_lib.sh"
+
+app=$(make_instance_app "$work/a" InstanceExit "Single Instance=yes")
+state=$work/a/state
+start_app "$work/first.out" "$app" first
+first=$started_pid
+wait_for_file "$state/started"
+start_app "$work/early.out" "$app" early
+wait_status "$started_pid"
+expect_status 41
+
+touch "$state/quit"
+wait_for_file "$state/hook"
+TARN_TRACE=$(native_path "$work/late.trace") start_app "$work/late.out" "$app" late
+late=$started_pid
+timeout 60 bash -c 'until grep -q "refused the arguments" "$1" 2>/dev/null; do sleep 0.05; done' \
+  _ "$work/late.trace" || fail "not refused: $(cat "$work/late.trace" 2>/dev/null)"
+touch "$state/end"
+wait_status "$first"
+expect_status 3
+wait_status "$late"
+expect_status 3
+expect_file "$state/received" "1 [early]"
+expect_file "$state/main" "InstanceExit 1 [first]" "InstanceExit 1 [late]"
