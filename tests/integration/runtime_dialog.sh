@@ -117,8 +117,8 @@ for dpi in 96 192; do
     fail "the dialog did not grow at $dpi dpi: $(cat "$work/controls")"
   width[$dpi]=$((right - left))
   # Text down to the list's last line, none between it and the next text.
-  all=$(ink $l $t $r $b) last=$(ink $l $((b - (b - t) / 5)) $r $b) gap=$(ink $l $b $r $next)
-  awk "BEGIN { exit !($all > 0.05 && $last > 0.05 && $gap < 0.005) }" ||
+  all=$(ink $l $t $r $b) last=$(ink $l $((b - (b - t) / 3)) $r $b) gap=$(ink $l $b $r $next)
+  awk "BEGIN { exit !($all > 0.01 && $last > 0.005 && $gap < 0.002) }" ||
     fail "the list's pixels at $dpi dpi: all $all, last line $last, below it $gap"
   wine "$probe" "JRE Not Found" --click 2
   wait_app
