@@ -164,6 +164,9 @@ refuse "<icon> $work/bad.ico: the icon is not usable: not an icon file" \
   "$plugin:pack" -Dtarn.launchers=linux-x64,windows-x64 -Dtarn.jar="target/$folder-all.jar" -Dtarn.icon="$work/bad.ico"
 refuse "<splash> $work/bad.ico: the splash image is not usable: it is no PNG, GIF or BMP file" \
   "$plugin:pack" -Dtarn.launchers=windows-x64 -Dtarn.jar="target/$folder-all.jar" -Dtarn.splash="$work/bad.ico"
+printf '[Application]\nEmbedded Jar=No\n' >"$work/no-jar.ini"
+refuse '<iniFile> sets "Embedded Jar=No", but pack puts the jar into the executable' \
+  "$plugin:pack" -Dtarn.launchers=linux-x64 -Dtarn.jar="target/$folder-all.jar" -Dtarn.iniFile="$work/no-jar.ini"
 refuse '<launchers> names no launcher "mac"; use windows-x64, windows-x64-window, windows-x86, windows-x86-window or linux-x64' \
   "$plugin:pack" -Dtarn.launchers=linux-x64,mac
 echo "maven plugin and example: ok"

@@ -50,6 +50,11 @@ public class PackMojo extends AbstractTarnMojo {
       throw bad("jar", e.getMessage());
     }
     IniSettings settings = settings(embedded);
+    // The executable carries the jar: an INI that turns it off would make it dead weight.
+    String embeddedJar = settings.get(IniSettings.APPLICATION, "Embedded Jar");
+    if (embeddedJar != null && !embeddedJar.isEmpty() && !embeddedJar.equalsIgnoreCase("Yes"))
+      throw bad("iniFile", "sets \"Embedded Jar=" + embeddedJar + "\", but pack puts the jar into the"
+          + " executable for the program to run from; leave the key out or use the goal assemble");
     settings.set(IniSettings.APPLICATION, "Embedded Jar", "Yes");
     byte[] ini = settings.text("\r\n").getBytes(StandardCharsets.UTF_8);
 
