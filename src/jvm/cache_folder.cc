@@ -153,9 +153,10 @@ KeyFiles sweepCacheFolder(const std::string& folder, const std::string& baseName
   auto lastUse = [](const CacheFile& file) {
     return std::max(file.facts.used, file.facts.modified);
   };
-  std::sort(others.begin(), others.end(), [&](const CacheFile& a, const CacheFile& b) {
-    return lastUse(a) > lastUse(b);
-  });
+  // A folder holds a few caches: an insertion sort, not the library's 1 KB one.
+  for (size_t i = 1; i < others.size(); ++i)
+    for (size_t j = i; j > 0 && lastUse(others[j - 1]) < lastUse(others[j]); --j)
+      std::swap(others[j - 1], others[j]);
   for (size_t i = 0; i < others.size(); ++i) {
     if (found.lastSize == 0 && endsWith(others[i].tail, extension))
       found.lastSize = others[i].facts.size;
