@@ -54,7 +54,7 @@ bool parseName(const std::string& name, const std::string& prefix, CacheFile* fi
            (archive || endsWith(tail, ".classlist") || endsWith(tail, ".plan") ||
             endsWith(tail, ".aotconf"))) {
     file->kind = FileKind::Pending;
-    const unsigned long long id = dot - 2 <= 10 ? std::stoull(tail.substr(2, dot - 2)) : 0;
+    const unsigned long long id = dot - 2 <= 10 ? decimalValue(tail.substr(2, dot - 2)) : 0;
     file->processId = id <= UINT32_MAX ? static_cast<uint32_t>(id) : 0;
   }
   else if (tail == ".tried")
@@ -72,7 +72,7 @@ namespace {
 bool smallNumber(const std::string& text, int64_t* value) {
   if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos)
     return false;
-  *value = std::stoll(text);
+  *value = static_cast<int64_t>(decimalValue(text));
   return true;
 }
 

@@ -85,6 +85,12 @@ uint64_t fnv1a(const std::string& text, uint64_t hash) {
   return hash;
 }
 
+uint64_t decimalValue(const std::string& digits) {
+  uint64_t value = 0;
+  for (char c : digits) value = value * 10 + static_cast<uint64_t>(c - '0');
+  return value;
+}
+
 std::string hexDigits(uint64_t value, int digits) {
   static const char kDigits[] = "0123456789abcdef";
   std::string text(static_cast<size_t>(digits), '0');

@@ -58,6 +58,11 @@ bool equalsIgnoringCase(const std::string& text, const char* keyword);
 constexpr uint64_t kFnv1aBasis = 14695981039346656037ULL;
 uint64_t fnv1a(const std::string& text, uint64_t hash = kFnv1aBasis);
 
+// The value of a text of decimal digits only, at most 19 of them; the
+// caller has checked both. (std::stoull brings the C99 strtoull and its
+// checks, a kilobyte of the Windows executable.)
+uint64_t decimalValue(const std::string& digits);
+
 // The value's last `digits` hexadecimal digits, lower case, zero-padded.
 std::string hexDigits(uint64_t value, int digits);
 
