@@ -65,6 +65,15 @@ bool endsWith(const std::string& text, const std::string& suffix) {
          text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
+bool startsWith(const std::string& text, const char* prefix) {
+  return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
+}
+
+bool endsWith(const std::string& text, const char* suffix) {
+  const size_t size = std::char_traits<char>::length(suffix);
+  return text.size() >= size && text.compare(text.size() - size, size, suffix) == 0;
+}
+
 bool equalsIgnoringCase(const std::string& text, const char* keyword) {
   size_t i = 0;
   for (; i < text.size() && keyword[i]; ++i) {

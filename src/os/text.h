@@ -46,9 +46,11 @@ std::string trimWhiteSpace(const std::string& text, LeadByteTest lead);
 // bytes become U+FFFD.
 std::u16string systemTextToUtf16(const std::string& text);
 
-// Byte-wise prefix and suffix tests.
+// Byte-wise prefix and suffix tests; those of literals make no string.
 bool startsWith(const std::string& text, const std::string& prefix);
 bool endsWith(const std::string& text, const std::string& suffix);
+bool startsWith(const std::string& text, const char* prefix);
+bool endsWith(const std::string& text, const char* suffix);
 
 // Keyword comparison without regard to case; the keywords are plain ASCII.
 bool equalsIgnoringCase(const std::string& text, const char* keyword);
