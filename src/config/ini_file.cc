@@ -110,4 +110,8 @@ std::string IniFile::lookup(const std::string& section, const std::string& key) 
   return result;
 }
 
+std::string IniFile::lookup(const char* section, const char* key) const {
+  return lookup(std::string(section), std::string(key));
+}
+
 }  // namespace tarn

@@ -41,6 +41,9 @@ struct IniFile {
   // A non-empty file value wins; else the embedded value, extended by the
   // file's append section ("<section>+").
   std::string lookup(const std::string& section, const std::string& key) const;
+  // The same for names in the code: their strings are made here, not at
+  // each of the many calls.
+  std::string lookup(const char* section, const char* key) const;
 
   ProfileFiles* files;
   std::string path;

@@ -97,7 +97,7 @@ std::string targetPath(const std::string& value) {
   return path;
 }
 
-std::string lookupPath(IniFile& ini, const std::string& section, const std::string& key) {
+std::string lookupPath(IniFile& ini, const char* section, const char* key) {
   return targetPath(ini.lookup(section, key));
 }
 const char* const kDefaultDownloadPage = "https://adoptium.net/marketplace/";

@@ -67,7 +67,7 @@ struct IniFile;
 // Linux a "\" is read as "/", as Windows reads "/" as "\", so that one INI
 // file serves both. Every such key is read through lookupPath.
 std::string targetPath(const std::string& value);
-std::string lookupPath(IniFile& ini, const std::string& section, const std::string& key);
+std::string lookupPath(IniFile& ini, const char* section, const char* key);
 
 // The embedded configuration the executable carries, "" when none.
 std::string embeddedConfigurationText();

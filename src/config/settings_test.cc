@@ -5,52 +5,12 @@
 #include <algorithm>
 
 #include "config/ini_file.h"
-#include "config/testing_machine.h"
+#include "config/settings_test.h"
 
 namespace tarn {
 namespace {
 
-using testing_machine::FakeMachine;
-
 bool shiftJisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-constexpr bool kWindows = kPathSeparator == '\\';
-const std::string kModule = kWindows ? "C:\\Apps\\tool.exe" : "/opt/apps/tool";
-const std::string kConfig = kWindows ? "C:\\Apps\\tool.ini" : "/opt/apps/tool.ini";
-const std::string kUserBase = kWindows ? "C:\\Users\\u\\AppData\\Roaming" : "/home/u/.config";
-const char kRuntime[] = "Java Runtime Environment";
-const char kApplication[] = "Application";
-
-struct SettingsTest : ::testing::Test {
-  SettingsTest() {
-    fake.system.module = kModule;
-    fake.system.environment = {{"APPDATA", kUserBase}, {"HOME", "/home/u"}};
-  }
-
-  void set(const std::string& section, const std::string& key, const std::string& value) {
-    fake.profiles.set(kConfig, section, key, value);
-  }
-  void setMainClass() { set(kRuntime, "Main Class", "App"); }
-
-  // readSettings on fresh settings; the console output is kept in `output`.
-  bool read() {
-    settings = LauncherSettings();
-    ::testing::internal::CaptureStdout();
-    bool result = readSettings(fake.machine, "", &settings);
-    output = ::testing::internal::GetCapturedStdout();
-    return result;
-  }
-
-  bool singleInstance(const std::string& embedded = "") {
-    bool on = true;
-    EXPECT_TRUE(readSingleInstanceSetting(fake.machine, embedded, &on));
-    return on;
-  }
-
-  FakeMachine fake;
-  LauncherSettings settings;
-  std::string output;
-};
 
 TEST_F(SettingsTest, NoConfigurationPathStopsSilently) {
   fake.system.module.clear();
@@ -306,51 +266,6 @@ TEST_F(SettingsTest, PathKeysInTheTargetsForm) {
   EXPECT_EQ(kWindows ? "lib\\a.jar" : "lib/a.jar", lookupPath(ini, "Class Path", "Class Path"));
 }
 
-struct RememberedRuntimeTest : SettingsTest {
-  RememberedRuntimeTest() {
-    setMainClass();
-    set("Product Information", "Product Name", "Demo: Viewer");
-    set("Product Information", "Product Code", "{0F1E}");
-    set(kRuntime, "JRE Path", "/jre-from-config");
-  }
-  void setUserCopy(bool withKey) {
-    fake.system.files.insert(userCopy);
-    if (withKey) fake.profiles.set(userCopy, kRuntime, "JRE Path", "/jre-chosen");
-  }
-  std::string userCopy = kUserBase + kPathSeparator + "Demo Viewer" + kPathSeparator + "{0F1E}" +
-                         kPathSeparator + "tool.ini";
-};
-
-TEST_F(RememberedRuntimeTest, PerUserCopyAloneDecidesWhenPresent) {
-  setUserCopy(true);
-  EXPECT_TRUE(read());
-  EXPECT_EQ("Demo: Viewer", settings.productName);
-  EXPECT_EQ("{0F1E}", settings.productCode);
-  EXPECT_EQ("/jre-chosen", settings.rules.jrePath);
-  EXPECT_TRUE(fake.system.created.empty());
-}
-
-TEST_F(RememberedRuntimeTest, PerUserCopyWithoutKeyGivesEmpty) {
-  setUserCopy(false);
-  EXPECT_TRUE(read());
-  EXPECT_EQ("", settings.rules.jrePath);
-}
-
-TEST_F(RememberedRuntimeTest, ConfigurationFileOtherwise) {
-  EXPECT_TRUE(read());  // no per-user copy
-  EXPECT_EQ("/jre-from-config", settings.rules.jrePath);
-
-  setUserCopy(true);
-  set(kApplication, "Application Type", "service");
-  EXPECT_TRUE(read());
-  EXPECT_EQ("/jre-from-config", settings.rules.jrePath);
-
-  set(kApplication, "Application Type", "");
-  fake.system.nt = false;
-  EXPECT_TRUE(read());
-  EXPECT_EQ("/jre-from-config", settings.rules.jrePath);
-}
-
 TEST_F(SettingsTest, SplashTimeoutInWholeSecondsUpToADay) {
   set(kRuntime, "Main Class", "a.B");
   set(kApplication, "Splash Image", "splash.png");
@@ -361,57 +276,6 @@ TEST_F(SettingsTest, SplashTimeoutInWholeSecondsUpToADay) {
            {"0", 0}, {"007", 7}, {"86401", 86400}, {"99999999999999999999", 86400}, {"-1", 60},
            {"2.5", 60}, {"10s", 60}})
     EXPECT_EQ(c.second, splashTimeoutSeconds(c.first)) << c.first;
-}
-
-TEST_F(SettingsTest, SingleInstanceOnlyForLowerCaseYes) {
-  EXPECT_FALSE(singleInstance());
-  set(kApplication, "Single Instance", "yes");
-  EXPECT_TRUE(singleInstance());
-  set(kApplication, "Single Instance", "Yes");
-  EXPECT_FALSE(singleInstance());
-  set(kApplication, "Single Instance", "YES");
-  EXPECT_FALSE(singleInstance());
-}
-
-TEST_F(SettingsTest, ServiceNeverRunsAsSingleInstance) {
-  set(kApplication, "Single Instance", "yes");
-  set(kApplication, "Application Type", "service");
-  EXPECT_FALSE(singleInstance());
-  EXPECT_FALSE(fake.profiles.wasRead(kApplication, "Single Instance"));
-  set(kApplication, "Application Type", "Service");
-  EXPECT_TRUE(singleInstance());
-}
-
-// The embedded configuration lies under the file: defaults that the file
-// overrides, for every key.
-TEST_F(SettingsTest, EmbeddedLayerUnderTheFile) {
-  const std::string embedded =
-      "[Java Runtime Environment]\r\n"
-      "Main Class=org.embedded.Main\r\n"
-      "Minimum Version=1.5\r\n"
-      "[Application]\r\n"
-      "Application Type=service\r\n"
-      "[Product Information]\r\n"
-      "Product Name=Embedded\r\n"
-      "Product Code=E1\r\n";
-  set(kRuntime, "Minimum Version", "1.7");
-  set(kApplication, "Single Instance", "yes");
-  set("Product Information", "Product Code", "F1");
-  ::testing::internal::CaptureStdout();
-  EXPECT_TRUE(readSettings(fake.machine, embedded, &settings));
-  ::testing::internal::GetCapturedStdout();
-  EXPECT_EQ("org/embedded/Main", settings.mainClass);
-  EXPECT_EQ(7, settings.rules.minimum.parts[1]);
-  EXPECT_TRUE(settings.isService);
-  EXPECT_EQ("Embedded", settings.productName);
-  EXPECT_EQ("F1", settings.productCode);
-  // The single-instance set-up sees the same layers: an embedded service
-  // never uses the channel, and an embedded "yes" turns it on.
-  EXPECT_FALSE(singleInstance(embedded));
-  set(kApplication, "Single Instance", "");
-  EXPECT_TRUE(singleInstance("[Application]\r\nSingle Instance=yes\r\n"));
-  set(kApplication, "Single Instance", "no");
-  EXPECT_FALSE(singleInstance("[Application]\r\nSingle Instance=yes\r\n"));
 }
 
 }  // namespace

@@ -54,7 +54,7 @@ bool parseName(const std::string& name, const std::string& prefix, CacheFile* fi
            (archive || endsWith(tail, ".classlist") || endsWith(tail, ".plan") ||
             endsWith(tail, ".aotconf"))) {
     file->kind = FileKind::Pending;
-    const unsigned long long id = dot - 2 <= 10 ? std::stoull(tail.substr(2, dot - 2)) : 0;
+    const unsigned long long id = dot - 2 <= 10 ? decimalValue(tail.substr(2, dot - 2)) : 0;
     file->processId = id <= UINT32_MAX ? static_cast<uint32_t>(id) : 0;
   }
   else if (tail == ".tried")
@@ -72,7 +72,7 @@ namespace {
 bool smallNumber(const std::string& text, int64_t* value) {
   if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos)
     return false;
-  *value = std::stoll(text);
+  *value = static_cast<int64_t>(decimalValue(text));
   return true;
 }
 
@@ -153,9 +153,10 @@ KeyFiles sweepCacheFolder(const std::string& folder, const std::string& baseName
   auto lastUse = [](const CacheFile& file) {
     return std::max(file.facts.used, file.facts.modified);
   };
-  std::sort(others.begin(), others.end(), [&](const CacheFile& a, const CacheFile& b) {
-    return lastUse(a) > lastUse(b);
-  });
+  // A folder holds a few caches: an insertion sort, not the library's 1 KB one.
+  for (size_t i = 1; i < others.size(); ++i)
+    for (size_t j = i; j > 0 && lastUse(others[j - 1]) < lastUse(others[j]); --j)
+      std::swap(others[j - 1], others[j]);
   for (size_t i = 0; i < others.size(); ++i) {
     if (found.lastSize == 0 && endsWith(others[i].tail, extension))
       found.lastSize = others[i].facts.size;

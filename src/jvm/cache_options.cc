@@ -42,7 +42,7 @@ bool isHeapOf32GbOrMore(const std::string& size) {
   number.erase(0, std::min(number.find_first_not_of('0'), number.size() - 1));
   if (number.size() > 15) return true;  // more than any unit's limit below
   uint64_t limit = std::max<uint64_t>((uint64_t(32) << 30) >> shift, 1);
-  return std::stoull(number) >= limit;
+  return decimalValue(number) >= limit;
 }
 
 }  // namespace

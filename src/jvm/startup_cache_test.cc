@@ -2,18 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-
 #include "config/testing_machine.h"
-#include "jvm/cache_finish.h"
-#include "jvm/cache_folder.h"
-#include "jvm/testing_cache_files.h"
+#include "jvm/cache_plan_test.h"
 
 namespace tarn {
 namespace {
-
-const std::string S(1, kPathSeparator);
-const std::string L(1, kPathListSeparator);
 
 using FakeCacheFiles = MemoryCacheFiles;
 
@@ -54,58 +47,6 @@ TEST_F(KeyFixture, ChangesWithEveryFactItDependsOn) {
   EXPECT_NE(cacheKey(files, "/jdk", version, "/jdk/lib/server/libjvm.so",
                      {"/app/b.jar", "/app/a.jar"}, options), base) << "class path order";
 }
-
-struct PlanFixture : ::testing::Test {
-  void SetUp() override {
-    in.folder = S + "cache" + S + "Demo";
-    in.baseName = "app";
-    in.runtimeHome = S + "jdk";
-    in.releaseVersion = "17.0.15";
-    in.vmLibrary = S + "jdk" + S + "libjvm";
-    in.javaProgram = javaProgramOf(in.runtimeHome);
-    in.launcherProgram = S + "app" + S + "app";
-    in.workingFolder = S + "app";
-    in.options = {"-Djava.class.path=" + S + "app" + S + "a.jar" + L + "lib.jar", "-Xmx1g",
-                  "-Dtitle=x"};
-    in.processId = 42;
-    in.now = files.now = 10 * kCacheDay;
-    files.files[in.vmLibrary] = FileFacts{20000, 100, false};
-    files.files[in.javaProgram] = files.files[in.runtimeHome + S + "release"] = FileFacts{};
-    files.files[S + "jdk" + S + "classes.jsa"] = FileFacts{20000, 100, false};
-    files.files[S + "app" + S + "a.jar"] = FileFacts{300, 200, false};
-    files.files[S + "app" + S + "lib.jar"] = FileFacts{400, 300, false};
-  }
-  std::string inFolder(const std::string& name) { return in.folder + S + name; }
-  // What the finisher reads: the plan file that the variable names.
-  bool told(const std::string& name, CachePlan* plan) {
-    return finisherPlan(in.folder, in.baseName, name, files.contents[inFolder(name)], files, plan);
-  }
-  void later(int64_t nanoseconds) { in.now = files.now += nanoseconds; }
-  // Runs the program once: plan, the VM writes what it was told, finish,
-  // and the finisher where one was started.
-  CachePlan start(uint64_t writtenSize = 1000) {
-    CachePlan plan = planStartupCache(in, files);
-    if (!plan.pending.empty() && writtenSize)
-      files.files[plan.pending] = FileFacts{writtenSize, in.now, false};
-    files.detached.clear();
-    finishStartupCache(plan, files);
-    CachePlan finisher;
-    if (!files.detached.empty()) {
-      const std::string& line = files.detached.back();
-      const std::string name = line.substr(line.find('=') + 1);
-      EXPECT_TRUE(told(name, &finisher)) << line;
-      files.remove(inFolder(name));
-      EXPECT_EQ(finisher.assembleArguments, plan.assembleArguments);
-      assembleStartupCache(finisher, files);
-    }
-    return plan;
-  }
-  std::vector<std::string> cacheFiles() {
-    return files.list(in.folder);
-  }
-  CacheInputs in;
-  FakeCacheFiles files;
-};
 
 TEST_F(PlanFixture, DynamicArchiveOnlyOverTheDefaultArchiveTheHeapMaps) {
   // A runtime linked without one: the VM would refuse to start with a
@@ -156,117 +97,6 @@ TEST_F(PlanFixture, ArchiveAtExitTrainsThenUsesThenRemakesWhenDamaged) {
   EXPECT_EQ(third.options.back(), "-XX:ArchiveClassesAtExit=" + third.pending);
 }
 
-// Several installs of one application, each with its own jar: the three
-// keys used last keep their caches, the rest go once unused for a day.
-TEST_F(PlanFixture, TheKeysUsedLastKeepTheirCachesAndOldOnesGo) {
-  const std::string jar = S + "app" + S + "a.jar";
-  std::vector<std::string> caches;
-  for (int64_t install = 1; install <= 4; ++install) {
-    files.files[jar].modified = install;
-    start();
-    caches.push_back(planStartupCache(in, files).options.back());
-    later(3600LL * 1000000000LL);
-  }
-  EXPECT_EQ(cacheFiles().size(), 4u) << "the first is not old yet";
-  files.files[jar].modified = 2;  // the second install again
-  EXPECT_EQ(planStartupCache(in, files).options.back(), caches[1]);
-  later(kCacheDay);
-  // Another install's run, still being written, stays.
-  files.files[inFolder("app-0123456789abcdef.p7.jsa")] = FileFacts{10, in.now, false};
-  files.files[jar].modified = 3;
-  EXPECT_EQ(planStartupCache(in, files).options.back(), caches[2]);
-  EXPECT_FALSE(files.has(caches[0].substr(caches[0].find('=') + 1))) << "old and not kept";
-  EXPECT_EQ(cacheFiles().size(), 4u);
-  // Another application's files and foreign files stay.
-  for (const char* name : {"app-cli-0123456789abcdef-01234567.jsa", "readme.txt",
-                           "app-0123456789abcdef.p7.jsa.notes"})
-    files.files[inFolder(name)] = FileFacts{1, 1, false};
-  planStartupCache(in, files);
-  EXPECT_EQ(cacheFiles().size(), 7u);
-}
-
-// A pending file goes once untouched for an hour and its process (the id
-// in its name) has ended: a program that runs for days records all along.
-TEST_F(PlanFixture, PendingFilesOfOtherRunsStayUntilAbandoned) {
-  CachePlan plan = planStartupCache(in, files);
-  const int64_t hour = 3600LL * 1000000000LL;
-  const std::string fresh = plan.target + ".p7.jsa";
-  const std::string longRunning = plan.target + ".p8.classlist";
-  const std::string killed = plan.target + ".p9.classlist";
-  const std::string idTaken = plan.target + ".p10.classlist";
-  const std::string idTooLarge = plan.target + ".p4294967296.classlist";
-  files.files[fresh] = FileFacts{10, in.now - hour / 60, false};
-  for (const std::string& old : {longRunning, killed, idTaken, idTooLarge})
-    files.files[old] = FileFacts{10, in.now - 30 * hour, false};
-  files.processes = {{8, in.now - 31 * hour}, {10, in.now - 2 * hour}, {0, 0}};
-  CachePlan meanwhile = planStartupCache(in, files);
-  EXPECT_TRUE(files.has(fresh));
-  EXPECT_TRUE(files.has(longRunning));
-  EXPECT_FALSE(files.has(killed));
-  EXPECT_FALSE(files.has(idTaken)) << "a later process took the id";
-  EXPECT_FALSE(files.has(idTooLarge));
-  EXPECT_EQ(meanwhile.state, "not ready yet, another start is making it");
-  EXPECT_TRUE(meanwhile.options.empty());
-}
-
-// What tells a recording process from a later one that took its id.
-TEST(ProcessStart, FromTheSystemsOwnFigures) {
-  int64_t started = 0;
-  const std::string fields = " S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 250 19\n";
-  const std::string system = "cpu 1 2\nbtime 1700000000\nprocesses 5\n";
-  EXPECT_TRUE(processStartFromProc("42 (a) b)" + fields, system, 100, &started));
-  EXPECT_EQ(started, 1700000002500000000);
-  EXPECT_FALSE(processStartFromProc("42 (a) S 1 2", system, 100, &started));
-  EXPECT_FALSE(processStartFromProc("42 (a)" + fields, "cpu 1\n", 100, &started));
-  RealCacheFiles real;
-  const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                          std::chrono::system_clock::now().time_since_epoch()).count();
-  EXPECT_TRUE(real.processRuns(currentProcessId(), now));
-  EXPECT_FALSE(real.processRuns(currentProcessId(), now - kCacheDay)) << "started later";
-}
-
-TEST_F(PlanFixture, SimultaneousFirstStartsKeepOneFinishedCache) {
-  CachePlan a = planStartupCache(in, files);
-  in.processId = 43;
-  EXPECT_TRUE(planStartupCache(in, files).options.empty()) << "while a records";
-  files.remove(attemptMarker(a.target));  // both planned at one instant
-  CachePlan b = planStartupCache(in, files);
-  EXPECT_NE(a.pending, b.pending);
-  files.files[a.pending] = FileFacts{1000, in.now, false};
-  files.files[b.pending] = FileFacts{1000, in.now, false};
-  finishStartupCache(a, files);
-  finishStartupCache(b, files);  // same stamp: the target exists, this one goes
-  finishStartupCache(b, files);  // a second call does nothing
-  EXPECT_EQ(cacheFiles().size(), 1u);
-}
-
-// An attempt that left no cache (a full disk, a kill): no other for a
-// day, and none at all without room for one.
-TEST_F(PlanFixture, AFailedAttemptOrNoRoomRunsUncached) {
-  CachePlan failed = start(0);
-  EXPECT_FALSE(files.has(failed.pending));
-  later(3600LL * 1000000000LL);
-  CachePlan next = start();
-  EXPECT_TRUE(next.options.empty());
-  EXPECT_EQ(next.state, "skipped after an attempt 60 min ago that left none; the next one a day "
-                        "after it");
-  later(kCacheDay);
-  files.free = 32 * 1024 * 1024 - 1;
-  CachePlan cramped = planStartupCache(in, files);
-  EXPECT_TRUE(cramped.options.empty());
-  EXPECT_EQ(cramped.state, "skipped for lack of room, 31 MB free of the 32 MB a recording needs");
-  EXPECT_TRUE(cacheFiles().empty()) << "the lapsed marker went, no new one came";
-  files.free += 1;
-  EXPECT_FALSE(start().pending.empty());
-  // The application's last cache of the kind sizes the room.
-  in.releaseVersion = "25.0.1";
-  FileFacts aot{3 << 20, in.now, false};
-  files.files[inFolder("app-0123456789abcdef-" + cacheStamp(aot) + ".aot")] = aot;
-  files.free = 6 * 1024 * 1024 - 1;
-  EXPECT_EQ(planStartupCache(in, files).state,
-            "skipped for lack of room, 5 MB free of the 6 MB a recording needs");
-}
-
 // Each reason for no cache is told apart, for the launch trace.
 TEST_F(PlanFixture, NoCacheWhenTheUserOrTheClassPathOrTheFolderRulesItOut) {
   auto why = [&](const CacheInputs& inputs) {
@@ -309,75 +139,6 @@ TEST_F(PlanFixture, AutoArchiveWritesItsOwnFileFirst) {
   EXPECT_TRUE(second.writesAtExit) << "the VM remakes an archive it cannot use";
 }
 
-// The recording run ends with the program; a finisher of its own builds
-// the cache, and only a finished one appears under the cache's name.
-TEST_F(PlanFixture, AotCacheRecordsThenAFinisherAssemblesIt) {
-  in.releaseVersion = "25.0.3";
-  in.options.push_back("-agentlib:jdwp=transport=dt_socket");
-  CachePlan first = start();
-  EXPECT_EQ(first.options,
-            (std::vector<std::string>{"-Xlog:aot*=off", "-Xlog:cds*=off",
-                                      "-XX:DumpLoadedClassList=" + first.target + ".p42.classlist"}));
-  EXPECT_FALSE(first.writesAtExit);
-  ASSERT_EQ(files.detached.size(), 1u);
-  EXPECT_EQ(files.detached[0].compare(0, in.launcherProgram.size() + 21,
-                                      in.launcherProgram + " TARN_CACHE_FINISHER="), 0);
-  ASSERT_EQ(files.runs, std::vector<std::string>{in.javaProgram});
-  // The class path and the shaping options, never an agent.
-  EXPECT_EQ(files.runArguments,
-            (std::vector<std::string>{"-Xshare:dump", "-XX:SharedClassListFile=" + first.pending,
-                                      "-XX:SharedArchiveFile=" + first.target + ".p42.aot",
-                                      "-XX:+AOTClassLinking", in.options[0], "-Xmx1g"}));
-  std::vector<std::string> names = cacheFiles();
-  ASSERT_EQ(names.size(), 1u) << "the class list and the marker are removed";
-  EXPECT_NE(names[0].find(".aot"), std::string::npos);
-  CachePlan second = start();
-  EXPECT_EQ(second.options.back(), "-XX:AOTCache=" + inFolder(names[0]));
-
-  // A failed assembly leaves nothing but the marker behind.
-  files.files.clear();
-  SetUp();
-  in.releaseVersion = "25.0.3";
-  files.assembles = false;
-  CachePlan failed = start();
-  EXPECT_EQ(cacheFiles(),
-            std::vector<std::string>{attemptMarker(failed.target).substr(in.folder.size() + 1)});
-  // Nothing recorded (the program was killed): nothing to assemble.
-  files.files.clear();
-  SetUp();
-  in.releaseVersion = "25.0.3";
-  files.runs.clear();
-  start(0);
-  EXPECT_TRUE(files.runs.empty());
-}
-
-// The finisher acts on nothing but a plan a launch wrote in the cache's
-// folder for this executable's cache, and runs nothing but a runtime's java.
-TEST_F(PlanFixture, AFinisherActsOnNoPlanButALaunchersOwn) {
-  in.releaseVersion = "25.0.3";
-  CachePlan recorded = planStartupCache(in, files);
-  files.files[recorded.pending] = FileFacts{1000, in.now, false};
-  finishStartupCache(recorded, files);
-  const std::string name = planFile(recorded).substr(in.folder.size() + 1);
-  const std::string text = files.contents[inFolder(name)];
-  CachePlan plan;
-  for (const std::string& other : {std::string("1"), "other" + name.substr(3), name + ".plan",
-                                   ".." + S + name}) {
-    files.contents[inFolder(other)] = text;
-    EXPECT_FALSE(told(other, &plan)) << other;
-  }
-  const std::string java = in.javaProgram;
-  const std::string rest = text.substr(java.size());
-  for (const std::string& crafted : {text + "\n", rest, java + "\n-Xmx1g" + rest,
-                                     java + rest + "\nMain", S + "bin" + S + "sh" + rest}) {
-    files.contents[inFolder(name)] = crafted;
-    EXPECT_FALSE(told(name, &plan)) << crafted;
-  }
-  files.files.erase(in.runtimeHome + S + "release");
-  files.contents[inFolder(name)] = text;
-  EXPECT_FALSE(told(name, &plan)) << "no runtime folder";
-}
-
 // A runtime made with jlink may lack the default archive that a dynamic one
 // builds on, and the VM would not start: a class list makes a static one.
 TEST_F(PlanFixture, WithoutTheDefaultArchiveAClassListMakesAStaticOne) {
@@ -399,6 +160,7 @@ TEST_F(PlanFixture, WithoutTheDefaultArchiveAClassListMakesAStaticOne) {
 }
 
 TEST(StartupCacheFolder, ByProductOrByTheExecutablesPathAndTheUsersOwn) {
+  const std::string S(1, kPathSeparator);
   testing_machine::FakeSystem system;
 #ifdef _WIN32
   const std::string base = "C:\\Users\\u\\AppData\\Local";

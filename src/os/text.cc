@@ -65,6 +65,15 @@ bool endsWith(const std::string& text, const std::string& suffix) {
          text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
+bool startsWith(const std::string& text, const char* prefix) {
+  return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
+}
+
+bool endsWith(const std::string& text, const char* suffix) {
+  const size_t size = std::char_traits<char>::length(suffix);
+  return text.size() >= size && text.compare(text.size() - size, size, suffix) == 0;
+}
+
 bool equalsIgnoringCase(const std::string& text, const char* keyword) {
   size_t i = 0;
   for (; i < text.size() && keyword[i]; ++i) {
@@ -83,6 +92,12 @@ uint64_t fnv1a(const std::string& text, uint64_t hash) {
     hash *= 1099511628211ULL;
   }
   return hash;
+}
+
+uint64_t decimalValue(const std::string& digits) {
+  uint64_t value = 0;
+  for (char c : digits) value = value * 10 + static_cast<uint64_t>(c - '0');
+  return value;
 }
 
 std::string hexDigits(uint64_t value, int digits) {

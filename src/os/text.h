@@ -46,9 +46,11 @@ std::string trimWhiteSpace(const std::string& text, LeadByteTest lead);
 // bytes become U+FFFD.
 std::u16string systemTextToUtf16(const std::string& text);
 
-// Byte-wise prefix and suffix tests.
+// Byte-wise prefix and suffix tests; those of literals make no string.
 bool startsWith(const std::string& text, const std::string& prefix);
 bool endsWith(const std::string& text, const std::string& suffix);
+bool startsWith(const std::string& text, const char* prefix);
+bool endsWith(const std::string& text, const char* suffix);
 
 // Keyword comparison without regard to case; the keywords are plain ASCII.
 bool equalsIgnoringCase(const std::string& text, const char* keyword);
@@ -57,6 +59,11 @@ bool equalsIgnoringCase(const std::string& text, const char* keyword);
 // and platforms, for names that other processes and later runs rely on.
 constexpr uint64_t kFnv1aBasis = 14695981039346656037ULL;
 uint64_t fnv1a(const std::string& text, uint64_t hash = kFnv1aBasis);
+
+// The value of a text of decimal digits only, at most 19 of them; the
+// caller has checked both. (std::stoull brings the C99 strtoull and its
+// checks, a kilobyte of the Windows executable.)
+uint64_t decimalValue(const std::string& digits);
 
 // The value's last `digits` hexadecimal digits, lower case, zero-padded.
 std::string hexDigits(uint64_t value, int digits);
