@@ -4,6 +4,7 @@ import java.util.concurrent.CountDownLatch;
 // A service: main records its arguments and runs until stop is called, or
 // calls System.exit with the number in "exit-with" when that file exists,
 // or throws when "throw" exists, leaving a thread that runs until "quit".
+// With "hold", main returns after stop only once "release" exists.
 public class ServiceProgram {
     private static final CountDownLatch stopped = new CountDownLatch(1);
 
@@ -24,6 +25,7 @@ public class ServiceProgram {
             throw new IllegalStateException("service failure");
         }
         stopped.await();
+        if (Files.exists(TestState.file("hold"))) TestState.waitFor("release");
         TestState.append("main", "returned");
     }
 
