@@ -160,10 +160,16 @@ void callSecondaryMain(const ChannelLaunch& launch, const std::vector<std::strin
           reply(context, HandOverAnswer::kReply, 0);
           env->CallStaticVoidMethod(mainClass, method, array);
         }
+        // Detaching hands an exception of secondaryMain to the thread's
+        // uncaught-exception handler, as for main's.
+        vm->DetachCurrentThread();
+        return;
       }
     }
   }
-  if (env->ExceptionCheck()) env->ExceptionDescribe();
+  // The lookup's failure is the launcher's to report, not one for the
+  // program's handler.
+  printPendingException(env);
   vm->DetachCurrentThread();
 }
 
