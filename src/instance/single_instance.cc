@@ -28,7 +28,10 @@ void leaveWorker(HandOverGate& gate) {
 bool waitForMainStarted(HandOverGate& gate) {
   std::unique_lock<std::mutex> lock(gate.mutex);
   gate.changed.wait(lock, [&] { return gate.mainStarted || gate.closed; });
-  return !gate.closed;
+  // A worker that entered before the close is delivered even if it only
+  // gets here after it: its arguments were taken while the program ran,
+  // and the close waits for it before the VM goes.
+  return gate.mainStarted;
 }
 
 void openHandOverGate(HandOverGate& gate) {
@@ -123,7 +126,7 @@ bool vmShuttingDown(JNIEnv* env) {
 
 void callSecondaryMain(const ChannelLaunch& launch, const std::vector<std::string>& arguments,
                        HandOverReply reply, void* context) {
-  JavaVM* vm = launch.jvm->vm;
+  JavaVM* vm = launch.jvm ? launch.jvm->vm : nullptr;
   JNIEnv* env = nullptr;
   if (!vm || vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return;
   // The program is ending: the second start becomes the next first instance.
@@ -157,10 +160,16 @@ void callSecondaryMain(const ChannelLaunch& launch, const std::vector<std::strin
           reply(context, HandOverAnswer::kReply, 0);
           env->CallStaticVoidMethod(mainClass, method, array);
         }
+        // Detaching hands an exception of secondaryMain to the thread's
+        // uncaught-exception handler, as for main's.
+        vm->DetachCurrentThread();
+        return;
       }
     }
   }
-  if (env->ExceptionCheck()) env->ExceptionDescribe();
+  // The lookup's failure is the launcher's to report, not one for the
+  // program's handler.
+  printPendingException(env);
   vm->DetachCurrentThread();
 }
 

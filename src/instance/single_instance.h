@@ -32,7 +32,8 @@ struct HandOverGate {
 // A worker may start; false once closed. Every true is paired with leaveWorker.
 bool enterWorker(HandOverGate& gate);
 void leaveWorker(HandOverGate& gate);
-// Waits until the main method is about to run; false once closed.
+// Waits until the main method is about to run; false when the gate closed
+// before it did.
 bool waitForMainStarted(HandOverGate& gate);
 void openHandOverGate(HandOverGate& gate);
 void closeHandOverGate(HandOverGate& gate);

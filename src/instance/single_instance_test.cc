@@ -58,6 +58,29 @@ TEST(HandOverGate, AHandOverWaitingWhenTheGateClosesIsRefused) {
   EXPECT_EQ(answers, std::vector<HandOverAnswer>{HandOverAnswer::kRefused});
 }
 
+// The worker of a hand-over taken while main ran may start only once the
+// teardown has closed the gate: it is still delivered, never refused (a
+// refused second start would run the program anew).
+TEST(HandOverGate, AWorkerTakenAfterMainStartedIsDeliveredThoughItStartsAfterTheClose) {
+  SingleInstanceChannel channel;
+  openHandOverGate(channel.gate);
+  ASSERT_TRUE(enterWorker(channel.gate));
+  std::thread closer([&] { closeHandOverGate(channel.gate); });
+  for (bool closed = false; !closed; std::this_thread::yield()) {
+    std::lock_guard<std::mutex> lock(channel.gate.mutex);
+    closed = channel.gate.closed;
+  }
+  std::vector<HandOverAnswer> answers;
+  deliverHandOver(channel, {"a"},
+                  [](void* context, HandOverAnswer answer, int32_t) {
+                    static_cast<std::vector<HandOverAnswer>*>(context)->push_back(answer);
+                  },
+                  &answers);
+  closer.join();
+  // No VM in this test: delivered means the call was attempted, not refused.
+  EXPECT_TRUE(answers.empty());
+}
+
 TEST(HandOverGate, ClosingWaitsForAWorkerInTheProgram) {
   HandOverGate gate;
   openHandOverGate(gate);

@@ -3,6 +3,7 @@
 #include <jni.h>
 
 #include "instance/single_instance.h"
+#include "jvm/java_main.h"
 #include "os/machine.h"
 #include "os/text.h"
 #include "process/module_path.h"
@@ -65,12 +66,17 @@ void stopJavaProgram(void* vmPointer, const std::string& mainClass) {
   JNIEnv* env = nullptr;
   if (!vm || vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return;
   jclass type = findProgramClass(env, mainClass);
-  if (type) {
-    jmethodID stop = env->GetStaticMethodID(type, "stop", "()V");
-    trace("service: %s %s.stop", stop ? "calling" : "no method", mainClass.c_str());
-    if (stop) env->CallStaticVoidMethodA(type, stop, nullptr);
+  jmethodID stop = type ? env->GetStaticMethodID(type, "stop", "()V") : nullptr;
+  if (type) trace("service: %s %s.stop", stop ? "calling" : "no method", mainClass.c_str());
+  if (stop) {
+    env->CallStaticVoidMethodA(type, stop, nullptr);
+  } else {
+    // The lookup's failure is the launcher's to report, not one for the
+    // program's handler.
+    printPendingException(env);
   }
-  if (env->ExceptionOccurred()) env->ExceptionDescribe();
+  // Detaching hands an exception of stop to the thread's uncaught-exception
+  // handler, as for main's.
   vm->DetachCurrentThread();
 }
 

@@ -4,11 +4,6 @@
 # end in success, although the first instance ends with 0.
 source "$(dirname "$0")/instance_lib.sh"
 
-wait_for_trace() {
-  timeout 60 bash -c 'until grep -q "$2" "$1" 2>/dev/null; do sleep 0.05; done' _ "$1" "$2" ||
-    fail "never traced \"$2\": $(cat "$1" 2>/dev/null)"
-}
-
 app=$(make_instance_app "$work/a" InstanceHook "Single Instance=yes")
 state=$work/a/state
 start_app "$work/first.out" "$app" first
@@ -16,13 +11,13 @@ first=$started_pid
 wait_for_file "$state/started"
 TARN_TRACE=$(native_path "$work/taken.trace") start_app "$work/taken.out" "$app" taken
 taken=$started_pid
-wait_for_trace "$work/taken.trace" "took the arguments"
+wait_for_text "$work/taken.trace" "took the arguments"
 
 touch "$state/quit"
 wait_for_file "$state/hook"
 TARN_TRACE=$(native_path "$work/late.trace") start_app "$work/late.out" "$app" late
 late=$started_pid
-wait_for_trace "$work/late.trace" "refused the arguments"
+wait_for_text "$work/late.trace" "refused the arguments"
 touch "$state/end"
 wait_status "$first"
 expect_status 0

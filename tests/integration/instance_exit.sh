@@ -17,8 +17,7 @@ touch "$state/quit"
 wait_for_file "$state/hook"
 TARN_TRACE=$(native_path "$work/late.trace") start_app "$work/late.out" "$app" late
 late=$started_pid
-timeout 60 bash -c 'until grep -q "refused the arguments" "$1" 2>/dev/null; do sleep 0.05; done' \
-  _ "$work/late.trace" || fail "not refused: $(cat "$work/late.trace" 2>/dev/null)"
+wait_for_text "$work/late.trace" "refused the arguments"
 touch "$state/end"
 wait_status "$first"
 expect_status 3

@@ -78,6 +78,12 @@ wait_for_file() {
   fail "never appeared: $1"
 }
 
+# Waits (bounded) until the file holds the text.
+wait_for_text() {
+  timeout 120 bash -c 'until grep -qF -- "$2" "$1" 2>/dev/null; do sleep 0.05; done' _ "$1" "$2" ||
+    fail "never found \"$2\" in $1: $(cat "$1" 2>/dev/null)"
+}
+
 # Waits for a background process and sets $status to its exit code.
 wait_status() {
   set +e

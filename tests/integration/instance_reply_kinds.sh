@@ -2,7 +2,8 @@
 # second instances wait for the first to end and exit with its code.
 source "$(dirname "$0")/instance_lib.sh"
 
-app=$(make_instance_app "$work/void" InstanceVoid "Single Instance=yes")
+app=$(make_instance_app "$work/void" InstanceVoid "Single Instance=yes" \
+  "Error File=$(native_path "$work/void/err.log")")
 state=$work/void/state
 start_app "$work/first.out" "$app" first
 first=$started_pid
@@ -14,10 +15,17 @@ wait_for_file "$state/received"
 [ ! -e "$state/released" ] || fail "void secondaryMain ended before its release"
 touch "$state/release"
 wait_for_file "$state/released"
+# An exception of secondaryMain goes to the thread's uncaught-exception
+# handler, as main's does: its "Exception in thread" line with the trace.
+run_app "$app" throw
+expect_status 0
+wait_for_text "$work/void/err.log" "at InstanceVoid.secondaryMain"
+grep -q '^Exception in thread ".*" java.lang.IllegalStateException: secondaryMain failure' \
+  "$work/void/err.log" || fail "secondaryMain's exception: $(cat "$work/void/err.log")"
 touch "$state/quit"
 wait_status "$first"
 expect_status 0
-expect_file "$state/received" "2 [x] [y]"
+expect_file "$state/received" "2 [x] [y]" "1 [throw]"
 
 app=$(make_instance_app "$work/none" InstanceNone "Single Instance=yes")
 state=$work/none/state

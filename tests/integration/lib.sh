@@ -78,6 +78,11 @@ fail() {
   echo "FAIL: $*" >&2
   echo "--- stdout:" >&2; cat "$work/out.raw" >&2 || true
   echo "--- stderr:" >&2; cat "$work/err" >&2 || true
+  local report
+  for report in $(find "$work" -name 'hs_err_pid*.log' 2>/dev/null); do
+    echo "--- the VM's fatal error report $report:" >&2
+    head -n 60 "$report" >&2
+  done
   exit 1
 }
 

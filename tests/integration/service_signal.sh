@@ -44,6 +44,20 @@ expect_status 0
 expect_file "$state/stop" "called"
 expect_file "$state/main" "returned"
 
+# An exception of stop goes to the thread's uncaught-exception handler:
+# its "Exception in thread" line with the trace, in the error file.
+rm -f "$state"/*
+touch "$state/stop-throws"
+echo "Error File=$work/a/err.log" >>"$work/a/viewer.ini"
+start_app "$work/throws.out" "$app"
+wait_for_file "$state/started"
+kill -TERM "$started_pid"
+wait_status "$started_pid"
+expect_status 0
+grep -q '^Exception in thread ".*" java.lang.IllegalStateException: stop failure' "$work/a/err.log" ||
+  fail "stop's exception: $(cat "$work/a/err.log")"
+rm "$state/stop-throws"
+
 # The service manager learns a failure from the exit status: the program's
 # own System.exit code, 255 after an uncaught exception of main, and 255
 # when no runtime fits (the requirement on standard output, no prompt).

@@ -63,6 +63,9 @@ start_service() {
 }
 
 wine sc create "$name" binpath= "$(native_path "$app") a" >"$work/out.raw" || fail "sc create"
+# Held after stop until the pending state has been read: a loaded machine
+# could otherwise end the program before sc shows its answer.
+touch "$state/hold"
 start_service p1 p2 || fail "sc start"
 wait_for_file "$state/started"
 query_state
@@ -76,6 +79,7 @@ expect_output ""
 wine sc stop "$name" | sed 's/\r$//' >"$work/stop"
 grep -q 'STATE *: *3 ' "$work/stop" || fail "stop answered: $(cat "$work/stop")"
 grep -q 'WAIT_HINT *: *0xbb8' "$work/stop" || fail "stop pending without its wait hint"
+touch "$state/release"
 wait_state 1
 expect_exit_codes 0 0
 expect_file "$state/stop" "called"

@@ -4,6 +4,8 @@ import java.util.concurrent.CountDownLatch;
 // A service: main records its arguments and runs until stop is called, or
 // calls System.exit with the number in "exit-with" when that file exists,
 // or throws when "throw" exists, leaving a thread that runs until "quit".
+// With "hold", main returns after stop only once "release" exists; with
+// "stop-throws", stop throws once it has let main go.
 public class ServiceProgram {
     private static final CountDownLatch stopped = new CountDownLatch(1);
 
@@ -24,11 +26,13 @@ public class ServiceProgram {
             throw new IllegalStateException("service failure");
         }
         stopped.await();
+        if (Files.exists(TestState.file("hold"))) TestState.waitFor("release");
         TestState.append("main", "returned");
     }
 
     public static void stop() {
         TestState.append("stop", "called");
         stopped.countDown();
+        if (Files.exists(TestState.file("stop-throws"))) throw new IllegalStateException("stop failure");
     }
 }
