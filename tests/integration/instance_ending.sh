@@ -13,12 +13,7 @@ TARN_TRACE=$(native_path "$work/taken.trace") start_app "$work/taken.out" "$app"
 taken=$started_pid
 wait_for_text "$work/taken.trace" "took the arguments"
 
-touch "$state/quit"
-wait_for_file "$state/hook"
-TARN_TRACE=$(native_path "$work/late.trace") start_app "$work/late.out" "$app" late
-late=$started_pid
-wait_for_text "$work/late.trace" "refused the arguments"
-touch "$state/end"
+start_late_while_ending "$app"
 wait_status "$first"
 expect_status 0
 wait_status "$taken"

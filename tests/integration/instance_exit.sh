@@ -13,12 +13,7 @@ start_app "$work/early.out" "$app" early
 wait_status "$started_pid"
 expect_status 41
 
-touch "$state/quit"
-wait_for_file "$state/hook"
-TARN_TRACE=$(native_path "$work/late.trace") start_app "$work/late.out" "$app" late
-late=$started_pid
-wait_for_text "$work/late.trace" "refused the arguments"
-touch "$state/end"
+start_late_while_ending "$app"
 wait_status "$first"
 expect_status 3
 wait_status "$late"

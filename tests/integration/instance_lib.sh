@@ -67,6 +67,18 @@ start_app() {
   started_pid=$!
 }
 
+# Lets the first instance's program end, holds it in its shutdown hook, and
+# starts a late second one there, which must see its arguments refused; its
+# pid in $late. The state folder is $state.
+start_late_while_ending() {
+  touch "$state/quit"
+  wait_for_file "$state/hook"
+  TARN_TRACE=$(native_path "$work/late.trace") start_app "$work/late.out" "$1" late
+  late=$started_pid
+  wait_for_text "$work/late.trace" "refused the arguments"
+  touch "$state/end"
+}
+
 # Waits (bounded, so that a broken launcher fails instead of hanging) until
 # the file exists.
 wait_for_file() {
