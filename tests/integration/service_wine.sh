@@ -16,6 +16,8 @@ xvfb=""
 cleanup() {
   wine sc delete "$name" >/dev/null 2>&1 || true
   wineserver -k || true
+  # The next service test's server must not meet this one still ending.
+  wineserver -w || true
   [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
   rm -rf "$work"
 }
@@ -51,22 +53,23 @@ wait_state() {
   fail "service never reached state $1 (last: $service_state)"
 }
 
-# Wine's manager may still hold the last run's process for a moment after it
-# reported stopped, and then refuses a start: try again briefly.
-start_service() {
+# sc_retried <sc arguments>: Wine's manager may still hold the last run's
+# process for a moment after it reported stopped, and then refuses a start;
+# a manager just started may refuse a create: try again briefly.
+sc_retried() {
   local i
   for i in $(seq 30); do
-    wine sc start "$name" "$@" >"$work/out.raw" && return 0
+    wine sc "$@" >"$work/out.raw" && return 0
     sleep 0.2
   done
   return 1
 }
 
-wine sc create "$name" binpath= "$(native_path "$app") a" >"$work/out.raw" || fail "sc create"
+sc_retried create "$name" binpath= "$(native_path "$app") a" || fail "sc create"
 # Held after stop until the pending state has been read: a loaded machine
 # could otherwise end the program before sc shows its answer.
 touch "$state/hold"
-start_service p1 p2 || fail "sc start"
+sc_retried start "$name" p1 p2 || fail "sc start"
 wait_for_file "$state/started"
 query_state
 [ "$service_state" = 4 ] || fail "started service in state $service_state, expected 4 (running)"
@@ -91,7 +94,7 @@ expect_file "$state/arguments" a "$name" p1 p2
 # launcher's -1 as the service-specific code, so that recovery actions fire.
 rm -f "$state"/*
 sed -i.vm 's/^Virtual Machine Parameters=.*/& -XX:+NoSuchTarnOption/' "$work/svc/viewer.ini"
-start_service || fail "sc start without a VM"
+sc_retried start "$name" || fail "sc start without a VM"
 wait_state 1
 expect_exit_codes 1066 4294967295
 [ ! -e "$state/started" ] || fail "main ran without a VM"
@@ -100,7 +103,7 @@ mv "$work/svc/viewer.ini.vm" "$work/svc/viewer.ini"
 # The program ends the service with System.exit(7).
 rm -f "$state"/*
 echo 7 >"$state/exit-with"
-start_service || fail "sc start of a program that exits"
+sc_retried start "$name" || fail "sc start of a program that exits"
 wait_state 1
 expect_exit_codes 1066 7
 
@@ -108,7 +111,7 @@ expect_exit_codes 1066 7
 # until that thread has ended, then reports the launcher's -1.
 rm -f "$state"/*
 touch "$state/throw"
-start_service || fail "sc start of a program that throws"
+sc_retried start "$name" || fail "sc start of a program that throws"
 wait_for_file "$state/threads"
 query_state
 [ "$service_state" = 4 ] || fail "state $service_state while the program still runs, expected 4"
