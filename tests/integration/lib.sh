@@ -38,7 +38,15 @@ start_dialog_display() {
   export WINEPREFIX=${TARN_BINARY_DIR:?}/wine-prefix-dialog
   "$TARN_SOURCE_DIR/scripts/wine-prefix" "$WINEPREFIX"
   start_xvfb
-  trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
+  trap 'end_wineserver; kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
+}
+
+# Ends the prefix's wineserver and waits until it has gone: the next test of
+# the prefix would otherwise meet it still ending, and its programs fail to
+# start without a word.
+end_wineserver() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
 }
 
 # Copies the launcher into a folder under the name an application gives it.

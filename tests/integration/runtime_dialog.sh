@@ -92,7 +92,7 @@ done
 printf 'MZ%058d\x40\0\0\0PE\0\0\x4c\x01%018d' 0 0 | tr 0 '\0' >"$work/rt/JDK/21.0.2/bin/server/jvm.dll"
 registry_apply
 # A dialog left open would keep the server waiting: it goes first.
-trap 'wineserver -k 2>/dev/null; log_pixels 96; registry_clear; wineserver -k 2>/dev/null || true
+trap 'wineserver -k 2>/dev/null; log_pixels 96; registry_clear; end_wineserver
       kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 sed -i 's/^Minimum Version=99/Minimum Version=17/' "$work/app/viewer.ini"
 printf '%s\n' "Java runtimes found, and why none fits:" \

@@ -15,9 +15,7 @@ name=tarn-test-$$
 xvfb=""
 cleanup() {
   wine sc delete "$name" >/dev/null 2>&1 || true
-  wineserver -k || true
-  # The next service test's server must not meet this one still ending.
-  wineserver -w || true
+  end_wineserver
   [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
   rm -rf "$work"
 }

@@ -69,7 +69,7 @@ configure "Splash Image=splash.png" "Cmd=window 2000" >"$work/app/viewer.ini"
 cp "$work/splash.png" "$work/app/"
 start
 await 180 '[ "$centre" = FF0000 ] || ! running'
-running || fail "the launcher ended before the splash was seen"
+running || fail "the launcher ended (status $(cat "$work/status")) before the splash was seen"
 [ "$window" != 00FF00 ] || fail "the program's window came before the splash"
 # The transparent corner shows the blue desktop behind.
 await 10 '[ "$centre" = FF0000 ] && [ "$corner" = 0000FF ]'
