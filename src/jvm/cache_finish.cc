@@ -140,7 +140,7 @@ void finishStartupCache(CachePlan& plan, CacheFiles& files) {
   files.remove(told);  // a stale one of a process that had this id
   bool started = files.writeNew(told, finisherText(plan)) &&
                  files.startDetached(plan.launcherProgram, kCacheFinisherVariable,
-                                     told.substr(told.rfind(kPathSeparator) + 1));
+                                     told.substr(plan.folder.size() + 1));
   trace("start-up cache: %s", started ? "building in the background" : "no process to build it");
   if (!started) {
     files.remove(told);

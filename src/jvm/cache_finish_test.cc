@@ -51,6 +51,17 @@ TEST_F(PlanFixture, AotCacheRecordsThenAFinisherAssemblesIt) {
 
 // The finisher acts on nothing but a plan a launch wrote in the cache's
 // folder for this executable's cache, and runs nothing but a runtime's java.
+// "\x83\x5C" is a Shift-JIS character whose second byte is that of "\":
+// the finisher is still told its plan file's whole name.
+TEST_F(PlanFixture, AProgramNameWithASeparatorByteInACharacterGetsItsCache) {
+  in.baseName = "\x83\x5C";
+  in.releaseVersion = "25.0.3";
+  start();
+  std::vector<std::string> names = cacheFiles();
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_EQ(names[0].compare(0, 3, "\x83\x5C-"), 0) << names[0];
+}
+
 TEST_F(PlanFixture, AFinisherActsOnNoPlanButALaunchersOwn) {
   in.releaseVersion = "25.0.3";
   CachePlan recorded = planStartupCache(in, files);

@@ -175,6 +175,7 @@ CachePlan planStartupCache(const CacheInputs& in, CacheFiles& files) {
   std::string key = cacheKey(files, in.runtimeHome, in.releaseVersion, in.vmLibrary, classPath,
                              shaping);
   std::string extension = extensionOf(kind);
+  plan.folder = in.folder;
   plan.target = in.folder + kPathSeparator + in.baseName + "-" + key;
   KeyFiles found = sweepCacheFolder(in.folder, in.baseName, key, extension, in.now, files);
 

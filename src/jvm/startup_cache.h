@@ -105,6 +105,7 @@ struct CachePlan {
   std::string state;     // what this start does with the cache, as the trace says it
   std::string pending;   // what this process writes; "" when nothing
   std::string inUse;     // the finished cache this start uses; "" when none
+  std::string folder;    // the cache folder, which target and pending are in
   std::string target;    // the name the finished file takes, without its stamp
   std::string javaProgram;
   std::vector<std::string> assembleArguments;  // from a class list: the assembling run
