@@ -1,10 +1,7 @@
 #include "jvm/cache_options.h"
 
-#include <algorithm>
-#include <cctype>
-#include <cstring>
-
 #include "config/java_version.h"
+#include "jvm/memory_share.h"
 #include "os/text.h"
 
 namespace tarn {
@@ -28,21 +25,8 @@ bool startsWithAny(const std::string& text, std::initializer_list<const char*> p
 // A heap size such as 48g or 34359738368: the VM leaves compressed object
 // pointers off for one of 32 GB or more. Not a size: false.
 bool isHeapOf32GbOrMore(const std::string& size) {
-  static const char kUnits[] = "kmgt";
-  size_t digits = size.find_first_not_of("0123456789");
-  if (size.empty() || digits == 0) return false;
-  if (digits != std::string::npos && digits + 1 != size.size()) return false;
-  int shift = 0;
-  if (digits != std::string::npos) {
-    const char* unit = strchr(kUnits, tolower(static_cast<unsigned char>(size[digits])));
-    if (!unit || !*unit) return false;
-    shift = 10 * static_cast<int>(unit - kUnits + 1);
-  }
-  std::string number = size.substr(0, digits);
-  number.erase(0, std::min(number.find_first_not_of('0'), number.size() - 1));
-  if (number.size() > 15) return true;  // more than any unit's limit below
-  uint64_t limit = std::max<uint64_t>((uint64_t(32) << 30) >> shift, 1);
-  return decimalValue(number) >= limit;
+  uint64_t bytes = 0;
+  return parseMemorySize(size, &bytes) && bytes >= (uint64_t(32) << 30);
 }
 
 }  // namespace

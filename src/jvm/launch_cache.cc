@@ -102,6 +102,17 @@ void JNICALL vmAborted() {
   std::exit(value);
 }
 
+// The application's cache folder, made where missing; "" when there is
+// none or it is not the user's own.
+std::string ownCacheFolder(System& system, const std::string& productName,
+                           const std::string& productCode, const std::string& module,
+                           LeadByteTest lead, CacheFiles& files) {
+  const std::string folder = startupCacheFolder(system, productName, productCode, module, lead);
+  return !folder.empty() && makeOwnCacheFolders(files, userCacheFolder(system), folder)
+             ? folder
+             : std::string();
+}
+
 }  // namespace
 
 void applyStartupCache(Machine& machine, const LauncherSettings& settings, JvmHost& jvm,
@@ -124,10 +135,9 @@ void applyStartupCache(Machine& machine, const LauncherSettings& settings, JvmHo
   if (!modulePath(*machine.system, &module)) return;
   RealCacheFiles files;
   CacheInputs in;
-  in.folder = startupCacheFolder(*machine.system, settings.productName, settings.productCode,
-                                 module, machine.lead);
-  if (in.folder.empty() ||
-      !makeOwnCacheFolders(files, userCacheFolder(*machine.system), in.folder)) {
+  in.folder = ownCacheFolder(*machine.system, settings.productName, settings.productCode, module,
+                             machine.lead, files);
+  if (in.folder.empty()) {
     trace("start-up cache: no per-user cache folder of the user's own");
     return;
   }
@@ -202,9 +212,9 @@ bool runStartupCacheFinisher(Machine& machine, int32_t* exitValue) {
   RealCacheFiles files;
   const std::string folder =
       readProductInformation(machine, embeddedConfigurationText(), &productName, &productCode)
-          ? startupCacheFolder(system, productName, productCode, module, machine.lead)
+          ? ownCacheFolder(system, productName, productCode, module, machine.lead, files)
           : std::string();
-  if (folder.empty() || !makeOwnCacheFolders(files, userCacheFolder(system), folder)) {
+  if (folder.empty()) {
     trace("start-up cache: no cache folder of the user's own for plan %s", name.c_str());
     return true;
   }

@@ -92,6 +92,28 @@ uint64_t unitMultiplier(const std::string& text) {
   }
 }
 
+bool parseMemorySize(const std::string& text, uint64_t* bytes) {
+  size_t end = text.size();
+  int shift = 0;
+  if (end > 0 && !isDigit(text[end - 1])) {
+    switch (text[--end]) {
+      case 'k': case 'K': shift = 10; break;
+      case 'm': case 'M': shift = 20; break;
+      case 'g': case 'G': shift = 30; break;
+      case 't': case 'T': shift = 40; break;
+      default: return false;
+    }
+  }
+  if (end == 0) return false;
+  uint64_t number = 0;
+  for (size_t i = 0; i < end; ++i) {
+    if (!isDigit(text[i])) return false;
+    number = appendDigit(number, text[i]);
+  }
+  *bytes = saturatingMultiply(number, uint64_t(1) << shift);
+  return true;
+}
+
 int32_t parseStackSize(const std::string& text) {
   NumberList list = readNumbers(text, text.size());
   if (list.start != 0 || list.numbers.size() != 1) return 0;

@@ -37,6 +37,10 @@ MemoryFigures addressableFigures(uint64_t totalPhysical, uint64_t totalVirtual,
 // The factor of the last character: k/K 1024, m/M 1048576, g/G 1073741824, else 1.
 uint64_t unitMultiplier(const std::string& text);
 
+// The byte count of a size as the VM reads -Xmx: digits, then k, m, g or t
+// in either case or nothing; saturating. False for any other text.
+bool parseMemorySize(const std::string& text, uint64_t* bytes);
+
 // The byte count of the text behind "-Xss"; 0 when it is not a size or does
 // not fit a signed 32-bit count.
 int32_t parseStackSize(const std::string& text);
