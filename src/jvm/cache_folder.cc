@@ -64,10 +64,6 @@ bool parseName(const std::string& name, const std::string& prefix, CacheFile* fi
   return true;
 }
 
-}  // namespace
-
-namespace {
-
 // A decimal number of at most 18 digits, so that it fits whatever follows.
 bool smallNumber(const std::string& text, int64_t* value) {
   if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos)
