@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "os/sort_few.h"
 #include "os/text.h"
 
 namespace tarn {
@@ -149,10 +150,7 @@ KeyFiles sweepCacheFolder(const std::string& folder, const std::string& baseName
   auto lastUse = [](const CacheFile& file) {
     return std::max(file.facts.used, file.facts.modified);
   };
-  // A folder holds a few caches: an insertion sort, not the library's 1 KB one.
-  for (size_t i = 1; i < others.size(); ++i)
-    for (size_t j = i; j > 0 && lastUse(others[j - 1]) < lastUse(others[j]); --j)
-      std::swap(others[j - 1], others[j]);
+  sortFew(others, [&](const CacheFile& a, const CacheFile& b) { return lastUse(a) > lastUse(b); });
   for (size_t i = 0; i < others.size(); ++i) {
     if (found.lastSize == 0 && endsWith(others[i].tail, extension))
       found.lastSize = others[i].facts.size;

@@ -1,7 +1,6 @@
 #include "runtime/runtime_verdict.h"
 
-#include <utility>
-
+#include "os/sort_few.h"
 #include "report/messages.h"
 #include "report/trace.h"
 #include "runtime/discovery.h"
@@ -147,11 +146,10 @@ void noteRuntime(System& system, RuntimeFiles* files, uint16_t machineType,
 }
 
 std::string refusalList(std::vector<RuntimeRefusal> refusals, LeadByteTest lead) {
-  // Newest first, equals in the order found. The list is a handful long;
-  // the library's stable sort would be 3 KB of the executable.
-  for (size_t i = 1; i < refusals.size(); ++i)
-    for (size_t j = i; j > 0 && compare(refusals[j - 1].version, refusals[j].version) < 0; --j)
-      std::swap(refusals[j - 1], refusals[j]);
+  // Newest first, equals in the order found.
+  sortFew(refusals, [](const RuntimeRefusal& a, const RuntimeRefusal& b) {
+    return compare(a.version, b.version) > 0;
+  });
   // A runtime registered in several places is one runtime: its first,
   // newest-sorted, entry stands for it.
   std::vector<RuntimeRefusal> listed;

@@ -1,6 +1,7 @@
 #include "runtime/selection.h"
 
 #include "config/config_paths.h"
+#include "os/sort_few.h"
 #include "report/messages.h"
 #include "report/trace.h"
 #include "runtime/runtime_verdict.h"
@@ -56,10 +57,9 @@ void traceOrder(const RuntimeRules& rules, const std::vector<JreCandidate>& cand
 }  // namespace
 
 void sortCandidates(const RuntimeRules& rules, std::vector<JreCandidate>* candidates) {
-  std::vector<JreCandidate>& list = *candidates;
-  for (size_t pass = 0; pass < list.size(); ++pass)
-    for (size_t i = 0; i + 1 < list.size(); ++i)
-      if (rank(rules, list[i + 1], list[i]) < 0) std::swap(list[i], list[i + 1]);
+  sortFew(*candidates, [&](const JreCandidate& a, const JreCandidate& b) {
+    return rank(rules, a, b) < 0;
+  });
 }
 
 size_t pickCandidate(const RuntimeRules& rules, const std::vector<JreCandidate>& candidates) {
